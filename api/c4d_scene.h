@@ -1,0 +1,178 @@
+// Scene elements. Each class is a view of a host handle: the host creates
+// and owns the element, a pointer to the class is the handle itself, and no
+// element is ever constructed on the plug-in side.
+#ifndef TESSARO_C4D_SCENE_H
+#define TESSARO_C4D_SCENE_H
+
+#include "c4d_types.h"
+
+// Host type numbers the plug-in names.
+enum {
+  Opolygon = 5100,
+  Ospline = 5101,
+  Olight = 5102,
+  Ocamera = 5103,
+  Onull = 5140,
+  Tpoint = 5600,
+  Tpolygon = 5604,
+  Tphong = 5612,
+  Ttexture = 5616,
+  Tuvw = 5671,
+  Mmaterial = 5703,
+};
+
+enum { MSG_UPDATE = 5 };
+
+class BaseList2D {
+ public:
+  BaseList2D() = delete;
+  ~BaseList2D() = delete;
+
+  th_element *Handle() noexcept { return reinterpret_cast<th_element *>(this); }
+  const th_element *Handle() const noexcept { return reinterpret_cast<const th_element *>(this); }
+
+  BaseList2D *GetNext() noexcept { return From(t_host->list->GetNext(Handle())); }
+  BaseList2D *GetPred() noexcept { return From(t_host->list->GetPred(Handle())); }
+  BaseList2D *GetDown() noexcept { return From(t_host->list->GetDown(Handle())); }
+  BaseList2D *GetUp() noexcept { return From(t_host->list->GetUp(Handle())); }
+  class BaseDocument *GetDocument() noexcept {
+    return reinterpret_cast<class BaseDocument *>(t_host->list->GetDocument(Handle()));
+  }
+  void Remove() noexcept { t_host->list->Remove(Handle()); }
+  LONG GetType() const noexcept { return t_host->list->GetType(Handle()); }
+  Bool Message(LONG id, void *data = nullptr) noexcept { return t_host->list->Message(Handle(), id, data); }
+  String GetName() const noexcept {
+    String s;
+    t_host->list->GetName(Handle(), s.Get());
+    return s;
+  }
+  void SetName(const String &name) noexcept { t_host->list->SetName(Handle(), name.Get()); }
+  LONG GetAllBits() const noexcept { return t_host->list->GetAllBits(Handle()); }
+  void SetBit(LONG mask) noexcept { t_host->list->SetBit(Handle(), mask); }
+  void DelBit(LONG mask) noexcept { t_host->list->DelBit(Handle(), mask); }
+  BaseContainer GetData() const noexcept {
+    BaseContainer bc;
+    t_host->list->GetData(Handle(), bc.Get());
+    return bc;
+  }
+  void SetData(const BaseContainer &bc, Bool add = TRUE) noexcept { t_host->list->SetData(Handle(), bc.Get(), add); }
+  Bool SetParameter(const DescID &id, const GeData &value, LONG flags) noexcept {
+    return t_host->list->SetParameter(Handle(), id.Get(), value.Get(), flags);
+  }
+  Bool GetParameter(const DescID &id, GeData &value, LONG flags) const noexcept {
+    return t_host->list->GetParameter(Handle(), id.Get(), value.Get(), flags);
+  }
+
+  static th_element *ToHandle(BaseList2D *e) noexcept { return reinterpret_cast<th_element *>(e); }
+  template <class T>
+  static T *From(th_element *e) noexcept {
+    return reinterpret_cast<T *>(e);
+  }
+  static BaseList2D *From(th_element *e) noexcept { return reinterpret_cast<BaseList2D *>(e); }
+
+ protected:
+  // Frees an element that is in no document and clears the caller's pointer.
+  template <class T>
+  static void FreeElement(T *&e) noexcept {
+    th_element *h = ToHandle(e);
+    t_host->list->Free(&h);
+    e = nullptr;
+  }
+};
+
+class BaseTag : public BaseList2D {
+ public:
+  BaseTag *GetNext() noexcept { return static_cast<BaseTag *>(BaseList2D::GetNext()); }
+  BaseTag *GetPred() noexcept { return static_cast<BaseTag *>(BaseList2D::GetPred()); }
+  static BaseTag *Alloc(LONG type) noexcept { return From<BaseTag>(t_host->tag->Alloc(type)); }
+  static void Free(BaseTag *&tag) noexcept { FreeElement(tag); }
+};
+
+class BaseMaterial : public BaseList2D {
+ public:
+  BaseMaterial *GetNext() noexcept { return static_cast<BaseMaterial *>(BaseList2D::GetNext()); }
+  BaseMaterial *GetPred() noexcept { return static_cast<BaseMaterial *>(BaseList2D::GetPred()); }
+  static BaseMaterial *Alloc(LONG type) noexcept { return From<BaseMaterial>(t_host->material->Alloc(type)); }
+  static void Free(BaseMaterial *&mat) noexcept { FreeElement(mat); }
+};
+
+class BaseObject : public BaseList2D {
+ public:
+  BaseObject *GetNext() noexcept { return static_cast<BaseObject *>(BaseList2D::GetNext()); }
+  BaseObject *GetPred() noexcept { return static_cast<BaseObject *>(BaseList2D::GetPred()); }
+  BaseObject *GetDown() noexcept { return static_cast<BaseObject *>(BaseList2D::GetDown()); }
+  BaseObject *GetUp() noexcept { return static_cast<BaseObject *>(BaseList2D::GetUp()); }
+
+  static BaseObject *Alloc(LONG type) noexcept { return From<BaseObject>(t_host->object->Alloc(type, 0)); }
+  static void Free(BaseObject *&op) noexcept { FreeElement(op); }
+
+  void SetPos(const Vector &v) noexcept { t_host->object->SetPos(Handle(), CVec(v)); }
+  Vector GetPos() const noexcept {
+    Vector v;
+    t_host->object->GetPos(Handle(), CVec(v));
+    return v;
+  }
+  void SetScale(const Vector &v) noexcept { t_host->object->SetScale(Handle(), CVec(v)); }
+  Vector GetScale() const noexcept {
+    Vector v;
+    t_host->object->GetScale(Handle(), CVec(v));
+    return v;
+  }
+  void SetRot(const Vector &v) noexcept { t_host->object->SetRot(Handle(), CVec(v)); }
+  Vector GetRot() const noexcept {
+    Vector v;
+    t_host->object->GetRot(Handle(), CVec(v));
+    return v;
+  }
+  void SetMl(const Matrix &m, Bool keepchildren) noexcept {
+    t_host->object->SetMl(Handle(), reinterpret_cast<const th_matrix *>(&m), keepchildren);
+  }
+  Matrix GetMl() const noexcept {
+    Matrix m;
+    t_host->object->GetMl(Handle(), reinterpret_cast<th_matrix *>(&m));
+    return m;
+  }
+  LONG GetEditorMode() const noexcept { return t_host->object->GetEditorMode(Handle()); }
+  void SetEditorMode(LONG mode) noexcept { t_host->object->SetEditorMode(Handle(), mode); }
+  LONG GetRenderMode() const noexcept { return t_host->object->GetRenderMode(Handle()); }
+  void SetRenderMode(LONG mode) noexcept { t_host->object->SetRenderMode(Handle(), mode); }
+  BaseTag *GetFirstTag() noexcept { return From<BaseTag>(t_host->object->GetFirstTag(Handle())); }
+  BaseTag *GetTag(LONG type, LONG nr = 0) noexcept { return From<BaseTag>(t_host->object->GetTag(Handle(), type, nr)); }
+  void *GetTagData(LONG type, LONG nr = 0) noexcept { return t_host->object->GetTagData(Handle(), type, nr); }
+  LONG GetTagDataCount(LONG type) noexcept { return t_host->object->GetTagDataCount(Handle(), type); }
+  void InsertTag(BaseTag *tag, BaseTag *pred = nullptr) noexcept {
+    t_host->object->InsertTag(Handle(), ToHandle(tag), ToHandle(pred));
+  }
+};
+
+class BaseDocument : public BaseList2D {
+ public:
+  static BaseDocument *GetActive() noexcept { return From<BaseDocument>(t_host->document->GetActiveDocument()); }
+  static void SetActive(BaseDocument *doc) noexcept { t_host->document->SetActiveDocument(ToHandle(doc)); }
+  static void Kill(BaseDocument *doc) noexcept { t_host->document->KillDocument(ToHandle(doc)); }
+
+  BaseObject *GetFirstObject() noexcept { return From<BaseObject>(t_host->document->GetFirstObject(Handle())); }
+  BaseMaterial *GetFirstMaterial() noexcept {
+    return From<BaseMaterial>(t_host->document->GetFirstMaterial(Handle()));
+  }
+  Bool InsertObject(BaseObject *op, BaseObject *parent, BaseObject *pred, Bool checknames) noexcept {
+    return t_host->document->InsertObject(Handle(), ToHandle(op), ToHandle(parent), ToHandle(pred), checknames);
+  }
+  Bool InsertMaterial(BaseMaterial *mat, BaseMaterial *pred, Bool checknames) noexcept {
+    return t_host->document->InsertMaterial(Handle(), ToHandle(mat), ToHandle(pred), checknames);
+  }
+  BaseMaterial *SearchMaterial(const String &name) noexcept {
+    return From<BaseMaterial>(t_host->document->SearchMaterial(Handle(), name.Get()));
+  }
+  Bool StartUndo() noexcept { return t_host->document->StartUndo(Handle()); }
+  Bool EndUndo() noexcept { return t_host->document->EndUndo(Handle()); }
+  Bool AddUndo(LONG type, BaseList2D *element) noexcept {
+    return t_host->document->AddUndo(Handle(), type, ToHandle(element));
+  }
+};
+
+inline BaseDocument *GetActiveDocument() noexcept { return BaseDocument::GetActive(); }
+inline void SetActiveDocument(BaseDocument *doc) noexcept { BaseDocument::SetActive(doc); }
+inline void KillDocument(BaseDocument *doc) noexcept { BaseDocument::Kill(doc); }
+
+#endif

@@ -1,0 +1,355 @@
+// The host's dialog engine: gadgets come from the plug-in's dialog
+// resource; the user's answers are applied to them as clicks would be.
+#include <cmath>
+#include <cstring>
+
+#include "Handles.h"
+#include "Host.h"
+#include "Tables.h"
+
+th_dialog::~th_dialog() {
+  for (auto &kv : lists) delete kv.second;
+}
+
+namespace tessaro {
+namespace {
+
+Host &H() { return Host::Get(); }
+
+bool Live(th_dialog *d) { return d && H().Tracked(d); }
+
+Gadget *Find(th_dialog *d, int32_t id) {
+  auto it = d->gadgets.find(id);
+  return it == d->gadgets.end() ? nullptr : &it->second;
+}
+
+// A gadget takes input only while it and the group holding it are enabled.
+bool Clickable(th_dialog *d, const Gadget &g) {
+  if (!g.enabled) return false;
+  if (g.def.group) {
+    Gadget *group = Find(d, g.def.group);
+    if (group && !group->enabled) return false;
+  }
+  return true;
+}
+
+void Command(th_dialog *d, int32_t id) {
+  th_container msg;
+  d->cls->Command(d->ctx, id, &msg);
+  // After the plug-in has seen the press, OK and Cancel close the dialog.
+  if (id == 1 || id == 2) {
+    d->closed = true;
+    d->ok = id == 1;
+  }
+}
+
+std::string Label(const Gadget &g) {
+  return g.def.label.empty() ? "gadget " + std::to_string(g.def.id) : "\"" + g.def.label + "\"";
+}
+
+// Applies the user's answers. Answers that a person could not give (a
+// disabled choice, a row that is not there) are reported and left out.
+void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
+  auto warn = [](const std::string &w) { H().warnings.push_back(w); };
+  auto chooseRadio = [&](int32_t option, const char *what) {
+    Gadget *g = Find(d, option);
+    if (!g || g->def.kind != GadgetDef::Radio) {
+      warn(std::string("the dialog has no ") + what + " choice " + std::to_string(option));
+      return;
+    }
+    if (!Clickable(d, *g)) {
+      warn(std::string("the ") + what + " choice " + Label(*g) + " is disabled in the dialog; it was not chosen");
+      return;
+    }
+    Gadget *group = Find(d, g->def.group);
+    group->l = option;
+    Command(d, group->def.id);
+  };
+  if (a.mode) chooseRadio(*a.mode, "mode");
+  if (a.row || a.object) {
+    th_listview *lv = d->lists.empty() ? nullptr : d->lists.begin()->second;
+    int32_t row = -1;
+    if (lv && a.row) {
+      if (lv->rows.count(*a.row)) row = *a.row;
+      else warn("the object list has no row " + std::to_string(*a.row));
+    } else if (lv && a.object) {
+      for (const auto &kv : lv->rows) {
+        for (const auto &cell : kv.second)
+          if (cell.second.type == Value::Text && cell.second.s == *a.object) row = kv.first;
+        if (row >= 0) break;
+      }
+      if (row < 0) warn("the object list has no object named \"" + *a.object + "\"");
+    } else if (!lv) {
+      warn("the dialog has no object list");
+    }
+    if (row >= 0) {
+      lv->selection = {row};
+      Command(d, lv->id);
+    } else {
+      // The user could not pick what was asked for: give up on the dialog.
+      H().dialogAnswerRefused = true;
+      Command(d, 2);
+      return;
+    }
+  }
+  if (a.kind) chooseRadio(*a.kind, "kind");
+  if (a.scale) {
+    Gadget *field = nullptr;
+    for (auto &kv : d->gadgets)
+      if (kv.second.def.kind == GadgetDef::RealField) field = &kv.second;
+    if (!field) {
+      warn("the dialog has no scale field");
+    } else if (!Clickable(d, *field)) {
+      warn("the scale field is disabled in the dialog");
+    } else {
+      float v = *a.scale;
+      // A field clamps what is typed into it to its limits.
+      if (field->min < field->max) v = std::fmax(field->min, std::fmin(field->max, v));
+      if (v != *a.scale) warn("the scale was clamped to the field's limits");
+      field->r = v;
+      Command(d, field->def.id);
+    }
+  }
+  Command(d, a.cancel ? 2 : 1);
+}
+
+th_dialog *DlgAlloc(const th_dialog_class *cls, void *ctx) {
+  try {
+    if (H().Fault(Op::DialogAlloc) || !cls || cls->size < sizeof(th_dialog_class)) return nullptr;
+    auto *d = new th_dialog;
+    d->cls = cls;
+    d->ctx = ctx;
+    return H().Track(d);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void DlgFree(th_dialog **d) {
+  if (!d || !*d) return;
+  if (H().Untrack(*d)) {
+    for (auto &kv : (*d)->lists) H().Untrack(kv.second);
+    delete *d;
+  } else {
+    H().Misuse("dialog Free: not a live dialog");
+  }
+  *d = nullptr;
+}
+
+th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
+  (void)x, (void)y;
+  try {
+    H().Fault(Op::DialogOpen);
+    if (!Live(d)) return 0;
+    if (d->open) {
+      H().Misuse("dialog Open: the dialog is already open");
+      return 0;
+    }
+    H().lastDialogCancelled = true;
+    if (!d->cls->CreateLayout(d->ctx)) return 0;
+    d->open = true;
+    d->closed = false;
+    d->ok = false;
+    d->cls->InitValues(d->ctx);
+    DialogAnswers answers = H().dialogAnswers;
+    if (answers.onOpen) answers.onOpen();
+    if (!d->loaded || !Find(d, 1)) {
+      H().warnings.push_back("the dialog has no confirm button; it was cancelled");
+      d->closed = true;
+    } else {
+      ApplyAnswers(d, answers);
+    }
+    d->open = false;
+    H().lastDialogCancelled = !d->ok;
+    return d->ok ? 1 : 0;
+  } catch (...) {
+    if (d) d->open = false;
+    return 0;
+  }
+}
+
+th_bool DlgLoadResource(th_dialog *d, int32_t id, const th_resource *res, int32_t flags) {
+  (void)flags;
+  try {
+    if (H().Fault(Op::LoadDialogResource) || !Live(d) || !res) return 0;
+    DialogDef def;
+    std::string error;
+    if (!LoadDialogDef(res->res, id, &def, &error)) {
+      H().warnings.push_back("cannot load dialog " + std::to_string(id) + ": " + error);
+      return 0;
+    }
+    d->def = def;
+    d->gadgets.clear();
+    for (const GadgetDef &g : def.gadgets) {
+      if (g.kind == GadgetDef::Group) continue;
+      Gadget gadget;
+      gadget.def = g;
+      d->gadgets[g.id] = gadget;
+    }
+    d->loaded = true;
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+th_bool DlgEnable(th_dialog *d, int32_t id, th_bool enabled) {
+  if (!Live(d)) return 0;
+  Gadget *g = Find(d, id);
+  if (!g) return 0;
+  g->enabled = enabled != 0;
+  return 1;
+}
+
+th_bool DlgSetLong(th_dialog *d, int32_t id, int32_t value, int32_t min, int32_t max, int32_t step, th_bool tristate) {
+  (void)tristate;
+  if (!Live(d)) return 0;
+  Gadget *g = Find(d, id);
+  if (!g) return 0;
+  g->l = value;
+  g->min = static_cast<float>(min);
+  g->max = static_cast<float>(max);
+  g->step = static_cast<float>(step);
+  return 1;
+}
+
+th_bool DlgSetReal(th_dialog *d, int32_t id, float value, float min, float max, float step, int32_t format,
+                   float min2, float max2, th_bool quadscale, th_bool tristate) {
+  (void)format, (void)min2, (void)max2, (void)quadscale, (void)tristate;
+  if (!Live(d)) return 0;
+  Gadget *g = Find(d, id);
+  if (!g) return 0;
+  g->r = value;
+  g->min = min;
+  g->max = max;
+  g->step = step;
+  return 1;
+}
+
+th_bool DlgGetLong(th_dialog *d, int32_t id, int32_t *value) {
+  if (!Live(d) || !value) return 0;
+  Gadget *g = Find(d, id);
+  if (!g) return 0;
+  *value = g->l;
+  return 1;
+}
+
+th_bool DlgGetReal(th_dialog *d, int32_t id, float *value) {
+  if (!Live(d) || !value) return 0;
+  Gadget *g = Find(d, id);
+  if (!g) return 0;
+  *value = g->r;
+  return 1;
+}
+
+th_bool DlgDefaultCommand(th_dialog *d, int32_t id, const th_container *msg) {
+  (void)id, (void)msg;
+  return Live(d) ? 1 : 0;
+}
+
+th_listview *ListAttach(th_dialog *d, int32_t id) {
+  try {
+    if (!Live(d)) return nullptr;
+    Gadget *g = Find(d, id);
+    if (!g || g->def.kind != GadgetDef::ListView) return nullptr;
+    auto it = d->lists.find(id);
+    if (it != d->lists.end()) return it->second;
+    auto *lv = new th_listview;
+    lv->dialog = d;
+    lv->id = id;
+    d->lists[id] = lv;
+    return H().Track(lv);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+bool LiveList(th_listview *lv) { return lv && H().Tracked(lv); }
+
+th_bool ListSetLayout(th_listview *lv, int32_t columns, const th_container *layout) {
+  if (!LiveList(lv) || !layout) return 0;
+  lv->columns = columns;
+  lv->layout = layout->c;
+  return 1;
+}
+th_bool ListSetItem(th_listview *lv, int32_t row, const th_container *data) {
+  try {
+    if (!LiveList(lv) || !data || row < 0) return 0;
+    lv->rows[row] = data->c;
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+th_bool ListGetItem(th_listview *lv, int32_t row, th_container *data) {
+  if (!LiveList(lv) || !data) return 0;
+  auto it = lv->rows.find(row);
+  if (it == lv->rows.end()) return 0;
+  data->c = it->second;
+  return 1;
+}
+void ListDataChanged(th_listview *lv) {
+  if (LiveList(lv)) ++lv->changes;
+}
+th_bool ListGetSelection(th_listview *lv, th_select *sel) {
+  if (!LiveList(lv) || !sel) return 0;
+  sel->indices = lv->selection;
+  return 1;
+}
+th_bool ListSetSelection(th_listview *lv, const th_select *sel) {
+  if (!LiveList(lv) || !sel) return 0;
+  lv->selection = sel->indices;
+  return 1;
+}
+
+th_select *SelAlloc() {
+  try {
+    if (H().Fault(Op::SelectAlloc)) return nullptr;
+    return H().Track(new th_select);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void SelFree(th_select **s) {
+  if (!s || !*s) return;
+  if (H().Untrack(*s)) delete *s; else H().Misuse("BaseSelect Free: not a live selection");
+  *s = nullptr;
+}
+void SelDeselectAll(th_select *s) {
+  if (s) s->indices.clear();
+}
+th_bool SelSelect(th_select *s, int32_t n) {
+  try {
+    if (!s || n < 0) return 0;
+    s->indices.insert(n);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+th_bool SelGetRange(const th_select *s, int32_t seg, int32_t *a, int32_t *b) {
+  if (!s || !a || !b || seg < 0) return 0;
+  int32_t current = -1;
+  auto it = s->indices.begin();
+  while (it != s->indices.end()) {
+    int32_t first = *it, last = *it;
+    for (++it; it != s->indices.end() && *it == last + 1; ++it) last = *it;
+    if (++current == seg) {
+      *a = first;
+      *b = last;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+const th_dialog_table kDialog = {sizeof(th_dialog_table), DlgAlloc, DlgFree, DlgOpen, DlgLoadResource, DlgEnable,
+                                 DlgSetLong, DlgSetReal, DlgGetLong, DlgGetReal, DlgDefaultCommand, ListAttach,
+                                 ListSetLayout, ListSetItem, ListGetItem, ListDataChanged, ListGetSelection,
+                                 ListSetSelection, SelAlloc, SelFree, SelDeselectAll, SelSelect, SelGetRange};
+
+}  // namespace
+
+const th_dialog_table *DialogTable() { return &kDialog; }
+
+}  // namespace tessaro

@@ -1,0 +1,551 @@
+#include "DocumentFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/filewritestream.h>
+#include <rapidjson/prettywriter.h>
+
+namespace fs = std::filesystem;
+
+namespace tessaro {
+
+namespace {
+
+template <class F>
+std::string FormatShortest(F v) {
+  if (std::isnan(v)) return "\"nan\"";
+  if (std::isinf(v)) return v > 0 ? "\"inf\"" : "\"-inf\"";
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, v);
+  std::string s(buf, res.ptr);
+  // An integral value still has to read back as a real.
+  if (s.find_first_of(".eE") == std::string::npos) s += ".0";
+  return s;
+}
+
+using Writer = rapidjson::PrettyWriter<rapidjson::FileWriteStream>;
+
+void Real(Writer &w, float v) {
+  std::string s = FormatShortest(v);
+  w.RawValue(s.c_str(), s.size(), s[0] == '"' ? rapidjson::kStringType : rapidjson::kNumberType);
+}
+void Double(Writer &w, double v) {
+  std::string s = FormatShortest(v);
+  w.RawValue(s.c_str(), s.size(), s[0] == '"' ? rapidjson::kStringType : rapidjson::kNumberType);
+}
+void Vec(Writer &w, const th_vector &v) {
+  w.StartArray();
+  Real(w, v.x);
+  Real(w, v.y);
+  Real(w, v.z);
+  w.EndArray();
+}
+void Key(Writer &w, const char *k) { w.Key(k); }
+void Str(Writer &w, const std::string &s) { w.String(s.c_str(), static_cast<rapidjson::SizeType>(s.size())); }
+
+void WriteValue(Writer &w, const Value &v) {
+  switch (v.type) {
+    case Value::Long: w.Int(v.l); break;
+    case Value::Real: Real(w, v.r); break;
+    case Value::Vector: Vec(w, v.v); break;
+    case Value::Text: Str(w, v.s); break;
+  }
+}
+
+void WriteContainer(Writer &w, const Container &c) {
+  w.StartObject();
+  for (const auto &kv : c) {
+    Key(w, std::to_string(kv.first).c_str());
+    WriteValue(w, kv.second);
+  }
+  w.EndObject();
+}
+
+void WriteParams(Writer &w, const std::map<std::string, Value> &params) {
+  w.StartObject();
+  for (const auto &kv : params) {
+    Key(w, kv.first.c_str());
+    WriteValue(w, kv.second);
+  }
+  w.EndObject();
+}
+
+void WriteTag(Writer &w, const Tag &t) {
+  w.StartObject();
+  Key(w, "type");
+  w.Int(t.type);
+  Key(w, "name");
+  Str(w, t.name);
+  Key(w, "bits");
+  w.Int(t.bits);
+  Key(w, "data");
+  WriteContainer(w, t.data);
+  Key(w, "params");
+  WriteParams(w, t.params);
+  w.EndObject();
+}
+
+void WriteObject(Writer &w, const Object &o) {
+  w.StartObject();
+  Key(w, "type");
+  w.Int(o.type);
+  Key(w, "name");
+  Str(w, o.name);
+  Key(w, "pos");
+  Vec(w, o.pos);
+  Key(w, "scale");
+  Vec(w, o.scale);
+  Key(w, "rot");
+  Vec(w, o.rot);
+  Key(w, "matrix");
+  w.StartObject();
+  Key(w, "off");
+  Vec(w, o.ml.off);
+  Key(w, "v1");
+  Vec(w, o.ml.v1);
+  Key(w, "v2");
+  Vec(w, o.ml.v2);
+  Key(w, "v3");
+  Vec(w, o.ml.v3);
+  w.EndObject();
+  Key(w, "bits");
+  w.Int(o.bits);
+  Key(w, "editorMode");
+  w.Int(o.editorMode);
+  Key(w, "renderMode");
+  w.Int(o.renderMode);
+  Key(w, "params");
+  WriteParams(w, o.params);
+  Key(w, "tags");
+  w.StartArray();
+  for (const Element *t = o.tags.first; t; t = t->next) WriteTag(w, static_cast<const Tag &>(*t));
+  w.EndArray();
+  Key(w, "tracks");
+  w.StartArray();
+  w.EndArray();
+  Key(w, "children");
+  w.StartArray();
+  for (const Element *c = o.children.first; c; c = c->next) WriteObject(w, static_cast<const Object &>(*c));
+  w.EndArray();
+  w.EndObject();
+}
+
+void WriteMaterial(Writer &w, const Material &m) {
+  w.StartObject();
+  Key(w, "name");
+  Str(w, m.name);
+  Key(w, "bits");
+  w.Int(m.bits);
+  Key(w, "channels");
+  w.StartObject();
+  w.EndObject();
+  Key(w, "params");
+  WriteParams(w, m.params);
+  w.EndObject();
+}
+
+// ---- reading ----------------------------------------------------------------
+
+class Reader {
+ public:
+  Reader(Host &host, std::string file) : host_(host), file_(std::move(file)) {}
+
+  bool Fail(const std::string &where, const std::string &what) {
+    if (error_.empty()) error_ = "cannot read document '" + file_ + "': " + where + ": " + what;
+    return false;
+  }
+  const std::string &Error() const { return error_; }
+
+  bool Keys(const rapidjson::Value &v, const std::string &at, std::initializer_list<const char *> known) {
+    if (!v.IsObject()) return Fail(at, "expected an object");
+    for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
+      bool ok = false;
+      for (const char *k : known) ok = ok || std::strcmp(k, it->name.GetString()) == 0;
+      if (!ok) return Fail(at, std::string("unknown key \"") + it->name.GetString() + "\"");
+    }
+    return true;
+  }
+
+  bool Int(const rapidjson::Value &v, const std::string &at, int32_t *out) {
+    if (!v.IsInt()) return Fail(at, "expected an integer");
+    *out = v.GetInt();
+    return true;
+  }
+  bool RealValue(const rapidjson::Value &v, const std::string &at, float *out) {
+    if (v.IsString()) {
+      std::string s = v.GetString();
+      if (s == "nan") *out = NAN;
+      else if (s == "inf") *out = INFINITY;
+      else if (s == "-inf") *out = -INFINITY;
+      else return Fail(at, "expected a number");
+      return true;
+    }
+    if (!v.IsNumber()) return Fail(at, "expected a number");
+    *out = static_cast<float>(v.GetDouble());
+    return true;
+  }
+  bool Double(const rapidjson::Value &v, const std::string &at, double *out) {
+    float f;
+    if (v.IsNumber()) {
+      *out = v.GetDouble();
+      return true;
+    }
+    if (!RealValue(v, at, &f)) return false;
+    *out = f;
+    return true;
+  }
+  bool Vec(const rapidjson::Value &v, const std::string &at, th_vector *out) {
+    if (!v.IsArray() || v.Size() != 3) return Fail(at, "expected three numbers");
+    return RealValue(v[0], at + "/0", &out->x) && RealValue(v[1], at + "/1", &out->y) &&
+           RealValue(v[2], at + "/2", &out->z);
+  }
+  bool String(const rapidjson::Value &v, const std::string &at, std::string *out) {
+    if (!v.IsString()) return Fail(at, "expected a text");
+    *out = std::string(v.GetString(), v.GetStringLength());
+    return true;
+  }
+  bool AnyValue(const rapidjson::Value &v, const std::string &at, Value *out) {
+    if (v.IsInt()) {
+      *out = Value::OfLong(v.GetInt());
+    } else if (v.IsNumber()) {
+      *out = Value::OfReal(static_cast<float>(v.GetDouble()));
+    } else if (v.IsArray()) {
+      th_vector x;
+      if (!Vec(v, at, &x)) return false;
+      *out = Value::OfVector(x);
+    } else if (v.IsString()) {
+      std::string s = v.GetString();
+      float f;
+      if (s == "nan" || s == "inf" || s == "-inf") {
+        RealValue(v, at, &f);
+        *out = Value::OfReal(f);
+      } else {
+        *out = Value::OfText(s);
+      }
+    } else {
+      return Fail(at, "expected an integer, a real, a vector or a text");
+    }
+    return true;
+  }
+  bool ContainerValue(const rapidjson::Value &v, const std::string &at, Container *out) {
+    if (!v.IsObject()) return Fail(at, "expected an object");
+    for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
+      std::string key = it->name.GetString();
+      int32_t id = 0;
+      auto res = std::from_chars(key.data(), key.data() + key.size(), id);
+      if (res.ec != std::errc() || res.ptr != key.data() + key.size())
+        return Fail(at, "\"" + key + "\" is not a container ID");
+      if (!AnyValue(it->value, at + "/" + key, &(*out)[id])) return false;
+    }
+    return true;
+  }
+  bool Params(const rapidjson::Value &v, const std::string &at, std::map<std::string, Value> *out) {
+    if (!v.IsObject()) return Fail(at, "expected an object");
+    for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
+      std::string key = it->name.GetString();
+      if (key.empty() || key.find_first_not_of("0123456789.-") != std::string::npos)
+        return Fail(at, "\"" + key + "\" is not a parameter ID");
+      if (!AnyValue(it->value, at + "/" + key, &(*out)[key])) return false;
+    }
+    return true;
+  }
+
+  bool TagValue(const rapidjson::Value &v, const std::string &at, Object *owner) {
+    if (!Keys(v, at, {"type", "name", "bits", "data", "params"})) return false;
+    if (!v.HasMember("type")) return Fail(at, "a tag needs a \"type\"");
+    int32_t type = 0;
+    if (!Int(v["type"], at + "/type", &type)) return false;
+    auto *t = new Tag(type);
+    host_.TrackElement(t);
+    ListInsert(owner->tags, owner, t, owner->tags.last);
+    if (v.HasMember("name") && !String(v["name"], at + "/name", &t->name)) return false;
+    if (v.HasMember("bits") && !Int(v["bits"], at + "/bits", &t->bits)) return false;
+    if (v.HasMember("data") && !ContainerValue(v["data"], at + "/data", &t->data)) return false;
+    if (v.HasMember("params") && !Params(v["params"], at + "/params", &t->params)) return false;
+    return true;
+  }
+
+  bool ObjectValue(const rapidjson::Value &v, const std::string &at, Document *doc, Object *parent, int depth) {
+    if (depth > 1000) return Fail(at, "the object tree is nested too deeply");
+    if (!Keys(v, at, {"type", "name", "pos", "scale", "rot", "matrix", "bits", "editorMode", "renderMode", "params",
+                      "tags", "tracks", "children"}))
+      return false;
+    if (!v.HasMember("type")) return Fail(at, "an object needs a \"type\"");
+    int32_t type = 0;
+    if (!Int(v["type"], at + "/type", &type)) return false;
+    auto *o = new Object(type);
+    host_.TrackElement(o);
+    ElementList &list = parent ? parent->children : doc->objects;
+    ListInsert(list, parent, o, list.last);
+    o->doc = doc;
+    if (v.HasMember("name") && !String(v["name"], at + "/name", &o->name)) return false;
+    if (v.HasMember("pos") && !Vec(v["pos"], at + "/pos", &o->pos)) return false;
+    if (v.HasMember("scale") && !Vec(v["scale"], at + "/scale", &o->scale)) return false;
+    if (v.HasMember("rot") && !Vec(v["rot"], at + "/rot", &o->rot)) return false;
+    if (v.HasMember("matrix")) {
+      const rapidjson::Value &m = v["matrix"];
+      std::string mat = at + "/matrix";
+      if (!Keys(m, mat, {"off", "v1", "v2", "v3"})) return false;
+      if (m.HasMember("off") && !Vec(m["off"], mat + "/off", &o->ml.off)) return false;
+      if (m.HasMember("v1") && !Vec(m["v1"], mat + "/v1", &o->ml.v1)) return false;
+      if (m.HasMember("v2") && !Vec(m["v2"], mat + "/v2", &o->ml.v2)) return false;
+      if (m.HasMember("v3") && !Vec(m["v3"], mat + "/v3", &o->ml.v3)) return false;
+    }
+    if (v.HasMember("bits") && !Int(v["bits"], at + "/bits", &o->bits)) return false;
+    if (v.HasMember("editorMode") && !Int(v["editorMode"], at + "/editorMode", &o->editorMode)) return false;
+    if (v.HasMember("renderMode") && !Int(v["renderMode"], at + "/renderMode", &o->renderMode)) return false;
+    if (v.HasMember("params") && !Params(v["params"], at + "/params", &o->params)) return false;
+    if (v.HasMember("tags")) {
+      const rapidjson::Value &tags = v["tags"];
+      if (!tags.IsArray()) return Fail(at + "/tags", "expected a list");
+      for (rapidjson::SizeType i = 0; i < tags.Size(); ++i)
+        if (!TagValue(tags[i], at + "/tags/" + std::to_string(i), o)) return false;
+    }
+    if (v.HasMember("tracks") && (!v["tracks"].IsArray() || !v["tracks"].Empty()))
+      return Fail(at + "/tracks", "expected an empty list");
+    if (v.HasMember("children")) {
+      const rapidjson::Value &children = v["children"];
+      if (!children.IsArray()) return Fail(at + "/children", "expected a list");
+      for (rapidjson::SizeType i = 0; i < children.Size(); ++i)
+        if (!ObjectValue(children[i], at + "/children/" + std::to_string(i), doc, o, depth + 1)) return false;
+    }
+    SetDocument(o, doc);
+    return true;
+  }
+
+  bool MaterialValue(const rapidjson::Value &v, const std::string &at, Document *doc) {
+    if (!Keys(v, at, {"name", "bits", "channels", "params"})) return false;
+    auto *m = new Material(5703);
+    host_.TrackElement(m);
+    ListInsert(doc->materials, nullptr, m, doc->materials.last);
+    m->doc = doc;
+    if (v.HasMember("name") && !String(v["name"], at + "/name", &m->name)) return false;
+    if (v.HasMember("bits") && !Int(v["bits"], at + "/bits", &m->bits)) return false;
+    if (v.HasMember("channels") && (!v["channels"].IsObject() || !v["channels"].ObjectEmpty()))
+      return Fail(at + "/channels", "expected an empty object");
+    if (v.HasMember("params") && !Params(v["params"], at + "/params", &m->params)) return false;
+    return true;
+  }
+
+  bool UndoValue(const rapidjson::Value &v, const std::string &at, Document *doc) {
+    if (!v.IsArray()) return Fail(at, "expected a list of undo steps");
+    for (rapidjson::SizeType i = 0; i < v.Size(); ++i) {
+      std::string step = at + "/" + std::to_string(i);
+      if (!v[i].IsArray()) return Fail(step, "expected a list of undo entries");
+      doc->undo.emplace_back();
+      for (rapidjson::SizeType j = 0; j < v[i].Size(); ++j) {
+        std::string e = step + "/" + std::to_string(j);
+        const rapidjson::Value &entry = v[i][j];
+        UndoEntry u{0, "", ""};
+        if (!Keys(entry, e, {"type", "kind", "name"})) return false;
+        if (!entry.HasMember("type") || !Int(entry["type"], e + "/type", &u.type)) return Fail(e, "needs a type");
+        if (entry.HasMember("kind") && !String(entry["kind"], e + "/kind", &u.kind)) return false;
+        if (entry.HasMember("name") && !String(entry["name"], e + "/name", &u.name)) return false;
+        doc->undo.back().push_back(u);
+      }
+    }
+    return true;
+  }
+
+  bool DocumentValue(const rapidjson::Value &v, Document *doc) {
+    if (!Keys(v, "document", {"objects", "materials", "fps", "maxTime", "renderData", "undo"})) return false;
+    if (v.HasMember("objects")) {
+      const rapidjson::Value &objects = v["objects"];
+      if (!objects.IsArray()) return Fail("/objects", "expected a list");
+      for (rapidjson::SizeType i = 0; i < objects.Size(); ++i)
+        if (!ObjectValue(objects[i], "/objects/" + std::to_string(i), doc, nullptr, 0)) return false;
+    }
+    if (v.HasMember("materials")) {
+      const rapidjson::Value &materials = v["materials"];
+      if (!materials.IsArray()) return Fail("/materials", "expected a list");
+      for (rapidjson::SizeType i = 0; i < materials.Size(); ++i)
+        if (!MaterialValue(materials[i], "/materials/" + std::to_string(i), doc)) return false;
+    }
+    if (v.HasMember("fps") && !Int(v["fps"], "/fps", &doc->fps)) return false;
+    if (v.HasMember("maxTime")) {
+      const rapidjson::Value &t = v["maxTime"];
+      if (!t.IsArray() || t.Size() != 2) return Fail("/maxTime", "expected two numbers");
+      if (!Double(t[0], "/maxTime/0", &doc->maxTimeNum) || !Double(t[1], "/maxTime/1", &doc->maxTimeDen)) return false;
+    }
+    if (v.HasMember("renderData") && !Int(v["renderData"], "/renderData", &doc->renderData)) return false;
+    if (v.HasMember("undo") && !UndoValue(v["undo"], "/undo", doc)) return false;
+    return true;
+  }
+
+ private:
+  Host &host_;
+  std::string file_;
+  std::string error_;
+};
+
+void LineColumn(const std::string &text, size_t offset, size_t *line, size_t *column) {
+  *line = 1;
+  *column = 1;
+  for (size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++*line;
+      *column = 1;
+    } else {
+      ++*column;
+    }
+  }
+}
+
+}  // namespace
+
+std::string FormatReal(float v) { return FormatShortest(v); }
+
+bool WriteDocument(const Document &doc, std::FILE *out) {
+  char buffer[1 << 16];
+  rapidjson::FileWriteStream stream(out, buffer, sizeof buffer);
+  Writer w(stream);
+  w.SetIndent(' ', 2);
+  w.SetFormatOptions(rapidjson::kFormatSingleLineArray);
+  w.StartObject();
+  Key(w, "objects");
+  w.StartArray();
+  for (const Element *o = doc.objects.first; o; o = o->next) WriteObject(w, static_cast<const Object &>(*o));
+  w.EndArray();
+  Key(w, "materials");
+  w.StartArray();
+  for (const Element *m = doc.materials.first; m; m = m->next) WriteMaterial(w, static_cast<const Material &>(*m));
+  w.EndArray();
+  Key(w, "fps");
+  w.Int(doc.fps);
+  Key(w, "maxTime");
+  w.StartArray();
+  Double(w, doc.maxTimeNum);
+  Double(w, doc.maxTimeDen);
+  w.EndArray();
+  Key(w, "renderData");
+  w.Int(doc.renderData);
+  Key(w, "undo");
+  w.StartArray();
+  for (const auto &step : doc.undo) {
+    w.StartArray();
+    for (const UndoEntry &e : step) {
+      w.StartObject();
+      Key(w, "type");
+      w.Int(e.type);
+      Key(w, "kind");
+      Str(w, e.kind);
+      Key(w, "name");
+      Str(w, e.name);
+      w.EndObject();
+    }
+    w.EndArray();
+  }
+  w.EndArray();
+  w.EndObject();
+  stream.Put('\n');
+  stream.Flush();
+  return std::ferror(out) == 0;
+}
+
+bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error) {
+  std::string tmp = path + ".tmp";
+  std::FILE *out = std::fopen(tmp.c_str(), "wb");
+  if (!out) {
+    *error = "cannot write '" + tmp + "': " + std::strerror(errno);
+    return false;
+  }
+  bool ok = WriteDocument(doc, out);
+  ok = (std::fclose(out) == 0) && ok;
+  std::error_code ec;
+  if (ok) fs::rename(tmp, path, ec);
+  if (!ok || ec) {
+    fs::remove(tmp, ec);
+    *error = "cannot write '" + path + "'";
+    return false;
+  }
+  return true;
+}
+
+bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::string *error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "cannot read document '" + path + "': the file cannot be opened";
+    return false;
+  }
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string text = ss.str();
+  rapidjson::Document json;
+  json.Parse(text.c_str(), text.size());
+  if (json.HasParseError()) {
+    size_t line, column;
+    LineColumn(text, json.GetErrorOffset(), &line, &column);
+    *error = "cannot read document '" + path + "': line " + std::to_string(line) + ", column " +
+             std::to_string(column) + ": " + rapidjson::GetParseError_En(json.GetParseError());
+    return false;
+  }
+  Reader reader(host, path);
+  if (!reader.DocumentValue(json, doc)) {
+    *error = reader.Error();
+    return false;
+  }
+  return true;
+}
+
+// ---- summary --------------------------------------------------------------------
+
+namespace {
+const char *TypeName(int32_t type) {
+  switch (type) {
+    case 5100: return "polygon object";
+    case 5101: return "spline";
+    case 5102: return "light";
+    case 5103: return "camera";
+    case 5140: return "null object";
+    case 5600: return "points";
+    case 5604: return "polygons";
+    case 5612: return "phong";
+    case 5616: return "texture";
+    case 5671: return "UVW";
+    default: return nullptr;
+  }
+}
+
+std::string Describe(int32_t type) {
+  const char *name = TypeName(type);
+  return name ? std::string(name) + " (" + std::to_string(type) + ")" : "type " + std::to_string(type);
+}
+
+void SummariseObject(const Object &o, int depth, std::FILE *out) {
+  std::string line(static_cast<size_t>(depth) * 2 + 2, ' ');
+  line += "\"" + o.name + "\": " + Describe(o.type);
+  for (const Element *t = o.tags.first; t; t = t->next) {
+    const auto &tag = static_cast<const Tag &>(*t);
+    if (tag.type == 5600) line += ", " + std::to_string(tag.entries) + " points";
+    else if (tag.type == 5604) line += ", " + std::to_string(tag.entries) + " polygons";
+  }
+  if (o.tags.count) line += ", " + std::to_string(o.tags.count) + (o.tags.count == 1 ? " tag" : " tags");
+  std::fprintf(out, "%s\n", line.c_str());
+  for (const Element *c = o.children.first; c; c = c->next) SummariseObject(static_cast<const Object &>(*c), depth + 1, out);
+}
+
+size_t CountObjects(const ElementList &list) {
+  size_t n = 0;
+  for (const Element *e = list.first; e; e = e->next) n += 1 + CountObjects(static_cast<const Object *>(e)->children);
+  return n;
+}
+}  // namespace
+
+void WriteSummary(const Document &doc, std::FILE *out) {
+  std::fprintf(out, "document \"%s\"\n", doc.name.c_str());
+  std::fprintf(out, "objects: %zu\n", CountObjects(doc.objects));
+  for (const Element *o = doc.objects.first; o; o = o->next) SummariseObject(static_cast<const Object &>(*o), 0, out);
+  std::fprintf(out, "materials: %zu\n", doc.materials.count);
+  for (const Element *m = doc.materials.first; m; m = m->next) std::fprintf(out, "  \"%s\"\n", m->name.c_str());
+  std::fprintf(out, "frame rate: %d\n", doc.fps);
+  std::fprintf(out, "render settings: %d\n", doc.renderData);
+}
+
+}  // namespace tessaro

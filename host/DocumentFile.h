@@ -1,0 +1,29 @@
+// The host's document file: one JSON format for reading a user's document
+// and for writing the result of an import.
+#ifndef TESSARO_HOST_DOCUMENT_FILE_H
+#define TESSARO_HOST_DOCUMENT_FILE_H
+
+#include <cstdio>
+#include <string>
+
+#include "Host.h"
+
+namespace tessaro {
+
+// Writes the document as JSON, streaming: nothing is built in memory first.
+bool WriteDocument(const Document &doc, std::FILE *out);
+// Writes to a temporary file beside path and renames it, so that a failure
+// never leaves half a document.
+bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error);
+// Reads a document file into doc (which must be empty and in the host).
+bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::string *error);
+// Formats a single-precision value with the fewest digits that read back
+// the same value, always with a decimal point or an exponent.
+std::string FormatReal(float v);
+
+// A readable summary: the object tree with types and counts, the materials.
+void WriteSummary(const Document &doc, std::FILE *out);
+
+}  // namespace tessaro
+
+#endif

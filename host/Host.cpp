@@ -1,0 +1,386 @@
+#include "Host.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include "Handles.h"
+#include "Library.h"
+#include "Tables.h"
+
+namespace fs = std::filesystem;
+
+namespace tessaro {
+
+namespace {
+Host *g_current = nullptr;
+
+const char *const kOpNames[] = {
+#define TESSARO_OP_NAME(name) #name,
+    TESSARO_HOST_OPS(TESSARO_OP_NAME)
+#undef TESSARO_OP_NAME
+};
+
+void UntrackTree(Host &host, Element *e) {
+  host.UntrackElement(e);
+  if (e->kind == ElementKind::Object) {
+    auto *o = static_cast<Object *>(e);
+    for (Element *c = o->children.first; c; c = c->next) UntrackTree(host, c);
+    for (Element *t = o->tags.first; t; t = t->next) UntrackTree(host, t);
+  } else if (e->kind == ElementKind::Document) {
+    auto *d = static_cast<Document *>(e);
+    for (Element *c = d->objects.first; c; c = c->next) UntrackTree(host, c);
+    for (Element *m = d->materials.first; m; m = m->next) UntrackTree(host, m);
+  }
+}
+
+std::string Hex(const std::vector<uint8_t> &bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (uint8_t b : bytes) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+bool FromHex(const std::string &text, std::vector<uint8_t> *out) {
+  if (text.size() % 2) return false;
+  auto nibble = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  out->clear();
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int hi = nibble(text[i]), lo = nibble(text[i + 1]);
+    if (hi < 0 || lo < 0) return false;
+    out->push_back(static_cast<uint8_t>(hi * 16 + lo));
+  }
+  return true;
+}
+}  // namespace
+
+const char *OpName(Op op) { return kOpNames[static_cast<size_t>(op)]; }
+
+Host::Host(std::string prefsPath) : prefsPath_(std::move(prefsPath)) {
+  if (g_current) std::abort();  // the C tables reach exactly one host
+  g_current = this;
+  SetActiveDocument(NewDocument("Untitled"));
+}
+
+Host::~Host() {
+  Shutdown();
+  for (auto &d : documents_) UntrackTree(*this, d.get());
+  documents_.clear();
+  // Loose elements the plug-in left behind; children go with their roots.
+  std::vector<const Element *> roots;
+  for (const Element *e : elements_)
+    if (!e->list) roots.push_back(e);
+  elements_.clear();
+  for (const Element *e : roots) delete e;
+  for (auto &kv : blocks_) std::free(kv.first);
+  blocks_.clear();
+  g_current = nullptr;
+}
+
+Host &Host::Get() { return *g_current; }
+
+const th_host_interface *Host::Interface() const { return HostInterface(); }
+
+bool Host::LoadPlugins(const std::string &dir, std::string *error) {
+  std::vector<std::string> files;
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    *error = "the plug-in folder '" + dir + "' does not exist";
+    return false;
+  }
+  auto consider = [&](const fs::path &p) {
+    if (p.extension() == PluginSuffix() && fs::is_regular_file(p, ec)) files.push_back(p.string());
+  };
+  for (const auto &entry : fs::directory_iterator(dir, ec)) {
+    if (entry.is_directory(ec)) {
+      for (const auto &inner : fs::directory_iterator(entry.path(), ec)) consider(inner.path());
+    } else {
+      consider(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  size_t started = 0;
+  for (const std::string &f : files) {
+    auto lib = std::make_unique<PluginLibrary>();
+    std::string why;
+    if (!lib->Open(f, &why)) {
+      warnings.push_back(why);
+      continue;
+    }
+    lib->folder = fs::path(f).parent_path().string();
+    int32_t init = lib->main(1, const_cast<th_host_interface *>(Interface()), nullptr,
+                             const_cast<char *>(lib->folder.c_str()));
+    if (init != 1) {
+      // A refused initialisation gets no further action, end included.
+      warnings.push_back(f + " refused initialisation (" + std::to_string(init) + ")");
+      continue;
+    }
+    lib->initialised = 1;
+    if (lib->main(6, reinterpret_cast<void *>(static_cast<intptr_t>(1)), nullptr, nullptr) != 1)
+      warnings.push_back(f + ": its resource could not be loaded");
+    if (lib->main(2, nullptr, nullptr, nullptr) != 1) warnings.push_back(f + " failed to start");
+    libraries_.push_back(std::move(lib));
+    ++started;
+  }
+  if (started == 0) {
+    *error = "no plug-in could be started from '" + dir + "'";
+    return false;
+  }
+  return true;
+}
+
+void Host::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  for (auto it = libraries_.rbegin(); it != libraries_.rend(); ++it)
+    for (; (*it)->initialised > 0; --(*it)->initialised) (*it)->main(3, nullptr, nullptr, nullptr);
+  for (SceneLoader &l : loaders_)
+    if (l.node) l.cls->Free(l.node);
+  for (MessagePlugin &m : messagePlugins_) m.cls->Free(m.node);
+  loaders_.clear();
+  messagePlugins_.clear();
+  libraries_.clear();
+  if (!prefsPath_.empty()) {
+    std::string why;
+    if (!SavePrefs(&why)) warnings.push_back(why);
+  }
+}
+
+bool Host::RegisterSceneLoader(SceneLoader loader) {
+  for (const SceneLoader &l : loaders_)
+    if (l.id == loader.id) return false;
+  loader.node = loader.cls->Alloc();
+  if (!loader.node) return false;
+  loaders_.push_back(loader);
+  return true;
+}
+
+bool Host::RegisterMessagePlugin(MessagePlugin plugin) {
+  for (const MessagePlugin &m : messagePlugins_)
+    if (m.id == plugin.id) return false;
+  messagePlugins_.push_back(plugin);
+  return true;
+}
+
+bool Host::RegisterDescription(int32_t id, const std::string &name, const PluginResource *res) {
+  if (!res || descriptions_.count(id)) return false;
+  std::string why;
+  if (!LoadDescription(*res, name, &why)) {
+    warnings.push_back("cannot register description " + name + ": " + why);
+    return false;
+  }
+  descriptions_[id] = name;
+  return true;
+}
+
+ImportResult Host::Import(const std::string &file, const DialogAnswers &answers) {
+  ImportResult r;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    r.error = "cannot open '" + file + "'";
+    return r;
+  }
+  uint8_t probe[1024];
+  in.read(reinterpret_cast<char *>(probe), sizeof probe);
+  int32_t size = static_cast<int32_t>(in.gcount());
+  in.close();
+  const SceneLoader *loader = nullptr;
+  for (const SceneLoader &l : loaders_) {
+    if (l.cls->Identify(l.node, file.c_str(), probe, size)) {
+      loader = &l;
+      break;
+    }
+  }
+  if (!loader) {
+    r.error = "'" + file + "' is not a file that any scene loader recognises";
+    return r;
+  }
+  r.recognised = true;
+  // As when a file is opened, the load gets a new document of its own.
+  Document *before = active_;
+  Document *doc = NewDocument(fs::path(file).filename().string());
+  dialogAnswers = answers;
+  dialogAnswerRefused = false;
+  lastDialogCancelled = false;
+  th_string error;
+  r.code = loader->cls->Load(loader->node, file.c_str(), reinterpret_cast<th_element *>(doc), 0, &error, nullptr);
+  r.loaded = true;
+  r.cancelled = lastDialogCancelled;
+  dialogAnswers = DialogAnswers();
+  if (IsDocument(doc)) SetActiveDocument(doc);
+  SendCoreMessage(604);
+  // A new document that received nothing is not kept: the user's document
+  // stays in front (a cancelled dialog, a failed merge).
+  if (IsDocument(doc) && doc->Pristine() && documents_.size() > 1) {
+    KillDocument(doc);
+    if (IsDocument(before)) SetActiveDocument(before);
+  }
+  return r;
+}
+
+void Host::SendCoreMessage(int32_t id) {
+  th_container data;
+  for (const MessagePlugin &m : messagePlugins_) m.cls->CoreMessage(m.node, id, &data);
+}
+
+Document *Host::NewDocument(const std::string &name) {
+  auto doc = std::make_unique<Document>();
+  doc->name = name;
+  Document *d = doc.get();
+  TrackElement(d);
+  documents_.push_back(std::move(doc));
+  return d;
+}
+
+void Host::SetActiveDocument(Document *doc) {
+  if (IsDocument(doc)) active_ = doc;
+}
+
+void Host::KillDocument(Document *doc) {
+  auto it = std::find_if(documents_.begin(), documents_.end(), [&](const auto &d) { return d.get() == doc; });
+  if (it == documents_.end()) return;
+  UntrackTree(*this, doc);
+  documents_.erase(it);
+  if (active_ == doc) {
+    // A host always has a document in front.
+    if (documents_.empty()) NewDocument("Untitled");
+    active_ = documents_.back().get();
+  }
+}
+
+bool Host::IsDocument(const Element *e) const {
+  for (const auto &d : documents_)
+    if (d.get() == e) return true;
+  return false;
+}
+
+void Host::DestroyElement(Element *e) {
+  UntrackTree(*this, e);
+  delete e;
+}
+
+void Host::FailNth(Op op, uint64_t n) { failAt_[static_cast<size_t>(op)] = calls_[static_cast<size_t>(op)] + n; }
+void Host::ClearFaults() { std::fill(std::begin(failAt_), std::end(failAt_), 0); }
+bool Host::Fault(Op op) {
+  size_t i = static_cast<size_t>(op);
+  uint64_t c = ++calls_[i];
+  if (failAt_[i] != 0 && c == failAt_[i]) {
+    failAt_[i] = 0;
+    return true;
+  }
+  return false;
+}
+void Host::ResetCalls() {
+  // Armed faults keep their distance from the present call.
+  for (size_t i = 0; i < static_cast<size_t>(Op::Count); ++i) {
+    if (failAt_[i]) failAt_[i] -= calls_[i];
+    calls_[i] = 0;
+  }
+}
+
+void *Host::Alloc(int32_t size) {
+  void *p = std::malloc(size > 0 ? static_cast<size_t>(size) : 1);
+  if (p) blocks_[p] = size;
+  return p;
+}
+
+bool Host::FreeBlock(void *p) {
+  auto it = blocks_.find(p);
+  if (it == blocks_.end()) return false;
+  blocks_.erase(it);
+  std::free(p);
+  return true;
+}
+
+size_t Host::LooseElements() const {
+  size_t n = 0;
+  for (const Element *e : elements_)
+    if (e->kind != ElementKind::Document && !e->doc) ++n;
+  return n;
+}
+
+size_t Host::LiveHandles() const { return handles_.size(); }
+
+std::string Host::LeakReport() const {
+  std::ostringstream out;
+  out << blocks_.size() << " memory blocks, " << LooseElements() << " elements in no document, "
+      << handles_.size() << " other handles";
+  return out.str();
+}
+
+bool Host::LoadPrefs(std::string *warning) {
+  pluginData.clear();
+  if (prefsPath_.empty()) return true;
+  std::ifstream in(prefsPath_, std::ios::binary);
+  if (!in) return true;  // nothing stored yet
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string text = ss.str();
+  rapidjson::Document json;
+  json.Parse(text.c_str(), text.size());
+  std::map<int32_t, std::vector<uint8_t>> data;
+  bool ok = !json.HasParseError() && json.IsObject();
+  if (ok) {
+    for (auto it = json.MemberBegin(); ok && it != json.MemberEnd(); ++it) {
+      char *end = nullptr;
+      long id = std::strtol(it->name.GetString(), &end, 10);
+      std::vector<uint8_t> bytes;
+      ok = end && *end == 0 && id >= INT32_MIN && id <= INT32_MAX && it->value.IsString() &&
+           FromHex(it->value.GetString(), &bytes);
+      if (ok) data[static_cast<int32_t>(id)] = bytes;
+    }
+  }
+  if (!ok) {
+    *warning = "the stored plug-in data in '" + prefsPath_ + "' is damaged and was ignored";
+    return false;
+  }
+  pluginData = std::move(data);
+  return true;
+}
+
+bool Host::SavePrefs(std::string *error) const {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> w(buffer);
+  w.StartObject();
+  for (const auto &kv : pluginData) {
+    w.Key(std::to_string(kv.first).c_str());
+    w.String(Hex(kv.second).c_str());
+  }
+  w.EndObject();
+  std::error_code ec;
+  fs::path path(prefsPath_);
+  if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
+  std::string tmp = prefsPath_ + ".tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out << buffer.GetString() << "\n";
+    if (!out.flush()) {
+      *error = "cannot write the stored plug-in data to '" + tmp + "'";
+      return false;
+    }
+  }
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    *error = "cannot store the plug-in data in '" + prefsPath_ + "': " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tessaro

@@ -1,0 +1,181 @@
+// The stand-in host: loads plug-in libraries through c4d_main, hands them
+// the function tables of host_interface.h, owns the documents, runs dialogs
+// and reads files for them.
+#ifndef TESSARO_HOST_HOST_H
+#define TESSARO_HOST_HOST_H
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "Model.h"
+#include "Resource.h"
+
+namespace tessaro {
+
+// Every host operation that a plug-in can call, for call counts and faults.
+#define TESSARO_HOST_OPS(X)                                                                                      \
+  X(GeAlloc) X(GeFree) X(StringAlloc) X(StringFree) X(LoadResource) X(LoadString) X(RegisterDescription)          \
+  X(RegisterSceneLoader) X(RegisterMessagePlugin) X(ReadPluginInfo) X(WritePluginInfo) X(MessageDialog)           \
+  X(GetActiveDocument) X(SetActiveDocument) X(KillDocument) X(GetFirstObject) X(GetFirstMaterial) X(InsertObject) \
+  X(InsertMaterial) X(SearchMaterial) X(StartUndo) X(EndUndo) X(AddUndo) X(GetNext) X(GetDown) X(Remove)          \
+  X(SetName) X(GetName) X(ElementFree) X(ObjectAlloc) X(TagAlloc) X(MaterialAlloc) X(FileAlloc) X(FileFree)       \
+  X(FileOpen) X(FileClose) X(FileSeek) X(FileGetPosition) X(FileRead) X(DialogAlloc) X(DialogOpen)                 \
+  X(LoadDialogResource) X(SelectAlloc) X(ContainerAlloc)
+
+enum class Op {
+#define TESSARO_OP_ENUM(name) name,
+  TESSARO_HOST_OPS(TESSARO_OP_ENUM)
+#undef TESSARO_OP_ENUM
+      Count
+};
+const char *OpName(Op op);
+
+// The answers a user gives the options dialog, applied to its gadgets as a
+// person clicking would: mode, then object row, then kind, then scale, then
+// confirm or cancel. Unset answers leave the dialog as it opened.
+struct DialogAnswers {
+  std::optional<int32_t> mode;  // gadget ID of the chosen mode option
+  std::optional<int32_t> kind;  // gadget ID of the chosen kind option
+  std::optional<std::string> object;
+  std::optional<int32_t> row;
+  std::optional<float> scale;
+  bool cancel = false;
+  // Called once the dialog is open, before the answers are applied.
+  std::function<void()> onOpen;
+};
+
+struct ImportResult {
+  bool recognised = false;
+  bool loaded = false;     // the load operation ran
+  bool cancelled = false;  // the options dialog was closed without OK
+  int32_t code = 0;
+  std::string error;  // why the host could not offer or run the load
+};
+
+struct PluginLibrary;
+
+struct SceneLoader {
+  int32_t id;
+  std::string name;
+  std::string description;
+  const th_scene_loader_class *cls;
+  void *node = nullptr;
+};
+
+struct MessagePlugin {
+  int32_t id;
+  std::string name;
+  const th_message_plugin_class *cls;
+  void *node;
+};
+
+class Host {
+ public:
+  // prefsPath: where stored plug-in data lives ("" keeps it in memory only).
+  explicit Host(std::string prefsPath = "");
+  ~Host();
+  Host(const Host &) = delete;
+  Host &operator=(const Host &) = delete;
+
+  // The one host of this process; the C tables reach it through here.
+  static Host &Get();
+
+  // Loads every plug-in library found in dir (or its subfolders) and runs
+  // its start sequence. Answers false with a reason when none could start.
+  bool LoadPlugins(const std::string &dir, std::string *error);
+  // Ends every plug-in (action 3), frees what it registered, unloads it and
+  // saves the stored plug-in data. Also done by the destructor.
+  void Shutdown();
+
+  ImportResult Import(const std::string &file, const DialogAnswers &answers);
+  void SendCoreMessage(int32_t id);
+
+  // Documents.
+  Document *NewDocument(const std::string &name);
+  Document *ActiveDocument() const { return active_; }
+  void SetActiveDocument(Document *doc);
+  void KillDocument(Document *doc);
+  const std::vector<std::unique_ptr<Document>> &Documents() const { return documents_; }
+  bool IsDocument(const Element *e) const;
+
+  // Faults and counts.
+  void FailNth(Op op, uint64_t n);  // the n-th call from now fails (1 = next)
+  void ClearFaults();
+  bool Fault(Op op);  // counts one call; answers true when it must fail
+  uint64_t Calls(Op op) const { return calls_[static_cast<size_t>(op)]; }
+  void ResetCalls();
+
+  // What the plug-in holds that no document owns.
+  size_t LiveBlocks() const { return blocks_.size(); }
+  size_t LooseElements() const;
+  size_t LiveHandles() const;
+  std::string LeakReport() const;
+
+  // Messages shown in the host's message dialog, and host warnings.
+  std::vector<std::string> messages;
+  std::vector<std::string> warnings;
+  // Misuse of the interface by a plug-in (a handle freed twice, ...).
+  std::vector<std::string> misuse;
+
+  // Stored plug-in data, by plug-in ID.
+  std::map<int32_t, std::vector<uint8_t>> pluginData;
+  bool LoadPrefs(std::string *warning);
+  bool SavePrefs(std::string *error) const;
+
+  const th_host_interface *Interface() const;
+  const std::vector<SceneLoader> &Loaders() const { return loaders_; }
+  const std::vector<MessagePlugin> &MessagePlugins() const { return messagePlugins_; }
+  const std::map<int32_t, std::string> &Descriptions() const { return descriptions_; }
+  // Answers of the dialog about to open, and how the last one closed.
+  DialogAnswers dialogAnswers;
+  bool lastDialogCancelled = false;
+  // An answer named a row or object that the dialog did not offer; the
+  // dialog was then cancelled.
+  bool dialogAnswerRefused = false;
+
+  // --- used by the C tables -------------------------------------------------
+  void *Alloc(int32_t size);
+  bool FreeBlock(void *p);
+  template <class T>
+  T *Track(T *p) {
+    if (p) handles_.insert(p);
+    return p;
+  }
+  bool Untrack(const void *p) { return handles_.erase(p) != 0; }
+  bool Tracked(const void *p) const { return handles_.count(p) != 0; }
+  void TrackElement(Element *e) { elements_.insert(e); }
+  void UntrackElement(Element *e) { elements_.erase(e); }
+  bool IsElement(const void *p) const { return elements_.count(static_cast<const Element *>(p)) != 0; }
+  void DestroyElement(Element *e);  // unlinked element and everything below it
+  bool RegisterSceneLoader(SceneLoader loader);
+  bool RegisterMessagePlugin(MessagePlugin plugin);
+  bool RegisterDescription(int32_t id, const std::string &name, const PluginResource *res);
+  void Misuse(const std::string &what) { misuse.push_back(what); }
+
+ private:
+  std::string prefsPath_;
+  std::vector<std::unique_ptr<Document>> documents_;
+  Document *active_ = nullptr;
+  std::vector<std::unique_ptr<PluginLibrary>> libraries_;
+  std::vector<SceneLoader> loaders_;
+  std::vector<MessagePlugin> messagePlugins_;
+  std::map<int32_t, std::string> descriptions_;
+  uint64_t calls_[static_cast<size_t>(Op::Count)] = {};
+  uint64_t failAt_[static_cast<size_t>(Op::Count)] = {};
+  std::unordered_map<void *, int32_t> blocks_;
+  std::unordered_set<const void *> handles_;
+  std::unordered_set<const Element *> elements_;
+  bool shutDown_ = false;
+};
+
+}  // namespace tessaro
+
+#endif

@@ -1,0 +1,675 @@
+// The C function tables handed to plug-ins. Each function checks its
+// handles, does the work on the host's model and never lets an exception
+// out: a failure becomes the operation's failure value.
+#include <cstring>
+#include <new>
+
+#include "Handles.h"
+#include "Host.h"
+#include "Tables.h"
+
+namespace tessaro {
+
+namespace {
+
+Host &H() { return Host::Get(); }
+
+template <class R, class F>
+R Guard(R fail, F f) noexcept {
+  try {
+    return f();
+  } catch (...) {
+    return fail;
+  }
+}
+template <class F>
+void GuardVoid(F f) noexcept {
+  try {
+    f();
+  } catch (...) {
+  }
+}
+
+Element *El(th_element *e, const char *op) {
+  if (!e) return nullptr;
+  if (!H().IsElement(e)) {
+    H().Misuse(std::string(op) + ": not a live element");
+    return nullptr;
+  }
+  return reinterpret_cast<Element *>(e);
+}
+const Element *El(const th_element *e, const char *op) { return El(const_cast<th_element *>(e), op); }
+th_element *Handle(Element *e) { return reinterpret_cast<th_element *>(e); }
+
+Object *Obj(th_element *e, const char *op) {
+  Element *x = El(e, op);
+  if (x && x->kind != ElementKind::Object) {
+    H().Misuse(std::string(op) + ": not an object");
+    return nullptr;
+  }
+  return static_cast<Object *>(x);
+}
+const Object *Obj(const th_element *e, const char *op) { return Obj(const_cast<th_element *>(e), op); }
+
+Document *Doc(th_element *e, const char *op) {
+  Element *x = El(e, op);
+  if (x && x->kind != ElementKind::Document) {
+    H().Misuse(std::string(op) + ": not a document");
+    return nullptr;
+  }
+  return static_cast<Document *>(x);
+}
+
+// ---- memory ---------------------------------------------------------------
+void *MemAlloc(int32_t size) {
+  return Guard<void *>(nullptr, [&]() -> void * {
+    if (H().Fault(Op::GeAlloc) || size < 0) return nullptr;
+    return H().Alloc(size);
+  });
+}
+void MemFree(void **block) {
+  GuardVoid([&] {
+    H().Fault(Op::GeFree);
+    if (!block || !*block) return;
+    if (!H().FreeBlock(*block)) H().Misuse("GeFree: not a live block");
+    *block = nullptr;
+  });
+}
+const th_memory_table kMemory = {sizeof(th_memory_table), MemAlloc, MemFree};
+
+// ---- strings --------------------------------------------------------------
+th_string *StrAlloc(const char *text) {
+  return Guard<th_string *>(nullptr, [&]() -> th_string * {
+    if (H().Fault(Op::StringAlloc)) return nullptr;
+    auto *s = new th_string;
+    if (text) s->s = text;
+    return H().Track(s);
+  });
+}
+void StrFree(th_string **s) {
+  GuardVoid([&] {
+    H().Fault(Op::StringFree);
+    if (!s || !*s) return;
+    if (!H().Untrack(*s)) {
+      H().Misuse("String Free: not a live string");
+    } else {
+      delete *s;
+    }
+    *s = nullptr;
+  });
+}
+th_bool StrCopyTo(const th_string *src, th_string *dst) {
+  return Guard<th_bool>(0, [&] {
+    if (!dst) return 0;
+    dst->s = src ? src->s : std::string();
+    return 1;
+  });
+}
+th_bool StrSet(th_string *s, const char *text) {
+  return Guard<th_bool>(0, [&] {
+    if (!s) return 0;
+    s->s = text ? text : "";
+    return 1;
+  });
+}
+th_bool StrContent(const th_string *s) { return s && !s->s.empty(); }
+th_bool StrEqual(const th_string *a, const th_string *b) {
+  const std::string empty;
+  return (a ? a->s : empty) == (b ? b->s : empty);
+}
+int32_t StrGetCString(const th_string *s, char *buffer, int32_t size) {
+  size_t n = s ? s->s.size() : 0;
+  if (buffer && size > 0) {
+    size_t k = n < static_cast<size_t>(size - 1) ? n : static_cast<size_t>(size - 1);
+    if (k) std::memcpy(buffer, s->s.data(), k);
+    buffer[k] = 0;
+  }
+  return static_cast<int32_t>(n);
+}
+const th_string_table kString = {sizeof(th_string_table), StrAlloc, StrFree, StrCopyTo, StrSet,
+                                 StrContent, StrEqual, StrGetCString};
+
+// ---- plug-ins ---------------------------------------------------------------
+th_resource *PlugLoadResource(const char *path) {
+  return Guard<th_resource *>(nullptr, [&]() -> th_resource * {
+    if (H().Fault(Op::LoadResource) || !path) return nullptr;
+    auto *r = new th_resource;
+    std::string error;
+    if (!LoadPluginResource(path, &r->res, &error)) {
+      H().warnings.push_back("cannot load the plug-in resource: " + error);
+      delete r;
+      return nullptr;
+    }
+    return H().Track(r);
+  });
+}
+void PlugFreeResource(th_resource **r) {
+  GuardVoid([&] {
+    if (!r || !*r) return;
+    if (H().Untrack(*r)) delete *r; else H().Misuse("FreeResource: not a live resource");
+    *r = nullptr;
+  });
+}
+void PlugLoadString(const th_resource *r, int32_t id, th_string *out) {
+  GuardVoid([&] {
+    H().Fault(Op::LoadString);
+    if (!out) return;
+    out->s.clear();
+    if (!r) return;
+    auto it = r->res.strings.find(id);
+    if (it != r->res.strings.end()) out->s = it->second;
+  });
+}
+th_bool PlugRegisterDescription(int32_t id, const char *name, const th_resource *r) {
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::RegisterDescription) || !name) return 0;
+    return H().RegisterDescription(id, name, r ? &r->res : nullptr) ? 1 : 0;
+  });
+}
+th_bool PlugRegisterSceneLoader(int32_t type, int32_t id, const th_string *name, int32_t info,
+                                const th_scene_loader_class *cls, const char *description, int32_t reserved) {
+  (void)info, (void)reserved;
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::RegisterSceneLoader)) return 0;
+    if (type != TH_PLUGINTYPE_SCENELOADER || !cls || cls->size < sizeof(th_scene_loader_class)) return 0;
+    SceneLoader l{id, name ? name->s : "", description ? description : "", cls, nullptr};
+    return H().RegisterSceneLoader(l) ? 1 : 0;
+  });
+}
+th_bool PlugRegisterMessagePlugin(int32_t type, int32_t id, const th_string *name, int32_t info,
+                                  const th_message_plugin_class *cls, void *node) {
+  (void)info;
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::RegisterMessagePlugin)) return 0;
+    if (type != TH_PLUGINTYPE_COREMESSAGE || !cls || cls->size < sizeof(th_message_plugin_class) || !node) return 0;
+    return H().RegisterMessagePlugin(MessagePlugin{id, name ? name->s : "", cls, node}) ? 1 : 0;
+  });
+}
+th_bool PlugReadInfo(int32_t id, void *buffer, int32_t size) {
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::ReadPluginInfo) || !buffer || size < 0) return 0;
+    auto it = H().pluginData.find(id);
+    if (it == H().pluginData.end() || it->second.size() != static_cast<size_t>(size)) return 0;
+    if (size) std::memcpy(buffer, it->second.data(), size);
+    return 1;
+  });
+}
+th_bool PlugWriteInfo(int32_t id, const void *buffer, int32_t size) {
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::WritePluginInfo) || (!buffer && size) || size < 0) return 0;
+    const auto *b = static_cast<const uint8_t *>(buffer);
+    H().pluginData[id] = std::vector<uint8_t>(b, b + size);
+    return 1;
+  });
+}
+void PlugMessageDialog(int32_t style, const th_string *text) {
+  (void)style;
+  GuardVoid([&] {
+    H().Fault(Op::MessageDialog);
+    H().messages.push_back(text ? text->s : "");
+  });
+}
+const th_plugin_table kPlugin = {sizeof(th_plugin_table), PlugLoadResource, PlugFreeResource, PlugLoadString,
+                                 PlugRegisterDescription, PlugRegisterSceneLoader, PlugRegisterMessagePlugin,
+                                 PlugReadInfo, PlugWriteInfo, PlugMessageDialog};
+
+// ---- documents --------------------------------------------------------------
+th_element *DocGetActive() {
+  H().Fault(Op::GetActiveDocument);
+  return Handle(H().ActiveDocument());
+}
+void DocSetActive(th_element *d) {
+  GuardVoid([&] {
+    H().Fault(Op::SetActiveDocument);
+    if (Document *doc = Doc(d, "SetActiveDocument")) H().SetActiveDocument(doc);
+  });
+}
+void DocKill(th_element *d) {
+  GuardVoid([&] {
+    H().Fault(Op::KillDocument);
+    if (Document *doc = Doc(d, "KillDocument")) H().KillDocument(doc);
+  });
+}
+th_element *DocFirstObject(th_element *d) {
+  H().Fault(Op::GetFirstObject);
+  Document *doc = Doc(d, "GetFirstObject");
+  return doc ? Handle(doc->objects.first) : nullptr;
+}
+th_element *DocFirstMaterial(th_element *d) {
+  H().Fault(Op::GetFirstMaterial);
+  Document *doc = Doc(d, "GetFirstMaterial");
+  return doc ? Handle(doc->materials.first) : nullptr;
+}
+th_bool DocInsertObject(th_element *d, th_element *o, th_element *parent, th_element *pred, th_bool checknames) {
+  (void)checknames;
+  return Guard<th_bool>(0, [&] {
+    H().Fault(Op::InsertObject);
+    Document *doc = Doc(d, "InsertObject");
+    Object *op = Obj(o, "InsertObject");
+    Object *up = parent ? Obj(parent, "InsertObject parent") : nullptr;
+    Object *after = pred ? Obj(pred, "InsertObject predecessor") : nullptr;
+    if (!doc || !op || (parent && !up) || (pred && !after)) return 0;
+    if (op->list) {
+      H().Misuse("InsertObject: the object is already inserted");
+      return 0;
+    }
+    if (up && up->doc != doc) {
+      H().Misuse("InsertObject: the parent is not in the document");
+      return 0;
+    }
+    for (Element *a = up; a; a = a->owner)
+      if (a == op) {
+        H().Misuse("InsertObject: an object cannot go below itself");
+        return 0;
+      }
+    ElementList &list = up ? up->children : doc->objects;
+    if (after && after->list != &list) {
+      H().Misuse("InsertObject: the predecessor is not a child of the parent");
+      return 0;
+    }
+    ListInsert(list, up, op, after);
+    SetDocument(op, doc);
+    return 1;
+  });
+}
+th_bool DocInsertMaterial(th_element *d, th_element *m, th_element *pred, th_bool checknames) {
+  return Guard<th_bool>(0, [&] {
+    H().Fault(Op::InsertMaterial);
+    Document *doc = Doc(d, "InsertMaterial");
+    Element *mat = El(m, "InsertMaterial");
+    Element *after = pred ? El(pred, "InsertMaterial predecessor") : nullptr;
+    if (!doc || !mat || (pred && !after)) return 0;
+    if (mat->kind != ElementKind::Material || mat->list) {
+      H().Misuse("InsertMaterial: not a loose material");
+      return 0;
+    }
+    if (after && after->list != &doc->materials) {
+      H().Misuse("InsertMaterial: the predecessor is not a material of the document");
+      return 0;
+    }
+    if (checknames) {
+      // A host keeps material names unique: a taken name gets the first
+      // free suffix ".1", ".2", ...
+      auto taken = [&](const std::string &n) {
+        for (Element *e = doc->materials.first; e; e = e->next)
+          if (e->name == n) return true;
+        return false;
+      };
+      if (taken(mat->name)) {
+        for (int i = 1;; ++i) {
+          std::string candidate = mat->name + "." + std::to_string(i);
+          if (!taken(candidate)) {
+            mat->name = candidate;
+            break;
+          }
+        }
+      }
+    }
+    ListInsert(doc->materials, nullptr, mat, after);
+    SetDocument(mat, doc);
+    return 1;
+  });
+}
+th_element *DocSearchMaterial(th_element *d, const th_string *name) {
+  H().Fault(Op::SearchMaterial);
+  Document *doc = Doc(d, "SearchMaterial");
+  if (!doc || !name) return nullptr;
+  for (Element *e = doc->materials.first; e; e = e->next)
+    if (e->name == name->s) return Handle(e);
+  return nullptr;
+}
+th_bool DocStartUndo(th_element *d) {
+  return Guard<th_bool>(0, [&] {
+    H().Fault(Op::StartUndo);
+    Document *doc = Doc(d, "StartUndo");
+    if (!doc) return 0;
+    if (doc->undoDepth++ == 0) doc->undo.emplace_back();
+    return 1;
+  });
+}
+th_bool DocEndUndo(th_element *d) {
+  return Guard<th_bool>(0, [&] {
+    H().Fault(Op::EndUndo);
+    Document *doc = Doc(d, "EndUndo");
+    if (!doc) return 0;
+    if (doc->undoDepth == 0) {
+      H().Misuse("EndUndo without StartUndo");
+      return 0;
+    }
+    // An undo step that recorded nothing is not kept.
+    if (--doc->undoDepth == 0 && doc->undo.back().empty()) doc->undo.pop_back();
+    return 1;
+  });
+}
+th_bool DocAddUndo(th_element *d, int32_t type, th_element *e) {
+  return Guard<th_bool>(0, [&] {
+    H().Fault(Op::AddUndo);
+    Document *doc = Doc(d, "AddUndo");
+    Element *el = El(e, "AddUndo");
+    if (!doc || !el) return 0;
+    if (doc->undoDepth == 0) {
+      H().Misuse("AddUndo outside an undo step");
+      return 0;
+    }
+    doc->undo.back().push_back(UndoEntry{type, KindName(el->kind), el->name});
+    return 1;
+  });
+}
+const th_document_table kDocument = {sizeof(th_document_table), DocGetActive, DocSetActive, DocKill,
+                                     DocFirstObject, DocFirstMaterial, DocInsertObject, DocInsertMaterial,
+                                     DocSearchMaterial, DocStartUndo, DocEndUndo, DocAddUndo};
+
+// ---- list elements ------------------------------------------------------------
+th_element *ListNext(th_element *e) {
+  H().Fault(Op::GetNext);
+  Element *x = El(e, "GetNext");
+  return x ? Handle(x->next) : nullptr;
+}
+th_element *ListPred(th_element *e) {
+  Element *x = El(e, "GetPred");
+  return x ? Handle(x->pred) : nullptr;
+}
+th_element *ListDown(th_element *e) {
+  H().Fault(Op::GetDown);
+  Element *x = El(e, "GetDown");
+  if (!x || x->kind != ElementKind::Object) return nullptr;
+  return Handle(static_cast<Object *>(x)->children.first);
+}
+th_element *ListUp(th_element *e) {
+  Element *x = El(e, "GetUp");
+  return x && x->kind == ElementKind::Object ? Handle(x->owner) : nullptr;
+}
+th_element *ListGetDocument(th_element *e) {
+  Element *x = El(e, "GetDocument");
+  return x ? Handle(x->doc) : nullptr;
+}
+void ListRemove(th_element *e) {
+  H().Fault(Op::Remove);
+  Element *x = El(e, "Remove");
+  if (!x || x->kind == ElementKind::Document) return;
+  ListUnlink(x);
+  SetDocument(x, nullptr);
+}
+int32_t ListGetType(const th_element *e) {
+  const Element *x = El(e, "GetType");
+  return x ? x->type : 0;
+}
+th_bool ListMessage(th_element *e, int32_t id, void *data) {
+  (void)id, (void)data;
+  return El(e, "Message") ? 1 : 0;
+}
+void ListGetName(const th_element *e, th_string *out) {
+  GuardVoid([&] {
+    H().Fault(Op::GetName);
+    const Element *x = El(e, "GetName");
+    if (out) out->s = x ? x->name : std::string();
+  });
+}
+void ListSetName(th_element *e, const th_string *name) {
+  GuardVoid([&] {
+    H().Fault(Op::SetName);
+    if (Element *x = El(e, "SetName")) x->name = name ? name->s : std::string();
+  });
+}
+int32_t ListGetAllBits(const th_element *e) {
+  const Element *x = El(e, "GetAllBits");
+  return x ? x->bits : 0;
+}
+void ListSetBit(th_element *e, int32_t mask) {
+  if (Element *x = El(e, "SetBit")) x->bits |= mask;
+}
+void ListDelBit(th_element *e, int32_t mask) {
+  if (Element *x = El(e, "DelBit")) x->bits &= ~mask;
+}
+void ListGetData(const th_element *e, th_container *out) {
+  GuardVoid([&] {
+    const Element *x = El(e, "GetData");
+    if (out) out->c = x ? x->data : Container();
+  });
+}
+void ListSetData(th_element *e, const th_container *data, th_bool add) {
+  GuardVoid([&] {
+    Element *x = El(e, "SetData");
+    if (!x || !data) return;
+    if (!add) x->data.clear();
+    for (const auto &kv : data->c) x->data[kv.first] = kv.second;
+  });
+}
+std::string DescKey(const th_descid *id) {
+  std::string key;
+  for (int i = 0; i < id->count && i < 3; ++i) key += (i ? "." : "") + std::to_string(id->id[i]);
+  return key;
+}
+th_bool ListSetParameter(th_element *e, const th_descid *id, const th_gedata *value, int32_t flags) {
+  (void)flags;
+  return Guard<th_bool>(0, [&] {
+    Element *x = El(e, "SetParameter");
+    if (!x || !id || !value || id->count < 1 || id->count > 3) return 0;
+    Value v;
+    switch (value->type) {
+      case TH_DA_LONG: v = Value::OfLong(value->l); break;
+      case TH_DA_REAL: v = Value::OfReal(value->r); break;
+      case TH_DA_VECTOR: v = Value::OfVector(value->v); break;
+      default: return 0;
+    }
+    x->params[DescKey(id)] = v;
+    return 1;
+  });
+}
+th_bool ListGetParameter(const th_element *e, const th_descid *id, th_gedata *value, int32_t flags) {
+  (void)flags;
+  return Guard<th_bool>(0, [&] {
+    const Element *x = El(e, "GetParameter");
+    if (!x || !id || !value || id->count < 1 || id->count > 3) return 0;
+    auto it = x->params.find(DescKey(id));
+    if (it == x->params.end()) return 0;
+    *value = th_gedata{TH_DA_NIL, 0, 0, {0, 0, 0}};
+    switch (it->second.type) {
+      case Value::Long: value->type = TH_DA_LONG; value->l = it->second.l; break;
+      case Value::Real: value->type = TH_DA_REAL; value->r = it->second.r; break;
+      case Value::Vector: value->type = TH_DA_VECTOR; value->v = it->second.v; break;
+      case Value::Text: return 0;
+    }
+    return 1;
+  });
+}
+void ListFree(th_element **e) {
+  GuardVoid([&] {
+    H().Fault(Op::ElementFree);
+    if (!e || !*e) return;
+    Element *x = El(*e, "Free");
+    *e = nullptr;
+    if (!x) return;
+    if (x->list || x->kind == ElementKind::Document) {
+      H().Misuse("Free: the element is still in a document");
+      return;
+    }
+    H().DestroyElement(x);
+  });
+}
+const th_list_table kList = {sizeof(th_list_table), ListNext, ListPred, ListDown, ListUp, ListGetDocument,
+                             ListRemove, ListGetType, ListMessage, ListGetName, ListSetName, ListGetAllBits,
+                             ListSetBit, ListDelBit, ListGetData, ListSetData, ListSetParameter,
+                             ListGetParameter, ListFree};
+
+// ---- objects ------------------------------------------------------------------
+th_element *ObjAlloc(int32_t type, int32_t reserved) {
+  (void)reserved;
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::ObjectAlloc)) return nullptr;
+    auto *o = new Object(type);
+    H().TrackElement(o);
+    return Handle(o);
+  });
+}
+#define TESSARO_VECTOR_ACCESS(Name, field)                                      \
+  void ObjSet##Name(th_element *e, const th_vector *v) {                        \
+    if (Object *o = Obj(e, "Set" #Name); o && v) o->field = *v;                 \
+  }                                                                             \
+  void ObjGet##Name(const th_element *e, th_vector *v) {                        \
+    const Object *o = Obj(e, "Get" #Name);                                      \
+    if (v) *v = o ? o->field : th_vector{0, 0, 0};                              \
+  }
+TESSARO_VECTOR_ACCESS(Pos, pos)
+TESSARO_VECTOR_ACCESS(Scale, scale)
+TESSARO_VECTOR_ACCESS(Rot, rot)
+#undef TESSARO_VECTOR_ACCESS
+void ObjSetMl(th_element *e, const th_matrix *m, th_bool keepchildren) {
+  (void)keepchildren;
+  if (Object *o = Obj(e, "SetMl"); o && m) o->ml = *m;
+}
+void ObjGetMl(const th_element *e, th_matrix *m) {
+  const Object *o = Obj(e, "GetMl");
+  if (m && o) *m = o->ml;
+}
+int32_t ObjGetEditorMode(const th_element *e) {
+  const Object *o = Obj(e, "GetEditorMode");
+  return o ? o->editorMode : TH_MODE_UNDEF;
+}
+void ObjSetEditorMode(th_element *e, int32_t mode) {
+  if (Object *o = Obj(e, "SetEditorMode")) o->editorMode = mode;
+}
+int32_t ObjGetRenderMode(const th_element *e) {
+  const Object *o = Obj(e, "GetRenderMode");
+  return o ? o->renderMode : TH_MODE_UNDEF;
+}
+void ObjSetRenderMode(th_element *e, int32_t mode) {
+  if (Object *o = Obj(e, "SetRenderMode")) o->renderMode = mode;
+}
+th_element *ObjFirstTag(th_element *e) {
+  Object *o = Obj(e, "GetFirstTag");
+  return o ? Handle(o->tags.first) : nullptr;
+}
+Tag *FindTag(Object *o, int32_t type, int32_t nr) {
+  for (Element *t = o->tags.first; t; t = t->next)
+    if (t->type == type && nr-- == 0) return static_cast<Tag *>(t);
+  return nullptr;
+}
+th_element *ObjGetTag(th_element *e, int32_t type, int32_t nr) {
+  Object *o = Obj(e, "GetTag");
+  return o ? Handle(FindTag(o, type, nr)) : nullptr;
+}
+void *ObjGetTagData(th_element *e, int32_t type, int32_t nr) {
+  Object *o = Obj(e, "GetTagData");
+  Tag *t = o ? FindTag(o, type, nr) : nullptr;
+  return t && !t->payload.empty() ? t->payload.data() : nullptr;
+}
+int32_t ObjGetTagDataCount(th_element *e, int32_t type) {
+  Object *o = Obj(e, "GetTagDataCount");
+  Tag *t = o ? FindTag(o, type, 0) : nullptr;
+  return t ? t->entries : 0;
+}
+void ObjInsertTag(th_element *e, th_element *tag, th_element *pred) {
+  GuardVoid([&] {
+    Object *o = Obj(e, "InsertTag");
+    Element *t = El(tag, "InsertTag");
+    Element *after = pred ? El(pred, "InsertTag predecessor") : nullptr;
+    if (!o || !t || (pred && !after)) return;
+    if (t->kind != ElementKind::Tag || t->list) {
+      H().Misuse("InsertTag: not a loose tag");
+      return;
+    }
+    if (after && after->list != &o->tags) {
+      H().Misuse("InsertTag: the predecessor is not a tag of the object");
+      return;
+    }
+    ListInsert(o->tags, o, t, after);
+    SetDocument(t, o->doc);
+  });
+}
+const th_object_table kObject = {sizeof(th_object_table), ObjAlloc, ObjSetPos, ObjGetPos, ObjSetScale, ObjGetScale,
+                                 ObjSetRot, ObjGetRot, ObjSetMl, ObjGetMl, ObjGetEditorMode, ObjSetEditorMode,
+                                 ObjGetRenderMode, ObjSetRenderMode, ObjFirstTag, ObjGetTag, ObjGetTagData,
+                                 ObjGetTagDataCount, ObjInsertTag};
+
+// ---- tags, materials, animation -------------------------------------------------
+th_element *TagAlloc(int32_t type) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::TagAlloc)) return nullptr;
+    auto *t = new Tag(type);
+    H().TrackElement(t);
+    return Handle(t);
+  });
+}
+const th_tag_table kTag = {sizeof(th_tag_table), TagAlloc};
+
+th_element *MatAlloc(int32_t type) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::MaterialAlloc)) return nullptr;
+    auto *m = new Material(type);
+    H().TrackElement(m);
+    return Handle(m);
+  });
+}
+const th_material_table kMaterial = {sizeof(th_material_table), MatAlloc};
+const th_animation_table kAnimation = {sizeof(th_animation_table)};
+
+// ---- containers -------------------------------------------------------------------
+th_container *BcAlloc() {
+  return Guard<th_container *>(nullptr, [&]() -> th_container * {
+    if (H().Fault(Op::ContainerAlloc)) return nullptr;
+    return H().Track(new th_container);
+  });
+}
+void BcFree(th_container **bc) {
+  GuardVoid([&] {
+    if (!bc || !*bc) return;
+    if (H().Untrack(*bc)) delete *bc; else H().Misuse("ContainerFree: not a live container");
+    *bc = nullptr;
+  });
+}
+void BcCopyTo(const th_container *src, th_container *dst) {
+  GuardVoid([&] {
+    if (dst) dst->c = src ? src->c : Container();
+  });
+}
+void BcSetLong(th_container *bc, int32_t id, int32_t v) {
+  GuardVoid([&] { if (bc) bc->c[id] = Value::OfLong(v); });
+}
+void BcSetReal(th_container *bc, int32_t id, float v) {
+  GuardVoid([&] { if (bc) bc->c[id] = Value::OfReal(v); });
+}
+void BcSetVector(th_container *bc, int32_t id, const th_vector *v) {
+  GuardVoid([&] { if (bc && v) bc->c[id] = Value::OfVector(*v); });
+}
+void BcSetString(th_container *bc, int32_t id, const th_string *v) {
+  GuardVoid([&] { if (bc) bc->c[id] = Value::OfText(v ? v->s : std::string()); });
+}
+const Value *BcFind(const th_container *bc, int32_t id, Value::Type type) {
+  if (!bc) return nullptr;
+  auto it = bc->c.find(id);
+  return it != bc->c.end() && it->second.type == type ? &it->second : nullptr;
+}
+int32_t BcGetLong(const th_container *bc, int32_t id, int32_t preset) {
+  const Value *v = BcFind(bc, id, Value::Long);
+  return v ? v->l : preset;
+}
+float BcGetReal(const th_container *bc, int32_t id, float preset) {
+  const Value *v = BcFind(bc, id, Value::Real);
+  return v ? v->r : preset;
+}
+th_bool BcGetVector(const th_container *bc, int32_t id, th_vector *out) {
+  const Value *v = BcFind(bc, id, Value::Vector);
+  if (!v || !out) return 0;
+  *out = v->v;
+  return 1;
+}
+th_bool BcGetString(const th_container *bc, int32_t id, th_string *out) {
+  return Guard<th_bool>(0, [&] {
+    const Value *v = BcFind(bc, id, Value::Text);
+    if (out) out->s = v ? v->s : std::string();
+    return v ? 1 : 0;
+  });
+}
+const th_data_table kData = {sizeof(th_data_table), BcAlloc, BcFree, BcCopyTo, BcSetLong, BcSetReal,
+                             BcSetVector, BcSetString, BcGetLong, BcGetReal, BcGetVector, BcGetString};
+
+const th_host_interface kInterface = {TH_INTERFACE_VERSION, sizeof(th_host_interface), &kMemory, &kString,
+                                      &kPlugin, &kDocument, &kList, &kObject, &kTag, &kMaterial, FileTable(),
+                                      DialogTable(), &kData, &kAnimation};
+
+}  // namespace
+
+const th_host_interface *HostInterface() { return &kInterface; }
+
+}  // namespace tessaro

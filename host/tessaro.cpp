@@ -1,0 +1,172 @@
+// tessaro: the stand-in host's command-line program.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "DocumentFile.h"
+#include "Host.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Exit statuses.
+enum {
+  EXIT_IMPORTED = 0,
+  EXIT_USAGE = 2,
+  EXIT_FILE = 3,       // a file could not be read, recognised or written
+  EXIT_LOAD = 4,       // the load answered a failure
+  EXIT_TRUNCATED = 5,  // the stream ended early; what was read is kept
+};
+
+std::string DefaultPrefs() {
+  const char *xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && *xdg) return std::string(xdg) + "/tessaro/prefs.json";
+  const char *home = std::getenv("HOME");
+  if (home && *home) return std::string(home) + "/.config/tessaro/prefs.json";
+  return "tessaro-prefs.json";
+}
+
+std::string DefaultPlugins(const char *argv0) {
+  std::error_code ec;
+  fs::path exe = fs::canonical("/proc/self/exe", ec);
+  if (ec) exe = fs::absolute(argv0, ec);
+  return (exe.parent_path() / "plugins").string();
+}
+
+const char *LoadFailure(int32_t code) {
+  switch (code) {
+    case -1: return "the file could not be opened, or a load was already running";
+    case -2: return "the file could not be closed after reading";
+    case -7: return "no file object could be created";
+    default: return "the load failed";
+  }
+}
+
+void PrintWarnings(tessaro::Host &host) {
+  for (const std::string &w : host.warnings) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
+  host.warnings.clear();
+  for (const std::string &m : host.messages) std::fprintf(stderr, "tessaro: message: %s\n", m.c_str());
+  host.messages.clear();
+}
+
+int Import(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &into,
+           const std::string &out, const std::string &prefs, const std::string &plugins, const char *argv0) {
+  tessaro::Host host(prefs);
+  std::string why;
+  if (!host.LoadPrefs(&why)) std::fprintf(stderr, "tessaro: warning: %s\n", why.c_str());
+
+  if (!into.empty()) {
+    tessaro::Document *doc = host.NewDocument(fs::path(into).filename().string());
+    if (!tessaro::ReadDocumentFile(host, into, doc, &why)) {
+      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      return EXIT_FILE;
+    }
+    tessaro::Document *untitled = host.ActiveDocument();
+    host.SetActiveDocument(doc);
+    host.KillDocument(untitled);
+  }
+
+  if (!host.LoadPlugins(plugins.empty() ? DefaultPlugins(argv0) : plugins, &why)) {
+    PrintWarnings(host);
+    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    return EXIT_FILE;
+  }
+  PrintWarnings(host);
+
+  tessaro::ImportResult r = host.Import(file, answers);
+  PrintWarnings(host);
+  if (!r.recognised) {
+    std::fprintf(stderr, "tessaro: %s\n", r.error.c_str());
+    return EXIT_FILE;
+  }
+  if (host.dialogAnswerRefused) {
+    std::fprintf(stderr, "tessaro: the options dialog could not take the given answers; nothing was imported\n");
+    return EXIT_USAGE;
+  }
+  if (r.code == 0 && r.cancelled) {
+    std::printf("nothing was imported: the options dialog was cancelled\n");
+    host.Shutdown();
+    PrintWarnings(host);
+    return EXIT_IMPORTED;
+  }
+  int status = EXIT_IMPORTED;
+  if (r.code == -3) {
+    std::fprintf(stderr, "tessaro: warning: '%s' is truncated: it ends before its end record; what was read is kept\n",
+                 file.c_str());
+    status = EXIT_TRUNCATED;
+  } else if (r.code != 0) {
+    std::fprintf(stderr, "tessaro: cannot import '%s': %s (%d)\n", file.c_str(), LoadFailure(r.code), r.code);
+    host.Shutdown();
+    PrintWarnings(host);
+    return EXIT_LOAD;
+  }
+
+  const tessaro::Document *doc = host.ActiveDocument();
+  if (out == "none") {
+  } else if (out.empty() || out == "-") {
+    tessaro::WriteSummary(*doc, stdout);
+  } else if (!tessaro::WriteDocumentFile(*doc, out, &why)) {
+    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    status = EXIT_FILE;
+  }
+  host.Shutdown();
+  PrintWarnings(host);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  CLI::App app{"tessaro: the stand-in 3D host"};
+  app.require_subcommand(1);
+  CLI::App *imp = app.add_subcommand("import", "import a file into a document through the scene loaders");
+
+  std::string file, mode, kind, object, into, out, prefs = DefaultPrefs(), plugins;
+  int row = -1;
+  float scale = 0;
+  bool cancel = false;
+  imp->add_option("FILE", file, "the file to import")->required();
+  imp->add_option("--mode", mode, "where the import goes")->check(CLI::IsMember({"new", "merge", "update"}));
+  imp->add_option("--kind", kind, "what an update replaces")
+      ->check(CLI::IsMember({"geometry", "cameras", "materials", "lights"}));
+  auto *objectOpt = imp->add_option("--object", object, "the top-level object an update replaces, by name");
+  auto *rowOpt = imp->add_option("--row", row, "the top-level object an update replaces, by its row from 0")
+                     ->check(CLI::NonNegativeNumber);
+  objectOpt->excludes(rowOpt);
+  auto *scaleOpt = imp->add_option("--scale", scale, "the scale factor for imported lengths");
+  imp->add_flag("--cancel", cancel, "cancel the options dialog");
+  imp->add_option("--into", into, "load the user's document from this document file first");
+  imp->add_option("--out", out, "write the document here (none: nothing; -: a summary)");
+  imp->add_option("--prefs", prefs, "where stored plug-in data lives");
+  imp->add_option("--plugins", plugins, "the plug-in folder");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError &e) {
+    int rc = app.exit(e);
+    return rc == 0 ? 0 : EXIT_USAGE;
+  }
+
+  tessaro::DialogAnswers answers;
+  if (mode == "new") answers.mode = 10005;
+  if (mode == "merge") answers.mode = 10006;
+  if (mode == "update") answers.mode = 10007;
+  if (kind == "geometry") answers.kind = 10010;
+  if (kind == "cameras") answers.kind = 10011;
+  if (kind == "materials") answers.kind = 10012;
+  if (kind == "lights") answers.kind = 10013;
+  if (objectOpt->count()) answers.object = object;
+  if (rowOpt->count()) answers.row = row;
+  if (scaleOpt->count()) answers.scale = scale;
+  answers.cancel = cancel;
+  try {
+    return Import(file, answers, into, out, prefs, plugins, argv[0]);
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "tessaro: %s\n", e.what());
+    return EXIT_FILE;
+  }
+}

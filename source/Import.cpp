@@ -1,0 +1,161 @@
+#include "Import.h"
+
+#include "Globals.h"
+#include "ImportOptionsDialog.h"
+#include "MessagePlugin.h"
+#include "UpdateMode.h"
+#include "records/DocumentRecords.h"
+#include "records/MaterialRecord.h"
+#include "records/ObjectRecord.h"
+#include "records/RecordStream.h"
+
+namespace {
+
+const char kDescription[] = "TessaroImport";
+const LONG kFileType = 0x43344443;     // 'C4DC'
+const LONG kFileCreator = 0x43344431;  // 'C4D1'
+const LONG kOpenErrorDialog = 2;
+
+enum { RECORD_END = 0, RECORD_DOCUMENT = 2000, RECORD_RENDER = 4000, RECORD_OBJECT = 5020, RECORD_MATERIAL = 5703 };
+
+void ResetLevelTable(BaseObject *root) {
+  for (LONG i = 0; i < LEVEL_TABLE_SIZE; ++i) LevelTable[i] = nullptr;
+  LevelTable[1] = root;
+}
+
+}  // namespace
+
+SceneLoaderData *TessaroSceneLoader::Alloc() { return new TessaroSceneLoader; }
+
+Bool TessaroSceneLoader::Identify(const Filename &name, const UCHAR *probe, LONG size) {
+  (void)name;
+  return size >= 4 && probe[0] == 'F' && probe[1] == 'T' && probe[2] == '5' && probe[3] == '0';
+}
+
+LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filterflags, String *error,
+                              void *thread) {
+  (void)filterflags, (void)error, (void)thread;
+  // Per-load objects: they live for the whole call and are released on
+  // every path out of it.
+  RecordReader cursor;
+  DocumentSettingsReader documentReader;
+  RenderSettingsReader renderReader;
+  ObjectRecordReader objectReader;
+  MaterialRecordReader materialReader;
+  ImportOptionsDialog dialog;
+  TagCarryList carry;
+  BaseObject *updateTarget = nullptr;
+  LONG materialIndex = 0;
+  LONG result = 0;
+
+  if (ImportBusy) return -1;
+  ImportBusy = 1;
+  // The view camera of an earlier import may since have been deleted.
+  ViewObject = nullptr;
+
+  ActivateHostWindow();
+  BaseDocument *active = GetActiveDocument();
+  LONG flags = dialog.Run(active);
+  ImportFlags = flags;
+  LoaderDocument = doc;
+  UserDocument = active;
+
+  BaseDocument *target = nullptr;
+  Bool undo = FALSE;
+  if (flags & IMPORT_NEW) {
+    target = doc;
+  } else if (flags & (IMPORT_MERGE | IMPORT_UPDATE)) {
+    target = active;
+    target->StartUndo();
+    undo = TRUE;
+  } else {
+    ImportBusy = 0;
+    ReleaseCarryList(&carry);
+    return 0;
+  }
+
+  if (flags & IMPORT_UPDATE) updateTarget = FindUpdateTarget(target, flags, dialog.ChosenName(), &carry);
+
+  HostFile *file = HostFile::Alloc();
+  if (!file) {
+    if (undo) target->EndUndo();
+    ImportBusy = 0;
+    ReleaseCarryList(&carry);
+    return -7;
+  }
+
+  Bool opened = file->Open(name, FILEOPEN_READ, kOpenErrorDialog, BYTEORDER_MOTOROLA, kFileType, kFileCreator);
+  if (!opened) {
+    result = -1;
+  } else {
+    CurrentImportFile = file;
+    file->Seek(16);  // past the file header; a short file fails at the first header
+    ResetLevelTable(updateTarget);
+
+    for (;;) {
+      if (!cursor.ReadHeader()) {
+        result = -3;
+        break;
+      }
+      // A failing reader never stops the walk: the skip below puts the file
+      // at the next record whatever the reader consumed.
+      switch (cursor.type) {
+        case RECORD_DOCUMENT:
+          if (flags & IMPORT_CAMERAS) documentReader.Read(target);
+          break;
+        case RECORD_RENDER:
+          renderReader.Read(target);
+          break;
+        case RECORD_OBJECT:
+          objectReader.ReadObjectRecord(target, ImportMaterials.entries, ImportMaterials.count, &carry);
+          break;
+        case RECORD_MATERIAL: {
+          BaseMaterial *mat = materialReader.ReadMaterial(target, materialIndex);
+          ++materialIndex;
+          if (mat) AppendMaterial(mat);
+          break;
+        }
+        default:
+          break;
+      }
+      cursor.SkipToEnd();
+      if (cursor.type == RECORD_END) break;
+    }
+    if (!file->Close()) result = -2;
+  }
+  CurrentImportFile = nullptr;
+  HostFile::Free(file);
+
+  if (result == 0) {
+    if (flags & (IMPORT_MERGE | IMPORT_UPDATE)) {
+      PostImportActions = POST_RESTORE_USER_DOCUMENT;
+      if ((flags & IMPORT_UPDATE) && updateTarget) ClearKind(updateTarget, nullptr, 0);
+    }
+    if (flags & IMPORT_CAMERAS) PostImportActions |= POST_SET_VIEW_CAMERA;
+  }
+  if (undo) target->EndUndo();
+  ReleaseLooseMaterials(target);
+  ImportBusy = 0;
+  ReleaseCarryList(&carry);
+  return result;
+}
+
+Bool RegisterTessaroSceneLoader() {
+  String name = ResourceString(IDS_PLUGIN_NAME);
+  if (!name.Content()) return TRUE;
+  if (!RegisterDescription(ID_TESSARO_SCENELOADER, kDescription, &PluginResource)) return FALSE;
+  return RegisterSceneLoaderPlugin<&TessaroSceneLoader::Alloc>(PLUGINTYPE_SCENELOADER, ID_TESSARO_SCENELOADER, name,
+                                                               PLUGIN_INFO_FLAGS, kDescription, 0);
+}
+
+Bool RegisterImportMessagePlugin() {
+  String name = ResourceString(IDS_PLUGIN_NAME);
+  if (!name.Content()) return TRUE;
+  ImportMessagePlugin *plugin = new ImportMessagePlugin;
+  // Without the object there is nothing to register.
+  if (!plugin) return FALSE;
+  if (RegisterMessagePlugin(PLUGINTYPE_COREMESSAGE, ID_IMPORT_MESSAGEPLUGIN, name, PLUGIN_INFO_FLAGS, plugin)) return TRUE;
+  // A refused registration leaves the object with us.
+  delete plugin;
+  return FALSE;
+}

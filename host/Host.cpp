@@ -225,9 +225,9 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   dialogAnswers = DialogAnswers();
   if (IsDocument(doc)) SetActiveDocument(doc);
   SendCoreMessage(604);
-  // A new document that received nothing is not kept: the user's document
-  // stays in front (a cancelled dialog, a failed merge).
-  if (IsDocument(doc) && doc->Pristine() && documents_.size() > 1) {
+  // A new document that a cancelled or failed load left untouched is not
+  // kept: the user's document stays in front.
+  if (IsDocument(doc) && doc->Pristine() && (r.cancelled || r.code != 0) && documents_.size() > 1) {
     KillDocument(doc);
     if (IsDocument(before)) SetActiveDocument(before);
   }

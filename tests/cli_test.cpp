@@ -1,0 +1,103 @@
+// The tessaro program as a user runs it.
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "support.h"
+
+namespace {
+
+using testsupport::ReadText;
+using testsupport::WriteText;
+
+class CliTest : public ::testing::Test {
+ protected:
+  // Runs tessaro with the arguments; answers the exit status.
+  int Run(const std::string &args) {
+    std::string cmd = std::string(TESSARO_TESSARO) + " " + args + " --prefs " + dir_.File("prefs.json") + " >" +
+                      dir_.File("out.txt") + " 2>" + dir_.File("err.txt") + " </dev/null";
+    int rc = std::system(cmd.c_str());
+    out_ = ReadText(dir_.File("out.txt"));
+    err_ = ReadText(dir_.File("err.txt"));
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  }
+  std::string Save(const Ft50Writer &w, const std::string &name) {
+    w.Save(dir_.File(name));
+    return dir_.File(name);
+  }
+  static bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+  testsupport::TempDir dir_;
+  std::string out_, err_;
+};
+
+TEST_F(CliTest, ImportPrintsASummary) {
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50"), 0) << err_;
+  EXPECT_TRUE(Has(out_, "document \"scene.ft50\"")) << out_;
+  EXPECT_TRUE(Has(out_, "objects: ")) << out_;
+}
+
+TEST_F(CliTest, FilesThatCannotBeImportedAreRefused) {
+  WriteText(dir_.File("notes.txt"), "hello");
+  EXPECT_EQ(Run("import " + dir_.File("notes.txt")), 3);
+  EXPECT_TRUE(Has(err_, "not a file that any scene loader recognises")) << err_;
+  EXPECT_EQ(Run("import " + dir_.File("missing.ft50")), 3);
+  EXPECT_TRUE(Has(err_, "cannot open")) << err_;
+  EXPECT_EQ(Run("import " + dir_.File("missing.ft50") + " --plugins " + dir_.File("nowhere")), 3);
+  EXPECT_TRUE(Has(err_, "plug-in folder")) << err_;
+  EXPECT_EQ(Run("import"), 2);
+  EXPECT_EQ(Run("import x.ft50 --mode sideways"), 2);
+  EXPECT_EQ(Run("import x.ft50 --object A --row 1"), 2);
+}
+
+TEST_F(CliTest, TruncatedStreamKeepsWhatWasRead) {
+  Ft50Writer w;
+  w.Empty(4242);
+  std::string file = Save(w, "cut.ft50");
+  EXPECT_EQ(Run("import " + file + " --out " + dir_.File("doc.json")), 5);
+  EXPECT_TRUE(Has(err_, "truncated")) << err_;
+  EXPECT_TRUE(Has(ReadText(dir_.File("doc.json")), "\"objects\"")) << "the document is still written";
+}
+
+TEST_F(CliTest, UserDocumentsAreReadWrittenAndNeverHalfWritten) {
+  std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
+  WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Cube\"}], \"fps\": 25}");
+  ASSERT_EQ(Run("import " + file + " --into " + dir_.File("user.json") + " --mode merge --out " +
+                dir_.File("doc.json")),
+            0)
+      << err_;
+  std::string doc = ReadText(dir_.File("doc.json"));
+  EXPECT_TRUE(Has(doc, "\"name\": \"Cube\"")) << doc;
+  EXPECT_TRUE(Has(doc, "\"fps\": 25")) << doc;
+
+  WriteText(dir_.File("broken.json"), "{\"objects\": [\n  {\"type\": 5140, }\n]}");
+  EXPECT_EQ(Run("import " + file + " --into " + dir_.File("broken.json")), 3);
+  EXPECT_TRUE(Has(err_, "broken.json")) << err_;
+  EXPECT_TRUE(Has(err_, "line 2")) << err_;
+
+  EXPECT_EQ(Run("import " + file + " --out " + dir_.File("no/such/dir/doc.json")), 3);
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("no/such/dir/doc.json.tmp")));
+}
+
+TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
+  std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
+  EXPECT_EQ(Run("import " + file + " --cancel --out " + dir_.File("doc.json")), 0);
+  EXPECT_TRUE(Has(out_, "nothing was imported")) << out_;
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("doc.json")));
+
+  EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), 0) << err_;
+  EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "\"1012349\":\"00002040\"")) << "2.5 as stored";
+  EXPECT_EQ(Run("import " + file + " --out none"), 0);
+  EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "00002040")) << "the scale survives a run without edits";
+
+  EXPECT_EQ(Run("import " + file + " --mode update"), 0);
+  EXPECT_TRUE(Has(err_, "disabled")) << "an empty document offers no update: " << err_;
+  EXPECT_EQ(Run("import " + file + " --object Nothing"), 2);
+  EXPECT_TRUE(Has(err_, "no object named")) << err_;
+
+  WriteText(dir_.File("prefs.json"), "{{{");
+  EXPECT_EQ(Run("import " + file + " --out none"), 0);
+  EXPECT_TRUE(Has(err_, "damaged")) << err_;
+}
+
+}  // namespace

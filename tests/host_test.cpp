@@ -1,0 +1,218 @@
+// The stand-in host's own parts: the document file, the file object and
+// the stored plug-in data.
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "DocumentFile.h"
+#include "Handles.h"
+#include "Tables.h"
+#include "support.h"
+
+namespace {
+
+using tessaro::Host;
+
+class HostPartsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { host_ = std::make_unique<Host>(dir_.File("prefs.json")); }
+  tessaro::Object *Add(tessaro::Document *doc, tessaro::Object *parent, int32_t type, const std::string &name) {
+    auto *o = new tessaro::Object(type);
+    o->name = name;
+    host_->TrackElement(o);
+    tessaro::ElementList &list = parent ? parent->children : doc->objects;
+    tessaro::ListInsert(list, parent, o, list.last);
+    tessaro::SetDocument(o, doc);
+    return o;
+  }
+  std::string Write(const tessaro::Document &doc, const std::string &name) {
+    std::string why;
+    EXPECT_TRUE(tessaro::WriteDocumentFile(doc, dir_.File(name), &why)) << why;
+    return testsupport::ReadText(dir_.File(name));
+  }
+  std::string ReadError(const std::string &text) {
+    testsupport::WriteText(dir_.File("bad.json"), text);
+    tessaro::Document *doc = host_->NewDocument("bad");
+    std::string why;
+    EXPECT_FALSE(tessaro::ReadDocumentFile(*host_, dir_.File("bad.json"), doc, &why));
+    host_->KillDocument(doc);
+    return why;
+  }
+
+  testsupport::TempDir dir_;
+  std::unique_ptr<Host> host_;
+};
+
+TEST_F(HostPartsTest, RealsReadBackExactlyAndLookLikeReals) {
+  const float values[] = {1.0f, 0.1f, -0.0f, 1e30f, 16777216.0f, 3.4028235e38f, 1.4e-45f, 0.333333343f};
+  for (float v : values) {
+    std::string s = tessaro::FormatReal(v);
+    EXPECT_NE(s.find_first_of(".e"), std::string::npos) << s;
+    EXPECT_EQ(std::strtof(s.c_str(), nullptr), v) << s;
+  }
+  EXPECT_EQ(tessaro::FormatReal(1.0f), "1.0");
+  EXPECT_EQ(tessaro::FormatReal(0.1f), "0.1");
+  EXPECT_EQ(tessaro::FormatReal(NAN), "\"nan\"");
+}
+
+TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
+  tessaro::Document *doc = host_->ActiveDocument();
+  tessaro::Object *root = Add(doc, nullptr, 5140, "Root \"quoted\"");
+  root->pos = {1.5f, -2.0f, 0.1f};
+  root->ml.off = {3, 4, 5};
+  root->bits = 8;
+  root->editorMode = 1;
+  root->params["1000"] = tessaro::Value::OfLong(3);
+  root->params["1001"] = tessaro::Value::OfReal(3.0f);
+  root->params["1002.1"] = tessaro::Value::OfVector({1, 2, 3});
+  root->params["1003"] = tessaro::Value::OfReal(NAN);
+  tessaro::Object *child = Add(doc, root, 5100, "Child");
+  auto *tag = new tessaro::Tag(5616);
+  host_->TrackElement(tag);
+  tag->name = "Texture";
+  tag->data[10] = tessaro::Value::OfText("Red");
+  tessaro::ListInsert(child->tags, child, tag, nullptr);
+  tessaro::SetDocument(tag, doc);
+  Add(doc, nullptr, 5103, "Camera");
+  auto *mat = new tessaro::Material(5703);
+  host_->TrackElement(mat);
+  mat->name = "Red";
+  tessaro::ListInsert(doc->materials, nullptr, mat, nullptr);
+  tessaro::SetDocument(mat, doc);
+  doc->fps = 25;
+  doc->maxTimeNum = 120;
+  doc->maxTimeDen = 25;
+  doc->renderData = 2;
+  doc->undo = {{{40, "object", "Root"}, {44, "object", "Child"}}};
+
+  std::string first = Write(*doc, "first.json");
+  tessaro::Document *back = host_->NewDocument("back");
+  std::string why;
+  ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("first.json"), back, &why)) << why;
+  EXPECT_EQ(Write(*back, "second.json"), first);
+  EXPECT_EQ(back->objects.first->params.at("1000").type, tessaro::Value::Long);
+  EXPECT_EQ(back->objects.first->params.at("1001").type, tessaro::Value::Real);
+  EXPECT_TRUE(std::isnan(back->objects.first->params.at("1003").r));
+  EXPECT_EQ(host_->LooseElements(), 0u);
+}
+
+TEST_F(HostPartsTest, BadDocumentsNameTheFileAndThePlace) {
+  std::string syntax = ReadError("{\n  \"objects\": [\n    {\"type\": 5100,,}\n  ]\n}");
+  EXPECT_NE(syntax.find("bad.json"), std::string::npos) << syntax;
+  EXPECT_NE(syntax.find("line 3, column 19"), std::string::npos) << syntax;
+  std::string value = ReadError("{\"objects\": [{\"type\": 5100, \"pos\": [0, \"x\", 0]}]}");
+  EXPECT_NE(value.find("/objects/0/pos/1: expected a number"), std::string::npos) << value;
+  std::string key = ReadError("{\"objets\": []}");
+  EXPECT_NE(key.find("unknown key \"objets\""), std::string::npos) << key;
+  std::string type = ReadError("{\"objects\": [{\"name\": \"x\"}]}");
+  EXPECT_NE(type.find("needs a \"type\""), std::string::npos) << type;
+  EXPECT_NE(ReadError("[]").find("expected an object"), std::string::npos);
+  EXPECT_EQ(host_->LooseElements(), 0u) << "a half-read document is closed with all it holds";
+}
+
+class FileObjectTest : public HostPartsTest {
+ protected:
+  th_file *Open(const std::vector<uint8_t> &bytes, int32_t order = TH_BYTEORDER_MOTOROLA) {
+    std::string path = dir_.File("data.bin");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+    th_file *f = t().Alloc();
+    EXPECT_TRUE(t().Open(f, path.c_str(), TH_FILEOPEN_READ, 2, order, 0, 0));
+    return f;
+  }
+  const th_file_table &t() { return *tessaro::FileTable(); }
+};
+
+TEST_F(FileObjectTest, ReadsHonourTheByteOrderChosenAtOpen) {
+  std::vector<uint8_t> bytes = {0x12, 0x34, 0x56, 0x78, 0x3F, 0x80, 0x00, 0x00, 0xFF, 0xFE, 0x01};
+  th_file *f = Open(bytes);
+  int32_t l;
+  float r;
+  int16_t w;
+  th_bool b;
+  ASSERT_TRUE(t().ReadLong(f, &l));
+  EXPECT_EQ(l, 0x12345678);
+  ASSERT_TRUE(t().ReadReal(f, &r));
+  EXPECT_EQ(r, 1.0f);
+  ASSERT_TRUE(t().ReadWord(f, &w));
+  EXPECT_EQ(w, -2);
+  ASSERT_TRUE(t().ReadBool(f, &b));
+  EXPECT_EQ(b, 1);
+  t().Free(&f);
+  EXPECT_EQ(f, nullptr);
+
+  f = Open(bytes, TH_BYTEORDER_INTEL);
+  ASSERT_TRUE(t().ReadLong(f, &l));
+  EXPECT_EQ(l, 0x78563412);
+  t().Free(&f);
+}
+
+TEST_F(FileObjectTest, FailedReadsConsumeNothing) {
+  th_file *f = Open({1, 2, 3, 4, 5, 6});
+  th_vector v;
+  int32_t l;
+  EXPECT_FALSE(t().ReadVector(f, &v)) << "a composite fails when one part is missing";
+  EXPECT_EQ(t().GetPosition(f), 0);
+  ASSERT_TRUE(t().ReadLong(f, &l));
+  EXPECT_FALSE(t().ReadLong(f, &l));
+  EXPECT_EQ(t().GetPosition(f), 4);
+  host_->FailNth(tessaro::Op::FileRead, 1);
+  int16_t w;
+  EXPECT_FALSE(t().ReadWord(f, &w));
+  EXPECT_TRUE(t().ReadWord(f, &w));
+  EXPECT_EQ(w, 0x0506);
+  t().Free(&f);
+}
+
+TEST_F(FileObjectTest, SeekPastTheEndFailsAndLeavesNothingToRead) {
+  th_file *f = Open({1, 2, 3, 4, 5, 6, 7, 8});
+  EXPECT_TRUE(t().Seek(f, 8));
+  EXPECT_FALSE(t().Seek(f, 9));
+  EXPECT_EQ(t().GetPosition(f), 9);
+  uint8_t c;
+  EXPECT_FALSE(t().ReadUChar(f, &c));
+  EXPECT_FALSE(t().Seek(f, -1));
+  EXPECT_TRUE(t().Seek(f, 7));
+  ASSERT_TRUE(t().ReadUChar(f, &c));
+  EXPECT_EQ(c, 8);
+  EXPECT_TRUE(t().Close(f));
+  EXPECT_FALSE(t().ReadUChar(f, &c)) << "a closed file reads nothing";
+  t().Free(&f);
+}
+
+TEST_F(FileObjectTest, ReadsAcrossTheBufferMatchTheFile) {
+  std::vector<uint8_t> bytes(700000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  th_file *f = Open(bytes);
+  std::vector<uint8_t> back(bytes.size());
+  size_t at = 0;
+  for (int32_t n : {3, 262141, 5, 100000, 337851}) {
+    ASSERT_TRUE(t().ReadBytes(f, back.data() + at, n));
+    at += n;
+  }
+  EXPECT_EQ(at, bytes.size());
+  EXPECT_EQ(back, bytes);
+  ASSERT_TRUE(t().Seek(f, 262143));
+  int32_t l;
+  ASSERT_TRUE(t().ReadLong(f, &l));
+  uint32_t expect = (uint32_t(bytes[262143]) << 24) | (bytes[262144] << 16) | (bytes[262145] << 8) | bytes[262146];
+  EXPECT_EQ(static_cast<uint32_t>(l), expect);
+  t().Free(&f);
+}
+
+TEST_F(HostPartsTest, StoredDataSurvivesARestartAndDamageIsIgnored) {
+  host_->pluginData[1012349] = {0, 0, 0x20, 0x40};
+  std::string why;
+  ASSERT_TRUE(host_->SavePrefs(&why)) << why;
+  host_->pluginData.clear();
+  ASSERT_TRUE(host_->LoadPrefs(&why));
+  EXPECT_EQ(host_->pluginData[1012349], (std::vector<uint8_t>{0, 0, 0x20, 0x40}));
+
+  for (const char *damaged : {"{\"1012349\": \"0g\"}", "{\"x\": \"00\"}", "not json", "[1]"}) {
+    testsupport::WriteText(dir_.File("prefs.json"), damaged);
+    EXPECT_FALSE(host_->LoadPrefs(&why)) << damaged;
+    EXPECT_NE(why.find("damaged"), std::string::npos);
+    EXPECT_TRUE(host_->pluginData.empty());
+  }
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// The plug-in's code linked into the test and run against the host's
+// tables directly: the options dialog and the record cursor.
+#include <cstring>
+
+#include "Globals.h"
+#include "ImportOptionsDialog.h"
+#include "Tables.h"
+#include "records/RecordStream.h"
+#include "support.h"
+
+namespace {
+
+class PluginCodeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host_ = std::make_unique<tessaro::Host>();
+    t_host = tessaro::HostInterface();
+    ASSERT_TRUE(PluginResource.Init(TESSARO_SOURCE_DIR "/res"));
+    ImportScale = 1.0f;
+  }
+  void TearDown() override {
+    PluginResource.Free();
+    if (CurrentImportFile) HostFile::Free(CurrentImportFile);
+    EXPECT_EQ(host_->LiveBlocks(), 0u) << host_->LeakReport();
+    EXPECT_EQ(host_->LiveHandles(), 0u) << host_->LeakReport();
+    EXPECT_TRUE(host_->misuse.empty());
+    host_.reset();
+  }
+
+  void AddObject(const std::string &name) {
+    auto *o = new tessaro::Object(5100);
+    o->name = name;
+    host_->TrackElement(o);
+    tessaro::Document *doc = host_->ActiveDocument();
+    tessaro::ListInsert(doc->objects, nullptr, o, doc->objects.last);
+    tessaro::SetDocument(o, doc);
+  }
+
+  // Runs the dialog on the active document; answers its flags and the
+  // chosen name.
+  LONG Run(const tessaro::DialogAnswers &answers, std::string *chosen = nullptr) {
+    host_->dialogAnswers = answers;
+    ImportOptionsDialog dialog;
+    LONG flags = dialog.Run(reinterpret_cast<BaseDocument *>(host_->ActiveDocument()));
+    if (chosen) {
+      char buffer[256];
+      dialog.ChosenName().GetCString(buffer, sizeof buffer);
+      *chosen = buffer;
+    }
+    return flags;
+  }
+
+  void OpenStream(const Ft50Writer &w) {
+    std::string path = dir_.File("stream.ft50");
+    w.Save(path);
+    CurrentImportFile = HostFile::Alloc();
+    ASSERT_TRUE(CurrentImportFile->Open(Filename(path.c_str()), FILEOPEN_READ, 2, BYTEORDER_MOTOROLA, 0, 0));
+    ASSERT_TRUE(CurrentImportFile->Seek(16));
+  }
+
+  std::unique_ptr<tessaro::Host> host_;
+  testsupport::TempDir dir_;
+};
+
+tessaro::DialogAnswers Answers(std::optional<int32_t> mode, std::optional<int32_t> kind = {},
+                               std::optional<int32_t> row = {}) {
+  tessaro::DialogAnswers a;
+  a.mode = mode;
+  a.kind = kind;
+  a.row = row;
+  return a;
+}
+
+TEST_F(PluginCodeTest, EmptyDocumentOffersOnlyNewAndMerge) {
+  EXPECT_EQ(Run({}), 0x1F);
+  EXPECT_EQ(Run(Answers(MODE_UPDATE)), 0x1F) << "the update choice is disabled";
+  EXPECT_EQ(Run(Answers({}, KIND_LIGHTS)), 0x1F) << "the kind group is disabled";
+  EXPECT_EQ(Run(Answers(MODE_MERGE)), 0x2F);
+  EXPECT_FALSE(host_->warnings.empty());
+}
+
+TEST_F(PluginCodeTest, DocumentWithObjectsOpensAtUpdateOfTheFirst) {
+  AddObject("Alpha");
+  AddObject("Beta");
+  AddObject("Gamma");
+  std::string chosen;
+  EXPECT_EQ(Run({}, &chosen), 0x41);
+  EXPECT_EQ(chosen, "Alpha");
+  EXPECT_EQ(Run(Answers(MODE_UPDATE, KIND_LIGHTS, 2), &chosen), 0x48);
+  EXPECT_EQ(chosen, "Gamma");
+  EXPECT_EQ(Run(Answers({}, KIND_CAMERAS), &chosen), 0x44);
+  EXPECT_EQ(Run(Answers({}, KIND_MATERIALS), &chosen), 0x42);
+  // Merge disables the kind group: a kind chosen after it is not taken.
+  EXPECT_EQ(Run(Answers(MODE_MERGE, KIND_LIGHTS)), 0x2F);
+  EXPECT_EQ(Run(Answers(MODE_NEW)), 0x1F);
+}
+
+TEST_F(PluginCodeTest, NamesakesAreRowsOfTheirOwn) {
+  AddObject("Twin");
+  AddObject("Twin");
+  tessaro::DialogAnswers a = Answers({}, {}, 1);
+  std::string chosen;
+  EXPECT_EQ(Run(a, &chosen), 0x41);
+  EXPECT_EQ(chosen, "Twin");
+  a.row = 2;
+  EXPECT_EQ(Run(a), 0x0F) << "a row that is not there cannot be picked";
+  EXPECT_TRUE(host_->dialogAnswerRefused);
+}
+
+TEST_F(PluginCodeTest, ScaleChangesOnlyWhenConfirmed) {
+  tessaro::DialogAnswers a;
+  a.scale = 2.5f;
+  a.cancel = true;
+  EXPECT_EQ(Run(a), 0x0F);
+  EXPECT_EQ(ImportScale, 1.0f);
+  a.cancel = false;
+  EXPECT_EQ(Run(a), 0x1F);
+  EXPECT_EQ(ImportScale, 2.5f);
+  // The next dialog opens with the stored value.
+  EXPECT_EQ(Run({}), 0x1F);
+  EXPECT_EQ(ImportScale, 2.5f);
+  a.scale = 1e30f;
+  Run(a);
+  EXPECT_EQ(ImportScale, 9.0e18f) << "the field clamps to its limit";
+}
+
+TEST_F(PluginCodeTest, MissingDialogResourceCancels) {
+  PluginResource.Free();
+  testsupport::fs::create_directories(dir_.File("res/strings_us"));
+  testsupport::WriteText(dir_.File("res/strings_us/c4d_strings.str"), "STRINGTABLE { 10001 \"x\"; }");
+  ASSERT_TRUE(PluginResource.Init(dir_.File("res").c_str()));
+  tessaro::DialogAnswers a;
+  a.scale = 3.0f;
+  EXPECT_EQ(Run(a), 0x0F);
+  EXPECT_EQ(ImportScale, 1.0f);
+}
+
+TEST_F(PluginCodeTest, SkipToEndCorrectsShortAndLongReads) {
+  Ft50Writer w;
+  w.Begin(77).Zeros(20).End().Begin(78).Zeros(20).End().Terminator().Zeros(4);
+  OpenStream(w);
+  RecordReader cursor;
+  ASSERT_TRUE(cursor.ReadHeader());
+  EXPECT_EQ(cursor.type, 77);
+  EXPECT_EQ(cursor.length, 20);
+  EXPECT_EQ(cursor.end, 16 + 8 + 20);
+  char bytes[30];
+  ASSERT_TRUE(CurrentImportFile->ReadBytes(bytes, 10));
+  cursor.SkipToEnd();
+  EXPECT_EQ(CurrentImportFile->GetPosition(), 44);
+  ASSERT_TRUE(cursor.ReadHeader());
+  EXPECT_EQ(cursor.type, 78);
+  ASSERT_TRUE(CurrentImportFile->ReadBytes(bytes, 30));
+  cursor.SkipToEnd();
+  EXPECT_EQ(CurrentImportFile->GetPosition(), 72) << "a reader that read past the payload is put back";
+  ASSERT_TRUE(cursor.ReadHeader());
+  EXPECT_EQ(cursor.type, 0);
+  EXPECT_FALSE(cursor.ReadHeader());
+  EXPECT_EQ(cursor.type, 0) << "a failed header read leaves the cursor as it was";
+}
+
+TEST_F(PluginCodeTest, TypeWordSplitsIntoTypeAndVersion) {
+  Ft50Writer w;
+  w.RawHeader(0x01000FA0, 0).RawHeader(0xFFFFFFFF, 0);
+  OpenStream(w);
+  RecordReader cursor;
+  ASSERT_TRUE(cursor.ReadHeader());
+  EXPECT_EQ(cursor.type, 4000);
+  EXPECT_EQ(cursor.version, 1);
+  ASSERT_TRUE(cursor.ReadHeader());
+  EXPECT_EQ(cursor.type, 0xFFFFFF) << "the type is unsigned";
+  EXPECT_EQ(cursor.version, 0xFF);
+}
+
+TEST_F(PluginCodeTest, TextsAreBoundedByTheReader) {
+  Ft50Writer w;
+  w.Text("Cube").Text(std::string(259, 'x')).Text(std::string(260, 'y')).I16(-1);
+  OpenStream(w);
+  String s;
+  char buffer[300];
+  ASSERT_TRUE(ReadText(&s, 259));
+  s.GetCString(buffer, sizeof buffer);
+  EXPECT_STREQ(buffer, "Cube");
+  ASSERT_TRUE(ReadText(&s, 259));
+  EXPECT_EQ(s.GetCString(buffer, sizeof buffer), 259);
+  EXPECT_FALSE(ReadText(&s, 259)) << "longer than the text buffer";
+  EXPECT_EQ(CurrentImportFile->GetPosition(), 16 + 6 + 261 + 2) << "the characters of a refused text are not read";
+  CurrentImportFile->Seek(16 + 6 + 261 + 2 + 260);
+  EXPECT_FALSE(ReadText(&s, 259)) << "negative length";
+}
+
+}  // namespace

@@ -126,6 +126,7 @@ th_dialog *DlgAlloc(const th_dialog_class *cls, void *ctx) {
 }
 
 void DlgFree(th_dialog **d) {
+  H().Fault(Op::DialogFree);
   if (!d || !*d) return;
   if (H().Untrack(*d)) {
     for (auto &kv : (*d)->lists) H().Untrack(kv.second);
@@ -194,6 +195,7 @@ th_bool DlgLoadResource(th_dialog *d, int32_t id, const th_resource *res, int32_
 }
 
 th_bool DlgEnable(th_dialog *d, int32_t id, th_bool enabled) {
+  H().Fault(Op::DialogEnable);
   if (!Live(d)) return 0;
   Gadget *g = Find(d, id);
   if (!g) return 0;
@@ -202,6 +204,7 @@ th_bool DlgEnable(th_dialog *d, int32_t id, th_bool enabled) {
 }
 
 th_bool DlgSetLong(th_dialog *d, int32_t id, int32_t value, int32_t min, int32_t max, int32_t step, th_bool tristate) {
+  H().Fault(Op::DialogSet);
   (void)tristate;
   if (!Live(d)) return 0;
   Gadget *g = Find(d, id);
@@ -215,6 +218,7 @@ th_bool DlgSetLong(th_dialog *d, int32_t id, int32_t value, int32_t min, int32_t
 
 th_bool DlgSetReal(th_dialog *d, int32_t id, float value, float min, float max, float step, int32_t format,
                    float min2, float max2, th_bool quadscale, th_bool tristate) {
+  H().Fault(Op::DialogSet);
   (void)format, (void)min2, (void)max2, (void)quadscale, (void)tristate;
   if (!Live(d)) return 0;
   Gadget *g = Find(d, id);
@@ -227,6 +231,7 @@ th_bool DlgSetReal(th_dialog *d, int32_t id, float value, float min, float max, 
 }
 
 th_bool DlgGetLong(th_dialog *d, int32_t id, int32_t *value) {
+  H().Fault(Op::DialogGet);
   if (!Live(d) || !value) return 0;
   Gadget *g = Find(d, id);
   if (!g) return 0;
@@ -235,6 +240,7 @@ th_bool DlgGetLong(th_dialog *d, int32_t id, int32_t *value) {
 }
 
 th_bool DlgGetReal(th_dialog *d, int32_t id, float *value) {
+  H().Fault(Op::DialogGet);
   if (!Live(d) || !value) return 0;
   Gadget *g = Find(d, id);
   if (!g) return 0;
@@ -243,11 +249,13 @@ th_bool DlgGetReal(th_dialog *d, int32_t id, float *value) {
 }
 
 th_bool DlgDefaultCommand(th_dialog *d, int32_t id, const th_container *msg) {
+  H().Fault(Op::DialogDefaultCommand);
   (void)id, (void)msg;
   return Live(d) ? 1 : 0;
 }
 
 th_listview *ListAttach(th_dialog *d, int32_t id) {
+  H().Fault(Op::ListViewAttach);
   try {
     if (!Live(d)) return nullptr;
     Gadget *g = Find(d, id);
@@ -267,12 +275,14 @@ th_listview *ListAttach(th_dialog *d, int32_t id) {
 bool LiveList(th_listview *lv) { return lv && H().Tracked(lv); }
 
 th_bool ListSetLayout(th_listview *lv, int32_t columns, const th_container *layout) {
+  H().Fault(Op::ListViewSet);
   if (!LiveList(lv) || !layout) return 0;
   lv->columns = columns;
   lv->layout = layout->c;
   return 1;
 }
 th_bool ListSetItem(th_listview *lv, int32_t row, const th_container *data) {
+  H().Fault(Op::ListViewSet);
   try {
     if (!LiveList(lv) || !data || row < 0) return 0;
     lv->rows[row] = data->c;
@@ -282,6 +292,7 @@ th_bool ListSetItem(th_listview *lv, int32_t row, const th_container *data) {
   }
 }
 th_bool ListGetItem(th_listview *lv, int32_t row, th_container *data) {
+  H().Fault(Op::ListViewGet);
   if (!LiveList(lv) || !data) return 0;
   auto it = lv->rows.find(row);
   if (it == lv->rows.end()) return 0;
@@ -289,14 +300,17 @@ th_bool ListGetItem(th_listview *lv, int32_t row, th_container *data) {
   return 1;
 }
 void ListDataChanged(th_listview *lv) {
+  H().Fault(Op::ListViewSet);
   if (LiveList(lv)) ++lv->changes;
 }
 th_bool ListGetSelection(th_listview *lv, th_select *sel) {
+  H().Fault(Op::ListViewGet);
   if (!LiveList(lv) || !sel) return 0;
   sel->indices = lv->selection;
   return 1;
 }
 th_bool ListSetSelection(th_listview *lv, const th_select *sel) {
+  H().Fault(Op::ListViewSet);
   if (!LiveList(lv) || !sel) return 0;
   lv->selection = sel->indices;
   return 1;
@@ -311,14 +325,17 @@ th_select *SelAlloc() {
   }
 }
 void SelFree(th_select **s) {
+  H().Fault(Op::SelectFree);
   if (!s || !*s) return;
   if (H().Untrack(*s)) delete *s; else H().Misuse("BaseSelect Free: not a live selection");
   *s = nullptr;
 }
 void SelDeselectAll(th_select *s) {
+  H().Fault(Op::SelectChange);
   if (s) s->indices.clear();
 }
 th_bool SelSelect(th_select *s, int32_t n) {
+  H().Fault(Op::SelectChange);
   try {
     if (!s || n < 0) return 0;
     s->indices.insert(n);
@@ -328,6 +345,7 @@ th_bool SelSelect(th_select *s, int32_t n) {
   }
 }
 th_bool SelGetRange(const th_select *s, int32_t seg, int32_t *a, int32_t *b) {
+  H().Fault(Op::SelectGetRange);
   if (!s || !a || !b || seg < 0) return 0;
   int32_t current = -1;
   auto it = s->indices.begin();

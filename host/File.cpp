@@ -123,7 +123,10 @@ int32_t FileGetPosition(th_file *f) {
   return static_cast<int32_t>(f->pos < kLargestPosition ? f->pos : kLargestPosition);
 }
 
-int32_t FileGetLength(th_file *f) { return f && f->fp ? static_cast<int32_t>(f->size) : 0; }
+int32_t FileGetLength(th_file *f) {
+  H().Fault(tessaro::Op::FileGetLength);
+  return f && f->fp ? static_cast<int32_t>(f->size) : 0;
+}
 
 // One read primitive: n bytes in file order, swapped to this machine's order
 // for a value of `width` bytes each.

@@ -22,13 +22,22 @@ namespace tessaro {
 
 // Every host operation that a plug-in can call, for call counts and faults.
 #define TESSARO_HOST_OPS(X)                                                                                      \
-  X(GeAlloc) X(GeFree) X(StringAlloc) X(StringFree) X(LoadResource) X(LoadString) X(RegisterDescription)          \
-  X(RegisterSceneLoader) X(RegisterMessagePlugin) X(ReadPluginInfo) X(WritePluginInfo) X(MessageDialog)           \
+  X(GeAlloc) X(GeFree)                                                                                           \
+  X(StringAlloc) X(StringFree) X(StringCopy) X(StringSet) X(StringContent) X(StringEqual) X(StringGetCString)     \
+  X(LoadResource) X(FreeResource) X(LoadString) X(RegisterDescription) X(RegisterSceneLoader)                    \
+  X(RegisterMessagePlugin) X(ReadPluginInfo) X(WritePluginInfo) X(MessageDialog)                                 \
   X(GetActiveDocument) X(SetActiveDocument) X(KillDocument) X(GetFirstObject) X(GetFirstMaterial) X(InsertObject) \
-  X(InsertMaterial) X(SearchMaterial) X(StartUndo) X(EndUndo) X(AddUndo) X(GetNext) X(GetDown) X(Remove)          \
-  X(SetName) X(GetName) X(ElementFree) X(ObjectAlloc) X(TagAlloc) X(MaterialAlloc) X(FileAlloc) X(FileFree)       \
-  X(FileOpen) X(FileClose) X(FileSeek) X(FileGetPosition) X(FileRead) X(DialogAlloc) X(DialogOpen)                 \
-  X(LoadDialogResource) X(SelectAlloc) X(ContainerAlloc)
+  X(InsertMaterial) X(SearchMaterial) X(StartUndo) X(EndUndo) X(AddUndo)                                         \
+  X(GetNext) X(GetPred) X(GetDown) X(GetUp) X(GetDocument) X(Remove) X(GetType) X(Message) X(GetName) X(SetName) \
+  X(GetAllBits) X(SetBit) X(DelBit) X(GetData) X(SetData) X(SetParameter) X(GetParameter) X(ElementFree)         \
+  X(ObjectAlloc) X(SetPos) X(GetPos) X(SetScale) X(GetScale) X(SetRot) X(GetRot) X(SetMl) X(GetMl)               \
+  X(GetEditorMode) X(SetEditorMode) X(GetRenderMode) X(SetRenderMode) X(GetFirstTag) X(GetTag) X(GetTagData)     \
+  X(GetTagDataCount) X(InsertTag) X(TagAlloc) X(MaterialAlloc)                                                   \
+  X(FileAlloc) X(FileFree) X(FileOpen) X(FileClose) X(FileSeek) X(FileGetPosition) X(FileGetLength) X(FileRead)  \
+  X(DialogAlloc) X(DialogFree) X(DialogOpen) X(LoadDialogResource) X(DialogEnable) X(DialogSet) X(DialogGet)     \
+  X(DialogDefaultCommand) X(ListViewAttach) X(ListViewSet) X(ListViewGet)                                        \
+  X(SelectAlloc) X(SelectFree) X(SelectChange) X(SelectGetRange)                                                 \
+  X(ContainerAlloc) X(ContainerFree) X(ContainerCopy) X(ContainerSet) X(ContainerGet)
 
 enum class Op {
 #define TESSARO_OP_ENUM(name) name,

@@ -99,6 +99,7 @@ void StrFree(th_string **s) {
   });
 }
 th_bool StrCopyTo(const th_string *src, th_string *dst) {
+  H().Fault(Op::StringCopy);
   return Guard<th_bool>(0, [&] {
     if (!dst) return 0;
     dst->s = src ? src->s : std::string();
@@ -106,18 +107,24 @@ th_bool StrCopyTo(const th_string *src, th_string *dst) {
   });
 }
 th_bool StrSet(th_string *s, const char *text) {
+  H().Fault(Op::StringSet);
   return Guard<th_bool>(0, [&] {
     if (!s) return 0;
     s->s = text ? text : "";
     return 1;
   });
 }
-th_bool StrContent(const th_string *s) { return s && !s->s.empty(); }
+th_bool StrContent(const th_string *s) {
+  H().Fault(Op::StringContent);
+  return s && !s->s.empty();
+}
 th_bool StrEqual(const th_string *a, const th_string *b) {
+  H().Fault(Op::StringEqual);
   const std::string empty;
   return (a ? a->s : empty) == (b ? b->s : empty);
 }
 int32_t StrGetCString(const th_string *s, char *buffer, int32_t size) {
+  H().Fault(Op::StringGetCString);
   size_t n = s ? s->s.size() : 0;
   if (buffer && size > 0) {
     size_t k = n < static_cast<size_t>(size - 1) ? n : static_cast<size_t>(size - 1);
@@ -144,6 +151,7 @@ th_resource *PlugLoadResource(const char *path) {
   });
 }
 void PlugFreeResource(th_resource **r) {
+  H().Fault(Op::FreeResource);
   GuardVoid([&] {
     if (!r || !*r) return;
     if (H().Untrack(*r)) delete *r; else H().Misuse("FreeResource: not a live resource");
@@ -366,6 +374,7 @@ th_element *ListNext(th_element *e) {
   return x ? Handle(x->next) : nullptr;
 }
 th_element *ListPred(th_element *e) {
+  H().Fault(Op::GetPred);
   Element *x = El(e, "GetPred");
   return x ? Handle(x->pred) : nullptr;
 }
@@ -376,10 +385,12 @@ th_element *ListDown(th_element *e) {
   return Handle(static_cast<Object *>(x)->children.first);
 }
 th_element *ListUp(th_element *e) {
+  H().Fault(Op::GetUp);
   Element *x = El(e, "GetUp");
   return x && x->kind == ElementKind::Object ? Handle(x->owner) : nullptr;
 }
 th_element *ListGetDocument(th_element *e) {
+  H().Fault(Op::GetDocument);
   Element *x = El(e, "GetDocument");
   return x ? Handle(x->doc) : nullptr;
 }
@@ -391,10 +402,12 @@ void ListRemove(th_element *e) {
   SetDocument(x, nullptr);
 }
 int32_t ListGetType(const th_element *e) {
+  H().Fault(Op::GetType);
   const Element *x = El(e, "GetType");
   return x ? x->type : 0;
 }
 th_bool ListMessage(th_element *e, int32_t id, void *data) {
+  H().Fault(Op::Message);
   (void)id, (void)data;
   return El(e, "Message") ? 1 : 0;
 }
@@ -412,22 +425,27 @@ void ListSetName(th_element *e, const th_string *name) {
   });
 }
 int32_t ListGetAllBits(const th_element *e) {
+  H().Fault(Op::GetAllBits);
   const Element *x = El(e, "GetAllBits");
   return x ? x->bits : 0;
 }
 void ListSetBit(th_element *e, int32_t mask) {
+  H().Fault(Op::SetBit);
   if (Element *x = El(e, "SetBit")) x->bits |= mask;
 }
 void ListDelBit(th_element *e, int32_t mask) {
+  H().Fault(Op::DelBit);
   if (Element *x = El(e, "DelBit")) x->bits &= ~mask;
 }
 void ListGetData(const th_element *e, th_container *out) {
+  H().Fault(Op::GetData);
   GuardVoid([&] {
     const Element *x = El(e, "GetData");
     if (out) out->c = x ? x->data : Container();
   });
 }
 void ListSetData(th_element *e, const th_container *data, th_bool add) {
+  H().Fault(Op::SetData);
   GuardVoid([&] {
     Element *x = El(e, "SetData");
     if (!x || !data) return;
@@ -441,6 +459,7 @@ std::string DescKey(const th_descid *id) {
   return key;
 }
 th_bool ListSetParameter(th_element *e, const th_descid *id, const th_gedata *value, int32_t flags) {
+  H().Fault(Op::SetParameter);
   (void)flags;
   return Guard<th_bool>(0, [&] {
     Element *x = El(e, "SetParameter");
@@ -457,6 +476,7 @@ th_bool ListSetParameter(th_element *e, const th_descid *id, const th_gedata *va
   });
 }
 th_bool ListGetParameter(const th_element *e, const th_descid *id, th_gedata *value, int32_t flags) {
+  H().Fault(Op::GetParameter);
   (void)flags;
   return Guard<th_bool>(0, [&] {
     const Element *x = El(e, "GetParameter");
@@ -504,9 +524,11 @@ th_element *ObjAlloc(int32_t type, int32_t reserved) {
 }
 #define TESSARO_VECTOR_ACCESS(Name, field)                                      \
   void ObjSet##Name(th_element *e, const th_vector *v) {                        \
+    H().Fault(Op::Set##Name);                                                   \
     if (Object *o = Obj(e, "Set" #Name); o && v) o->field = *v;                 \
   }                                                                             \
   void ObjGet##Name(const th_element *e, th_vector *v) {                        \
+    H().Fault(Op::Get##Name);                                                   \
     const Object *o = Obj(e, "Get" #Name);                                      \
     if (v) *v = o ? o->field : th_vector{0, 0, 0};                              \
   }
@@ -515,28 +537,35 @@ TESSARO_VECTOR_ACCESS(Scale, scale)
 TESSARO_VECTOR_ACCESS(Rot, rot)
 #undef TESSARO_VECTOR_ACCESS
 void ObjSetMl(th_element *e, const th_matrix *m, th_bool keepchildren) {
+  H().Fault(Op::SetMl);
   (void)keepchildren;
   if (Object *o = Obj(e, "SetMl"); o && m) o->ml = *m;
 }
 void ObjGetMl(const th_element *e, th_matrix *m) {
+  H().Fault(Op::GetMl);
   const Object *o = Obj(e, "GetMl");
   if (m && o) *m = o->ml;
 }
 int32_t ObjGetEditorMode(const th_element *e) {
+  H().Fault(Op::GetEditorMode);
   const Object *o = Obj(e, "GetEditorMode");
   return o ? o->editorMode : TH_MODE_UNDEF;
 }
 void ObjSetEditorMode(th_element *e, int32_t mode) {
+  H().Fault(Op::SetEditorMode);
   if (Object *o = Obj(e, "SetEditorMode")) o->editorMode = mode;
 }
 int32_t ObjGetRenderMode(const th_element *e) {
+  H().Fault(Op::GetRenderMode);
   const Object *o = Obj(e, "GetRenderMode");
   return o ? o->renderMode : TH_MODE_UNDEF;
 }
 void ObjSetRenderMode(th_element *e, int32_t mode) {
+  H().Fault(Op::SetRenderMode);
   if (Object *o = Obj(e, "SetRenderMode")) o->renderMode = mode;
 }
 th_element *ObjFirstTag(th_element *e) {
+  H().Fault(Op::GetFirstTag);
   Object *o = Obj(e, "GetFirstTag");
   return o ? Handle(o->tags.first) : nullptr;
 }
@@ -546,20 +575,24 @@ Tag *FindTag(Object *o, int32_t type, int32_t nr) {
   return nullptr;
 }
 th_element *ObjGetTag(th_element *e, int32_t type, int32_t nr) {
+  H().Fault(Op::GetTag);
   Object *o = Obj(e, "GetTag");
   return o ? Handle(FindTag(o, type, nr)) : nullptr;
 }
 void *ObjGetTagData(th_element *e, int32_t type, int32_t nr) {
+  H().Fault(Op::GetTagData);
   Object *o = Obj(e, "GetTagData");
   Tag *t = o ? FindTag(o, type, nr) : nullptr;
   return t && !t->payload.empty() ? t->payload.data() : nullptr;
 }
 int32_t ObjGetTagDataCount(th_element *e, int32_t type) {
+  H().Fault(Op::GetTagDataCount);
   Object *o = Obj(e, "GetTagDataCount");
   Tag *t = o ? FindTag(o, type, 0) : nullptr;
   return t ? t->entries : 0;
 }
 void ObjInsertTag(th_element *e, th_element *tag, th_element *pred) {
+  H().Fault(Op::InsertTag);
   GuardVoid([&] {
     Object *o = Obj(e, "InsertTag");
     Element *t = El(tag, "InsertTag");
@@ -612,6 +645,7 @@ th_container *BcAlloc() {
   });
 }
 void BcFree(th_container **bc) {
+  H().Fault(Op::ContainerFree);
   GuardVoid([&] {
     if (!bc || !*bc) return;
     if (H().Untrack(*bc)) delete *bc; else H().Misuse("ContainerFree: not a live container");
@@ -619,20 +653,25 @@ void BcFree(th_container **bc) {
   });
 }
 void BcCopyTo(const th_container *src, th_container *dst) {
+  H().Fault(Op::ContainerCopy);
   GuardVoid([&] {
     if (dst) dst->c = src ? src->c : Container();
   });
 }
 void BcSetLong(th_container *bc, int32_t id, int32_t v) {
+  H().Fault(Op::ContainerSet);
   GuardVoid([&] { if (bc) bc->c[id] = Value::OfLong(v); });
 }
 void BcSetReal(th_container *bc, int32_t id, float v) {
+  H().Fault(Op::ContainerSet);
   GuardVoid([&] { if (bc) bc->c[id] = Value::OfReal(v); });
 }
 void BcSetVector(th_container *bc, int32_t id, const th_vector *v) {
+  H().Fault(Op::ContainerSet);
   GuardVoid([&] { if (bc && v) bc->c[id] = Value::OfVector(*v); });
 }
 void BcSetString(th_container *bc, int32_t id, const th_string *v) {
+  H().Fault(Op::ContainerSet);
   GuardVoid([&] { if (bc) bc->c[id] = Value::OfText(v ? v->s : std::string()); });
 }
 const Value *BcFind(const th_container *bc, int32_t id, Value::Type type) {
@@ -641,20 +680,24 @@ const Value *BcFind(const th_container *bc, int32_t id, Value::Type type) {
   return it != bc->c.end() && it->second.type == type ? &it->second : nullptr;
 }
 int32_t BcGetLong(const th_container *bc, int32_t id, int32_t preset) {
+  H().Fault(Op::ContainerGet);
   const Value *v = BcFind(bc, id, Value::Long);
   return v ? v->l : preset;
 }
 float BcGetReal(const th_container *bc, int32_t id, float preset) {
+  H().Fault(Op::ContainerGet);
   const Value *v = BcFind(bc, id, Value::Real);
   return v ? v->r : preset;
 }
 th_bool BcGetVector(const th_container *bc, int32_t id, th_vector *out) {
+  H().Fault(Op::ContainerGet);
   const Value *v = BcFind(bc, id, Value::Vector);
   if (!v || !out) return 0;
   *out = v->v;
   return 1;
 }
 th_bool BcGetString(const th_container *bc, int32_t id, th_string *out) {
+  H().Fault(Op::ContainerGet);
   return Guard<th_bool>(0, [&] {
     const Value *v = BcFind(bc, id, Value::Text);
     if (out) out->s = v ? v->s : std::string();

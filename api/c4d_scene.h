@@ -96,6 +96,54 @@ class BaseMaterial : public BaseList2D {
   static void Free(BaseMaterial *&mat) noexcept { FreeElement(mat); }
 };
 
+// Points, polygons and UVW coordinates: a tag with a data array.
+class VariableTag : public BaseTag {
+ public:
+  void *GetDataAddressW() noexcept { return t_host->tag->GetDataAddressW(Handle()); }
+  LONG GetDataCount() const noexcept { return t_host->tag->GetDataCount(Handle()); }
+};
+
+class UVWTag : public VariableTag {
+ public:
+  Bool Get(LONG i, UVWStruct &uvw) const noexcept {
+    return t_host->tag->UVWGet(Handle(), i, reinterpret_cast<th_uvw *>(&uvw));
+  }
+  Bool Set(LONG i, const UVWStruct &uvw) noexcept {
+    return t_host->tag->UVWSet(Handle(), i, reinterpret_cast<const th_uvw *>(&uvw));
+  }
+};
+
+class TextureTag : public BaseTag {
+ public:
+  static TextureTag *Alloc() noexcept { return From<TextureTag>(t_host->tag->Alloc(Ttexture)); }
+  void SetPos(const Vector &v) noexcept { t_host->tag->SetPos(Handle(), CVec(v)); }
+  Vector GetPos() const noexcept {
+    Vector v;
+    t_host->tag->GetPos(Handle(), CVec(v));
+    return v;
+  }
+  void SetScale(const Vector &v) noexcept { t_host->tag->SetScale(Handle(), CVec(v)); }
+  Vector GetScale() const noexcept {
+    Vector v;
+    t_host->tag->GetScale(Handle(), CVec(v));
+    return v;
+  }
+  void SetRot(const Vector &v) noexcept { t_host->tag->SetRot(Handle(), CVec(v)); }
+  Vector GetRot() const noexcept {
+    Vector v;
+    t_host->tag->GetRot(Handle(), CVec(v));
+    return v;
+  }
+  void SetMl(const Matrix &m) noexcept { t_host->tag->SetMl(Handle(), reinterpret_cast<const th_matrix *>(&m)); }
+  Matrix GetMl() const noexcept {
+    Matrix m;
+    t_host->tag->GetMl(Handle(), reinterpret_cast<th_matrix *>(&m));
+    return m;
+  }
+  void SetMaterial(BaseMaterial *mat) noexcept { t_host->tag->SetMaterial(Handle(), ToHandle(mat)); }
+  BaseMaterial *GetMaterial() const noexcept { return From<BaseMaterial>(t_host->tag->GetMaterial(Handle())); }
+};
+
 class BaseObject : public BaseList2D {
  public:
   BaseObject *GetNext() noexcept { return static_cast<BaseObject *>(BaseList2D::GetNext()); }
@@ -142,6 +190,22 @@ class BaseObject : public BaseList2D {
   LONG GetTagDataCount(LONG type) noexcept { return t_host->object->GetTagDataCount(Handle(), type); }
   void InsertTag(BaseTag *tag, BaseTag *pred = nullptr) noexcept {
     t_host->object->InsertTag(Handle(), ToHandle(tag), ToHandle(pred));
+  }
+  VariableTag *MakeVariableTag(LONG type, LONG count, BaseTag *pred = nullptr) noexcept {
+    return From<VariableTag>(t_host->object->MakeVariableTag(Handle(), type, count, ToHandle(pred)));
+  }
+  BaseTag *MakeTag(LONG type, BaseTag *pred = nullptr) noexcept {
+    return From<BaseTag>(t_host->object->MakeTag(Handle(), type, ToHandle(pred)));
+  }
+  Bool SetPhong(Bool on, Bool anglelimit, Real angle) noexcept {
+    return t_host->object->SetPhong(Handle(), on, anglelimit, angle);
+  }
+};
+
+class SplineObject : public BaseObject {
+ public:
+  static SplineObject *Alloc(LONG pointcount, LONG type) noexcept {
+    return From<SplineObject>(t_host->object->SplineAlloc(pointcount, type));
   }
 };
 

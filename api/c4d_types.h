@@ -40,7 +40,19 @@ struct Matrix {
   Vector off, v1{1, 0, 0}, v2{0, 1, 0}, v3{0, 0, 1};
 };
 
+// A polygon of four point indices; a triangle repeats c as d.
+struct CPolygon {
+  LONG a = 0, b = 0, c = 0, d = 0;
+};
+
+// The UVW coordinates of a polygon's corners.
+struct UVWStruct {
+  Vector a, b, c, d;
+};
+
 static_assert(sizeof(Vector) == sizeof(th_vector), "Vector crosses the boundary as th_vector");
+static_assert(sizeof(CPolygon) == sizeof(th_polygon), "CPolygon crosses the boundary as th_polygon");
+static_assert(sizeof(UVWStruct) == sizeof(th_uvw), "UVWStruct crosses the boundary as th_uvw");
 static_assert(sizeof(Matrix) == sizeof(th_matrix), "Matrix crosses the boundary as th_matrix");
 
 inline const th_vector *CVec(const Vector &v) noexcept { return reinterpret_cast<const th_vector *>(&v); }

@@ -45,6 +45,16 @@ typedef struct th_matrix {
   th_vector off, v1, v2, v3;
 } th_matrix;
 
+/* One polygon: four point indices; a triangle has d == c. */
+typedef struct th_polygon {
+  int32_t a, b, c, d;
+} th_polygon;
+
+/* The UVW coordinates of one polygon's four corners. */
+typedef struct th_uvw {
+  th_vector a, b, c, d;
+} th_uvw;
+
 /* Parameter identifier: up to three levels. */
 typedef struct th_descid {
   int32_t count;
@@ -186,12 +196,39 @@ typedef struct th_object_table {
   void *(*GetTagData)(th_element *op, int32_t type, int32_t nr);
   int32_t (*GetTagDataCount)(th_element *op, int32_t type);
   void (*InsertTag)(th_element *op, th_element *tag, th_element *pred);
+  /* A spline object of the given point count and spline type. */
+  th_element *(*SplineAlloc)(int32_t pointcount, int32_t type);
+  /* A variable tag (points 5600, polygons 5604, UVW 5671) of count entries,
+   * inserted after pred (null: first); it replaces a tag of the same type.
+   * Null when the type is not variable or the data cannot be had. */
+  th_element *(*MakeVariableTag)(th_element *op, int32_t type, int32_t count, th_element *pred);
+  /* A plain tag of the type, inserted after pred (null: first). */
+  th_element *(*MakeTag)(th_element *op, int32_t type, th_element *pred);
+  /* Replaces any phong tag by a new first tag with angle limit and angle. */
+  th_bool (*SetPhong)(th_element *op, th_bool on, th_bool anglelimit, float angle);
 } th_object_table;
 
 /* ---- tags, materials, animation: appended by later host versions ---- */
 typedef struct th_tag_table {
   uint32_t size;
   th_element *(*Alloc)(int32_t type);
+  /* A variable tag's data array (null when empty) and its entry count. */
+  void *(*GetDataAddressW)(th_element *tag);
+  int32_t (*GetDataCount)(const th_element *tag);
+  /* Texture tag placement and material link. */
+  void (*SetPos)(th_element *tag, const th_vector *v);
+  void (*GetPos)(const th_element *tag, th_vector *v);
+  void (*SetScale)(th_element *tag, const th_vector *v);
+  void (*GetScale)(const th_element *tag, th_vector *v);
+  void (*SetRot)(th_element *tag, const th_vector *v);
+  void (*GetRot)(const th_element *tag, th_vector *v);
+  void (*SetMl)(th_element *tag, const th_matrix *m);
+  void (*GetMl)(const th_element *tag, th_matrix *m);
+  void (*SetMaterial)(th_element *tag, th_element *mat);
+  th_element *(*GetMaterial)(const th_element *tag);
+  /* UVW tag entries, one per polygon. */
+  th_bool (*UVWGet)(const th_element *tag, int32_t i, th_uvw *uvw);
+  th_bool (*UVWSet)(th_element *tag, int32_t i, const th_uvw *uvw);
 } th_tag_table;
 
 typedef struct th_material_table {

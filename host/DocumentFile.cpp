@@ -59,15 +59,6 @@ void WriteValue(Writer &w, const Value &v) {
   }
 }
 
-void WriteContainer(Writer &w, const Container &c) {
-  w.StartObject();
-  for (const auto &kv : c) {
-    Key(w, std::to_string(kv.first).c_str());
-    WriteValue(w, kv.second);
-  }
-  w.EndObject();
-}
-
 void WriteParams(Writer &w, const std::map<std::string, Value> &params) {
   w.StartObject();
   for (const auto &kv : params) {
@@ -77,16 +68,91 @@ void WriteParams(Writer &w, const std::map<std::string, Value> &params) {
   w.EndObject();
 }
 
+void WriteMatrix(Writer &w, const th_matrix &m) {
+  w.StartObject();
+  Key(w, "off");
+  Vec(w, m.off);
+  Key(w, "v1");
+  Vec(w, m.v1);
+  Key(w, "v2");
+  Vec(w, m.v2);
+  Key(w, "v3");
+  Vec(w, m.v3);
+  w.EndObject();
+}
+
+template <class T>
+const T *Entries(const Tag &t) {
+  return reinterpret_cast<const T *>(t.payload.data());
+}
+
 void WriteTag(Writer &w, const Tag &t) {
   w.StartObject();
   Key(w, "type");
   w.Int(t.type);
-  Key(w, "name");
-  Str(w, t.name);
-  Key(w, "bits");
-  w.Int(t.bits);
-  Key(w, "data");
-  WriteContainer(w, t.data);
+  if (!t.name.empty()) {
+    Key(w, "name");
+    Str(w, t.name);
+  }
+  if (t.bits) {
+    Key(w, "bits");
+    w.Int(t.bits);
+  }
+  switch (t.type) {
+    case 5600:
+      Key(w, "points");
+      w.StartArray();
+      for (int32_t i = 0; i < t.entries; ++i) Vec(w, Entries<th_vector>(t)[i]);
+      w.EndArray();
+      break;
+    case 5604:
+      Key(w, "polygons");
+      w.StartArray();
+      for (int32_t i = 0; i < t.entries; ++i) {
+        const th_polygon &p = Entries<th_polygon>(t)[i];
+        w.StartArray();
+        w.Int(p.a);
+        w.Int(p.b);
+        w.Int(p.c);
+        w.Int(p.d);
+        w.EndArray();
+      }
+      w.EndArray();
+      break;
+    case 5671:
+      Key(w, "uvw");
+      w.StartArray();
+      for (int32_t i = 0; i < t.entries; ++i) {
+        const th_uvw &u = Entries<th_uvw>(t)[i];
+        w.StartArray();
+        Vec(w, u.a);
+        Vec(w, u.b);
+        Vec(w, u.c);
+        Vec(w, u.d);
+        w.EndArray();
+      }
+      w.EndArray();
+      break;
+    case 5616: {
+      Key(w, "material");
+      const Element *m = t.material;
+      if (m && Host::Get().IsElement(m) && m->serial == t.materialSerial && m->doc && m->doc == t.doc)
+        Str(w, m->name);
+      else
+        w.Null();
+      Key(w, "pos");
+      Vec(w, t.pos);
+      Key(w, "scale");
+      Vec(w, t.scale);
+      Key(w, "rot");
+      Vec(w, t.rot);
+      Key(w, "matrix");
+      WriteMatrix(w, t.ml);
+      break;
+    }
+    default:
+      break;
+  }
   Key(w, "params");
   WriteParams(w, t.params);
   w.EndObject();
@@ -105,16 +171,16 @@ void WriteObject(Writer &w, const Object &o) {
   Key(w, "rot");
   Vec(w, o.rot);
   Key(w, "matrix");
-  w.StartObject();
-  Key(w, "off");
-  Vec(w, o.ml.off);
-  Key(w, "v1");
-  Vec(w, o.ml.v1);
-  Key(w, "v2");
-  Vec(w, o.ml.v2);
-  Key(w, "v3");
-  Vec(w, o.ml.v3);
-  w.EndObject();
+  WriteMatrix(w, o.ml);
+  if (o.spline) {
+    Key(w, "spline");
+    w.StartObject();
+    Key(w, "type");
+    w.Int(o.splineType);
+    Key(w, "pointCount");
+    w.Int(o.splinePointCount);
+    w.EndObject();
+  }
   Key(w, "bits");
   w.Int(o.bits);
   Key(w, "editorMode");
@@ -234,18 +300,6 @@ class Reader {
     }
     return true;
   }
-  bool ContainerValue(const rapidjson::Value &v, const std::string &at, Container *out) {
-    if (!v.IsObject()) return Fail(at, "expected an object");
-    for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
-      std::string key = it->name.GetString();
-      int32_t id = 0;
-      auto res = std::from_chars(key.data(), key.data() + key.size(), id);
-      if (res.ec != std::errc() || res.ptr != key.data() + key.size())
-        return Fail(at, "\"" + key + "\" is not a container ID");
-      if (!AnyValue(it->value, at + "/" + key, &(*out)[id])) return false;
-    }
-    return true;
-  }
   bool Params(const rapidjson::Value &v, const std::string &at, std::map<std::string, Value> *out) {
     if (!v.IsObject()) return Fail(at, "expected an object");
     for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
@@ -257,25 +311,111 @@ class Reader {
     return true;
   }
 
+  bool MatrixValue(const rapidjson::Value &m, const std::string &at, th_matrix *out) {
+    if (!Keys(m, at, {"off", "v1", "v2", "v3"})) return false;
+    if (m.HasMember("off") && !Vec(m["off"], at + "/off", &out->off)) return false;
+    if (m.HasMember("v1") && !Vec(m["v1"], at + "/v1", &out->v1)) return false;
+    if (m.HasMember("v2") && !Vec(m["v2"], at + "/v2", &out->v2)) return false;
+    if (m.HasMember("v3") && !Vec(m["v3"], at + "/v3", &out->v3)) return false;
+    return true;
+  }
+
+  // A list of entries of a variable tag; each read by one.
+  template <class T, class F>
+  bool EntryList(const rapidjson::Value &v, const std::string &at, Tag *t, F one) {
+    if (!v.IsArray()) return Fail(at, "expected a list");
+    if (v.Size() > INT32_MAX / sizeof(T)) return Fail(at, "too many entries");
+    t->entries = static_cast<int32_t>(v.Size());
+    t->payload.assign(sizeof(T) * v.Size(), 0);
+    T *entries = reinterpret_cast<T *>(t->payload.data());
+    for (rapidjson::SizeType i = 0; i < v.Size(); ++i)
+      if (!one(v[i], at + "/" + std::to_string(i), &entries[i])) return false;
+    return true;
+  }
+
   bool TagValue(const rapidjson::Value &v, const std::string &at, Object *owner) {
-    if (!Keys(v, at, {"type", "name", "bits", "data", "params"})) return false;
+    if (!v.IsObject()) return Fail(at, "expected an object");
     if (!v.HasMember("type")) return Fail(at, "a tag needs a \"type\"");
     int32_t type = 0;
     if (!Int(v["type"], at + "/type", &type)) return false;
     auto *t = new Tag(type);
     host_.TrackElement(t);
     ListInsert(owner->tags, owner, t, owner->tags.last);
+    switch (type) {
+      case 5600:
+        if (!Keys(v, at, {"type", "name", "bits", "points", "params"})) return false;
+        if (!EntryList<th_vector>(v.HasMember("points") ? v["points"] : Empty(), at + "/points", t,
+                                  [&](const rapidjson::Value &e, const std::string &a, th_vector *p) {
+                                    return Vec(e, a, p);
+                                  }))
+          return false;
+        break;
+      case 5604:
+        if (!Keys(v, at, {"type", "name", "bits", "polygons", "params"})) return false;
+        if (!EntryList<th_polygon>(v.HasMember("polygons") ? v["polygons"] : Empty(), at + "/polygons", t,
+                                   [&](const rapidjson::Value &e, const std::string &a, th_polygon *p) {
+                                     if (!e.IsArray() || e.Size() != 4) return Fail(a, "expected four indices");
+                                     return Int(e[0], a + "/0", &p->a) && Int(e[1], a + "/1", &p->b) &&
+                                            Int(e[2], a + "/2", &p->c) && Int(e[3], a + "/3", &p->d);
+                                   }))
+          return false;
+        break;
+      case 5671:
+        if (!Keys(v, at, {"type", "name", "bits", "uvw", "params"})) return false;
+        if (!EntryList<th_uvw>(v.HasMember("uvw") ? v["uvw"] : Empty(), at + "/uvw", t,
+                               [&](const rapidjson::Value &e, const std::string &a, th_uvw *u) {
+                                 if (!e.IsArray() || e.Size() != 4) return Fail(a, "expected four corners");
+                                 return Vec(e[0], a + "/0", &u->a) && Vec(e[1], a + "/1", &u->b) &&
+                                        Vec(e[2], a + "/2", &u->c) && Vec(e[3], a + "/3", &u->d);
+                               }))
+          return false;
+        break;
+      case 5616:
+        if (!Keys(v, at, {"type", "name", "bits", "material", "pos", "scale", "rot", "matrix", "params"}))
+          return false;
+        if (v.HasMember("material") && !v["material"].IsNull()) {
+          std::string name;
+          if (!String(v["material"], at + "/material", &name)) return false;
+          pendingLinks_.push_back({t, name, at + "/material"});
+        }
+        if (v.HasMember("pos") && !Vec(v["pos"], at + "/pos", &t->pos)) return false;
+        if (v.HasMember("scale") && !Vec(v["scale"], at + "/scale", &t->scale)) return false;
+        if (v.HasMember("rot") && !Vec(v["rot"], at + "/rot", &t->rot)) return false;
+        if (v.HasMember("matrix") && !MatrixValue(v["matrix"], at + "/matrix", &t->ml)) return false;
+        break;
+      default:
+        if (!Keys(v, at, {"type", "name", "bits", "params"})) return false;
+        break;
+    }
     if (v.HasMember("name") && !String(v["name"], at + "/name", &t->name)) return false;
     if (v.HasMember("bits") && !Int(v["bits"], at + "/bits", &t->bits)) return false;
-    if (v.HasMember("data") && !ContainerValue(v["data"], at + "/data", &t->data)) return false;
     if (v.HasMember("params") && !Params(v["params"], at + "/params", &t->params)) return false;
     return true;
   }
 
+  // Texture tags name their material; links are made once every material
+  // of the document is known.
+  bool LinkMaterials(Document *doc) {
+    for (const PendingLink &link : pendingLinks_) {
+      const Element *found = nullptr;
+      for (const Element *m = doc->materials.first; m && !found; m = m->next)
+        if (m->name == link.name) found = m;
+      if (!found) return Fail(link.at, "the document has no material named \"" + link.name + "\"");
+      link.tag->material = found;
+      link.tag->materialSerial = found->serial;
+    }
+    return true;
+  }
+
+  static const rapidjson::Value &Empty() {
+    static const rapidjson::Value empty(rapidjson::kArrayType);
+    return empty;
+  }
+
   bool ObjectValue(const rapidjson::Value &v, const std::string &at, Document *doc, Object *parent, int depth) {
     if (depth > 1000) return Fail(at, "the object tree is nested too deeply");
-    if (!Keys(v, at, {"type", "name", "pos", "scale", "rot", "matrix", "bits", "editorMode", "renderMode", "params",
-                      "tags", "tracks", "children"}))
+    if (!Keys(v, at, {"type", "name", "pos", "scale", "rot", "matrix", "spline", "bits", "editorMode", "renderMode",
+                      "params", "tags", "tracks", "children"}))
       return false;
     if (!v.HasMember("type")) return Fail(at, "an object needs a \"type\"");
     int32_t type = 0;
@@ -289,14 +429,14 @@ class Reader {
     if (v.HasMember("pos") && !Vec(v["pos"], at + "/pos", &o->pos)) return false;
     if (v.HasMember("scale") && !Vec(v["scale"], at + "/scale", &o->scale)) return false;
     if (v.HasMember("rot") && !Vec(v["rot"], at + "/rot", &o->rot)) return false;
-    if (v.HasMember("matrix")) {
-      const rapidjson::Value &m = v["matrix"];
-      std::string mat = at + "/matrix";
-      if (!Keys(m, mat, {"off", "v1", "v2", "v3"})) return false;
-      if (m.HasMember("off") && !Vec(m["off"], mat + "/off", &o->ml.off)) return false;
-      if (m.HasMember("v1") && !Vec(m["v1"], mat + "/v1", &o->ml.v1)) return false;
-      if (m.HasMember("v2") && !Vec(m["v2"], mat + "/v2", &o->ml.v2)) return false;
-      if (m.HasMember("v3") && !Vec(m["v3"], mat + "/v3", &o->ml.v3)) return false;
+    if (v.HasMember("matrix") && !MatrixValue(v["matrix"], at + "/matrix", &o->ml)) return false;
+    if (v.HasMember("spline")) {
+      const rapidjson::Value &sp = v["spline"];
+      if (!Keys(sp, at + "/spline", {"type", "pointCount"})) return false;
+      o->spline = true;
+      if (sp.HasMember("type") && !Int(sp["type"], at + "/spline/type", &o->splineType)) return false;
+      if (sp.HasMember("pointCount") && !Int(sp["pointCount"], at + "/spline/pointCount", &o->splinePointCount))
+        return false;
     }
     if (v.HasMember("bits") && !Int(v["bits"], at + "/bits", &o->bits)) return false;
     if (v.HasMember("editorMode") && !Int(v["editorMode"], at + "/editorMode", &o->editorMode)) return false;
@@ -376,13 +516,19 @@ class Reader {
     }
     if (v.HasMember("renderData") && !Int(v["renderData"], "/renderData", &doc->renderData)) return false;
     if (v.HasMember("undo") && !UndoValue(v["undo"], "/undo", doc)) return false;
-    return true;
+    return LinkMaterials(doc);
   }
 
  private:
+  struct PendingLink {
+    Tag *tag;
+    std::string name;
+    std::string at;
+  };
   Host &host_;
   std::string file_;
   std::string error_;
+  std::vector<PendingLink> pendingLinks_;
 };
 
 void LineColumn(const std::string &text, size_t offset, size_t *line, size_t *column) {

@@ -32,7 +32,9 @@ namespace tessaro {
   X(GetAllBits) X(SetBit) X(DelBit) X(GetData) X(SetData) X(SetParameter) X(GetParameter) X(ElementFree)         \
   X(ObjectAlloc) X(SetPos) X(GetPos) X(SetScale) X(GetScale) X(SetRot) X(GetRot) X(SetMl) X(GetMl)               \
   X(GetEditorMode) X(SetEditorMode) X(GetRenderMode) X(SetRenderMode) X(GetFirstTag) X(GetTag) X(GetTagData)     \
-  X(GetTagDataCount) X(InsertTag) X(TagAlloc) X(MaterialAlloc)                                                   \
+  X(GetTagDataCount) X(InsertTag) X(SplineAlloc) X(MakeVariableTag) X(MakeTag) X(SetPhong) X(TagAlloc)          \
+  X(GetDataAddressW) X(GetDataCount) X(TagSetPos) X(TagGetPos) X(TagSetScale) X(TagGetScale) X(TagSetRot)        \
+  X(TagGetRot) X(TagSetMl) X(TagGetMl) X(SetMaterial) X(GetMaterial) X(UVWGet) X(UVWSet) X(MaterialAlloc)         \
   X(FileAlloc) X(FileFree) X(FileOpen) X(FileClose) X(FileSeek) X(FileGetPosition) X(FileGetLength) X(FileRead)  \
   X(DialogAlloc) X(DialogFree) X(DialogOpen) X(LoadDialogResource) X(DialogEnable) X(DialogSet) X(DialogGet)     \
   X(DialogDefaultCommand) X(ListViewAttach) X(ListViewSet) X(ListViewGet)                                        \

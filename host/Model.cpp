@@ -1,6 +1,8 @@
 #include "Model.h"
 
+#include <climits>
 #include <cstring>
+#include <iterator>
 
 namespace tessaro {
 
@@ -28,7 +30,46 @@ void DeleteList(ElementList &list) {
 }
 }  // namespace
 
+namespace {
+uint64_t g_nextSerial = 1;
+}
+
+Element::Element(ElementKind k, int32_t t) : kind(k), type(t), serial(g_nextSerial++) {}
 Element::~Element() = default;
+
+size_t VariableTagEntrySize(int32_t type) {
+  switch (type) {
+    case 5600: return sizeof(th_vector);
+    case 5604: return sizeof(th_polygon);
+    case 5671: return sizeof(th_uvw);
+    default: return 0;
+  }
+}
+
+bool IsContainerKey(const std::string &key) {
+  if (key.empty() || key.size() > 11) return false;
+  size_t i = key[0] == '-' ? 1 : 0;
+  if (i == key.size()) return false;
+  for (; i < key.size(); ++i)
+    if (key[i] < '0' || key[i] > '9') return false;
+  long long v = std::stoll(key);
+  return v >= INT32_MIN && v <= INT32_MAX && std::to_string(v) == key;
+}
+
+Container ContainerOf(const Element &e) {
+  Container c;
+  for (const auto &kv : e.params)
+    if (IsContainerKey(kv.first)) c[static_cast<int32_t>(std::stol(kv.first))] = kv.second;
+  return c;
+}
+
+void SetContainer(Element &e, const Container &c, bool add) {
+  if (!add) {
+    for (auto it = e.params.begin(); it != e.params.end();)
+      it = IsContainerKey(it->first) ? e.params.erase(it) : std::next(it);
+  }
+  for (const auto &kv : c) e.params[std::to_string(kv.first)] = kv.second;
+}
 Object::~Object() {
   DeleteList(children);
   DeleteList(tags);

@@ -41,7 +41,7 @@ struct ElementList {
 };
 
 struct Element {
-  explicit Element(ElementKind k, int32_t t) : kind(k), type(t) {}
+  explicit Element(ElementKind k, int32_t t);
   virtual ~Element();
   Element(const Element &) = delete;
   Element &operator=(const Element &) = delete;
@@ -50,8 +50,11 @@ struct Element {
   int32_t type;
   std::string name;
   int32_t bits = 0;
-  Container data;
-  std::map<std::string, Value> params;  // keyed by description ID "a" or "a.b"
+  // Parameters by description ID, levels joined by dots ("1000", "1001.2").
+  // The element's container is the set of one-level parameters.
+  std::map<std::string, Value> params;
+  // Tells a live element from a later one at the same address.
+  uint64_t serial;
 
   // Links: the list the element stands in, its neighbours there, and the
   // element that owns that list (the parent object, the object of a tag).
@@ -71,13 +74,25 @@ struct Object : Element {
   int32_t renderMode = TH_MODE_UNDEF;
   ElementList children;
   ElementList tags;
+  bool spline = false;  // made as a spline object, with its type and point count
+  int32_t splineType = 0;
+  int32_t splinePointCount = 0;
 };
 
 struct Tag : Element {
   explicit Tag(int32_t t) : Element(ElementKind::Tag, t) {}
   std::vector<uint8_t> payload;  // a variable tag's data array
   int32_t entries = 0;
+  // A texture tag's placement and the material it links (a weak link: it
+  // holds only while the material with that serial lives).
+  th_vector pos{0, 0, 0}, scale{1, 1, 1}, rot{0, 0, 0};
+  th_matrix ml{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+  const Element *material = nullptr;
+  uint64_t materialSerial = 0;
 };
+
+// Bytes per entry of the variable tag types; 0 for other types.
+size_t VariableTagEntrySize(int32_t type);
 
 struct Material : Element {
   explicit Material(int32_t t) : Element(ElementKind::Material, t) {}
@@ -108,6 +123,10 @@ struct Document : Element {
 void ListInsert(ElementList &list, Element *owner, Element *e, Element *pred);
 void ListUnlink(Element *e);
 void SetDocument(Element *e, Document *doc);
+// The container view of the parameters, and writing one back.
+Container ContainerOf(const Element &e);
+void SetContainer(Element &e, const Container &c, bool add);
+bool IsContainerKey(const std::string &key);
 const char *KindName(ElementKind k);
 
 }  // namespace tessaro

@@ -441,7 +441,7 @@ void ListGetData(const th_element *e, th_container *out) {
   H().Fault(Op::GetData);
   GuardVoid([&] {
     const Element *x = El(e, "GetData");
-    if (out) out->c = x ? x->data : Container();
+    if (out) out->c = x ? ContainerOf(*x) : Container();
   });
 }
 void ListSetData(th_element *e, const th_container *data, th_bool add) {
@@ -449,8 +449,7 @@ void ListSetData(th_element *e, const th_container *data, th_bool add) {
   GuardVoid([&] {
     Element *x = El(e, "SetData");
     if (!x || !data) return;
-    if (!add) x->data.clear();
-    for (const auto &kv : data->c) x->data[kv.first] = kv.second;
+    SetContainer(*x, data->c, add != 0);
   });
 }
 std::string DescKey(const th_descid *id) {
@@ -610,21 +609,196 @@ void ObjInsertTag(th_element *e, th_element *tag, th_element *pred) {
     SetDocument(t, o->doc);
   });
 }
+th_element *ObjSplineAlloc(int32_t pointcount, int32_t type) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::SplineAlloc) || pointcount < 0) return nullptr;
+    auto *o = new Object(5101);
+    o->spline = true;
+    o->splineType = type;
+    o->splinePointCount = pointcount;
+    H().TrackElement(o);
+    return Handle(o);
+  });
+}
+
+// Inserts a new tag of the type into the object after pred; answers it.
+Tag *NewTag(Object *o, int32_t type, Element *pred) {
+  auto *t = new Tag(type);
+  H().TrackElement(t);
+  ListInsert(o->tags, o, t, pred);
+  SetDocument(t, o->doc);
+  return t;
+}
+
+bool TagPredecessor(Object *o, th_element *pred, Element **out, const char *op) {
+  *out = nullptr;
+  if (!pred) return true;
+  Element *p = El(pred, op);
+  if (!p || p->list != &o->tags) {
+    H().Misuse(std::string(op) + ": the predecessor is not a tag of the object");
+    return false;
+  }
+  *out = p;
+  return true;
+}
+
+th_element *ObjMakeVariableTag(th_element *e, int32_t type, int32_t count, th_element *pred) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::MakeVariableTag)) return nullptr;
+    Object *o = Obj(e, "MakeVariableTag");
+    size_t entry = VariableTagEntrySize(type);
+    Element *after;
+    if (!o || entry == 0 || count < 0 || !TagPredecessor(o, pred, &after, "MakeVariableTag")) return nullptr;
+    // Like a 32-bit host, no tag's data exceeds what a signed 32-bit size can hold.
+    if (entry * static_cast<uint64_t>(count) > INT32_MAX) return nullptr;
+    // An object holds one tag of each variable type: a new one replaces it.
+    for (Element *t = o->tags.first; t; t = t->next) {
+      if (t->type == type && t != after) {
+        ListUnlink(t);
+        H().DestroyElement(t);
+        break;
+      }
+    }
+    std::vector<uint8_t> payload(entry * static_cast<size_t>(count));
+    Tag *t = NewTag(o, type, after);
+    t->payload.swap(payload);
+    t->entries = count;
+    return Handle(t);
+  });
+}
+
+th_element *ObjMakeTag(th_element *e, int32_t type, th_element *pred) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::MakeTag)) return nullptr;
+    Object *o = Obj(e, "MakeTag");
+    Element *after;
+    if (!o || VariableTagEntrySize(type) != 0 || !TagPredecessor(o, pred, &after, "MakeTag")) return nullptr;
+    return Handle(NewTag(o, type, after));
+  });
+}
+
+th_bool ObjSetPhong(th_element *e, th_bool on, th_bool anglelimit, float angle) {
+  return Guard<th_bool>(0, [&]() -> th_bool {
+    if (H().Fault(Op::SetPhong)) return 0;
+    Object *o = Obj(e, "SetPhong");
+    if (!o) return 0;
+    for (Element *t = o->tags.first; t;) {
+      Element *next = t->next;
+      if (t->type == 5612) {
+        ListUnlink(t);
+        H().DestroyElement(t);
+      }
+      t = next;
+    }
+    if (!on) return 1;
+    Tag *t = NewTag(o, 5612, nullptr);
+    t->params["1001"] = Value::OfLong(anglelimit ? 1 : 0);
+    t->params["1002"] = Value::OfReal(angle);
+    return 1;
+  });
+}
+
 const th_object_table kObject = {sizeof(th_object_table), ObjAlloc, ObjSetPos, ObjGetPos, ObjSetScale, ObjGetScale,
                                  ObjSetRot, ObjGetRot, ObjSetMl, ObjGetMl, ObjGetEditorMode, ObjSetEditorMode,
                                  ObjGetRenderMode, ObjSetRenderMode, ObjFirstTag, ObjGetTag, ObjGetTagData,
-                                 ObjGetTagDataCount, ObjInsertTag};
+                                 ObjGetTagDataCount, ObjInsertTag, ObjSplineAlloc, ObjMakeVariableTag, ObjMakeTag,
+                                 ObjSetPhong};
 
 // ---- tags, materials, animation -------------------------------------------------
 th_element *TagAlloc(int32_t type) {
   return Guard<th_element *>(nullptr, [&]() -> th_element * {
     if (H().Fault(Op::TagAlloc)) return nullptr;
+    // Variable tags come only with their data, through MakeVariableTag.
+    if (VariableTagEntrySize(type) != 0) return nullptr;
     auto *t = new Tag(type);
     H().TrackElement(t);
     return Handle(t);
   });
 }
-const th_tag_table kTag = {sizeof(th_tag_table), TagAlloc};
+
+Tag *TagOf(th_element *e, const char *op) {
+  Element *x = El(e, op);
+  if (x && x->kind != ElementKind::Tag) {
+    H().Misuse(std::string(op) + ": not a tag");
+    return nullptr;
+  }
+  return static_cast<Tag *>(x);
+}
+const Tag *TagOf(const th_element *e, const char *op) { return TagOf(const_cast<th_element *>(e), op); }
+
+void *TagDataAddress(th_element *e) {
+  H().Fault(Op::GetDataAddressW);
+  Tag *t = TagOf(e, "GetDataAddressW");
+  return t && !t->payload.empty() ? t->payload.data() : nullptr;
+}
+int32_t TagDataCount(const th_element *e) {
+  H().Fault(Op::GetDataCount);
+  const Tag *t = TagOf(e, "GetDataCount");
+  return t ? t->entries : 0;
+}
+#define TESSARO_TAG_VECTOR_ACCESS(Name, field)                               \
+  void TagSet##Name(th_element *e, const th_vector *v) {                     \
+    H().Fault(Op::TagSet##Name);                                             \
+    if (Tag *t = TagOf(e, "TextureTag Set" #Name); t && v) t->field = *v;    \
+  }                                                                          \
+  void TagGet##Name(const th_element *e, th_vector *v) {                     \
+    H().Fault(Op::TagGet##Name);                                             \
+    const Tag *t = TagOf(e, "TextureTag Get" #Name);                         \
+    if (v) *v = t ? t->field : th_vector{0, 0, 0};                           \
+  }
+TESSARO_TAG_VECTOR_ACCESS(Pos, pos)
+TESSARO_TAG_VECTOR_ACCESS(Scale, scale)
+TESSARO_TAG_VECTOR_ACCESS(Rot, rot)
+#undef TESSARO_TAG_VECTOR_ACCESS
+void TagSetMl(th_element *e, const th_matrix *m) {
+  H().Fault(Op::TagSetMl);
+  if (Tag *t = TagOf(e, "TextureTag SetMl"); t && m) t->ml = *m;
+}
+void TagGetMl(const th_element *e, th_matrix *m) {
+  H().Fault(Op::TagGetMl);
+  const Tag *t = TagOf(e, "TextureTag GetMl");
+  if (t && m) *m = t->ml;
+}
+void TagSetMaterial(th_element *e, th_element *m) {
+  H().Fault(Op::SetMaterial);
+  Tag *t = TagOf(e, "SetMaterial");
+  const Element *mat = m ? El(m, "SetMaterial material") : nullptr;
+  if (!t) return;
+  if (mat && mat->kind != ElementKind::Material) {
+    H().Misuse("SetMaterial: not a material");
+    return;
+  }
+  t->material = mat;
+  t->materialSerial = mat ? mat->serial : 0;
+}
+th_element *TagGetMaterial(const th_element *e) {
+  H().Fault(Op::GetMaterial);
+  const Tag *t = TagOf(e, "GetMaterial");
+  if (!t || !t->material || !H().IsElement(t->material) || t->material->serial != t->materialSerial) return nullptr;
+  return Handle(const_cast<Element *>(t->material));
+}
+const Tag *UvwTag(const th_element *e, int32_t i, const char *op) {
+  const Tag *t = TagOf(e, op);
+  if (!t || t->type != 5671 || i < 0 || i >= t->entries) return nullptr;
+  return t;
+}
+th_bool TagUVWGet(const th_element *e, int32_t i, th_uvw *uvw) {
+  H().Fault(Op::UVWGet);
+  const Tag *t = UvwTag(e, i, "UVWTag Get");
+  if (!t || !uvw) return 0;
+  std::memcpy(uvw, t->payload.data() + sizeof(th_uvw) * static_cast<size_t>(i), sizeof(th_uvw));
+  return 1;
+}
+th_bool TagUVWSet(th_element *e, int32_t i, const th_uvw *uvw) {
+  H().Fault(Op::UVWSet);
+  Tag *t = const_cast<Tag *>(UvwTag(e, i, "UVWTag Set"));
+  if (!t || !uvw) return 0;
+  std::memcpy(t->payload.data() + sizeof(th_uvw) * static_cast<size_t>(i), uvw, sizeof(th_uvw));
+  return 1;
+}
+const th_tag_table kTag = {sizeof(th_tag_table), TagAlloc, TagDataAddress, TagDataCount, TagSetPos, TagGetPos,
+                           TagSetScale, TagGetScale, TagSetRot, TagGetRot, TagSetMl, TagGetMl, TagSetMaterial,
+                           TagGetMaterial, TagUVWGet, TagUVWSet};
 
 th_element *MatAlloc(int32_t type) {
   return Guard<th_element *>(nullptr, [&]() -> th_element * {

@@ -1,21 +1,138 @@
 #include "UpdateMode.h"
 
+#include <string.h>
+
 #include "Globals.h"
 
+namespace {
+
+// Copies the source's texture tags, in order, in front of the destination's
+// other tags. Stops at the first tag the host cannot make.
+void CopyTextureTags(BaseObject *src, BaseObject *dst) {
+  BaseTag *pred = nullptr;
+  for (LONG n = 0;; ++n) {
+    TextureTag *from = static_cast<TextureTag *>(src->GetTag(Ttexture, n));
+    if (!from) return;
+    TextureTag *to = static_cast<TextureTag *>(dst->MakeTag(Ttexture, pred));
+    if (!to) return;
+    to->SetData(from->GetData(), TRUE);
+    to->SetMaterial(from->GetMaterial());
+    to->SetPos(from->GetPos());
+    to->SetScale(from->GetScale());
+    to->SetRot(from->GetRot());
+    // The host keeps a texture tag's matrix apart from its position, scale
+    // and rotation; without it the carried tag would lose its projection.
+    to->SetMl(from->GetMl());
+    pred = to;
+  }
+}
+
+Bool GrowCarryList(TagCarryList *list) {
+  if (!list->holders) {
+    void *array = GeAlloc(16 * static_cast<LONG>(sizeof(BaseObject *)));
+    if (!array) return FALSE;
+    list->holders = static_cast<BaseObject **>(array);
+    list->capacity = 16;
+    list->count = 0;
+    return TRUE;
+  }
+  if (list->count < list->capacity) return TRUE;
+  if (list->capacity > INT32_MAX / 2 / static_cast<LONG>(sizeof(BaseObject *))) return FALSE;
+  LONG capacity = list->capacity * 2;
+  void *array = GeAlloc(capacity * static_cast<LONG>(sizeof(BaseObject *)));
+  if (!array) return FALSE;
+  memcpy(array, list->holders, list->count * sizeof(BaseObject *));
+  GeFree(list->holders);
+  list->holders = static_cast<BaseObject **>(array);
+  list->capacity = capacity;
+  return TRUE;
+}
+
+void SaveTags(TagCarryList *list, BaseObject *op) {
+  if (!GrowCarryList(list)) return;
+  BaseObject *holder = BaseObject::Alloc(Onull);
+  if (!holder) return;
+  holder->SetName(op->GetName());
+  holder->SetEditorMode(op->GetEditorMode());
+  holder->SetRenderMode(op->GetRenderMode());
+  CopyTextureTags(op, holder);
+  list->holders[list->count++] = holder;
+}
+
+// Judges a node whose children have all been judged.
+void Judge(BaseObject *node, TagCarryList *list, LONG kind) {
+  if (node->GetDown()) return;
+  LONG type = node->GetType();
+  if (type != kind && !(type == Opolygon && !node->GetTagData(Tpoint))) return;
+  if (list) SaveTags(list, node);
+  node->Remove();
+  BaseObject::Free(node);
+}
+
+// Post-order walk of root's subtree, root included, without recursion: the
+// tree may be as deep as a user's document is.
+void RemovalWalk(BaseObject *root, TagCarryList *list, LONG kind) {
+  BaseObject *node = root;
+  while (node->GetDown()) node = node->GetDown();
+  for (;;) {
+    if (node == root) {
+      Judge(node, list, kind);
+      return;
+    }
+    BaseObject *next = node->GetNext();
+    BaseObject *up = node->GetUp();
+    Judge(node, list, kind);
+    if (next) {
+      node = next;
+      while (node->GetDown()) node = node->GetDown();
+    } else {
+      node = up;
+    }
+  }
+}
+
+}  // namespace
+
 BaseObject *FindUpdateTarget(BaseDocument *doc, LONG flags, const String &name, TagCarryList *list) {
-  (void)list;
-  if (!(flags & (IMPORT_GEOMETRY | IMPORT_CAMERAS | IMPORT_LIGHTS))) return doc->GetFirstObject();
+  // An update of materials alone replaces no objects: nothing below any
+  // object may be cleared for it.
+  if (!(flags & (IMPORT_GEOMETRY | IMPORT_CAMERAS | IMPORT_LIGHTS))) return nullptr;
   BaseObject *target = doc->GetFirstObject();
-  while (target && !(target->GetName() == name)) target = target->GetNext();
+  while (target && target->GetName() != name) target = target->GetNext();
   if (!target) return nullptr;
   doc->AddUndo(TH_UNDO_CHANGE, target);
+  if (flags & IMPORT_GEOMETRY) {
+    ClearKind(target, list, Ospline);
+    ClearKind(target, list, Opolygon);
+  }
+  if (flags & IMPORT_CAMERAS) ClearKind(target, list, Ocamera);
+  if (flags & IMPORT_LIGHTS) ClearKind(target, list, Olight);
   return target;
 }
 
 void ClearKind(BaseObject *parent, TagCarryList *list, LONG kind) {
-  // Removing the chosen kind below the target arrives with the object
-  // reader, which is what re-creates the removed objects.
-  (void)parent, (void)list, (void)kind;
+  for (BaseObject *child = parent->GetDown(); child;) {
+    BaseObject *next = child->GetNext();
+    RemovalWalk(child, list, kind);
+    child = next;
+  }
+}
+
+Bool RestoreTags(BaseObject *op, TagCarryList *list) {
+  if (list->count == 0) return FALSE;
+  String name = op->GetName();
+  for (LONG i = 0; i < list->count; ++i) {
+    BaseObject *holder = list->holders[i];
+    if (holder->GetName() != name) continue;
+    if (list->restored != op) {
+      CopyTextureTags(holder, op);
+      op->SetEditorMode(holder->GetEditorMode());
+      op->SetRenderMode(holder->GetRenderMode());
+      list->restored = op;
+    }
+    return TRUE;
+  }
+  return FALSE;
 }
 
 void ReleaseCarryList(TagCarryList *list) {
@@ -23,4 +140,5 @@ void ReleaseCarryList(TagCarryList *list) {
   GeFree(list->holders);
   list->count = 0;
   list->capacity = 0;
+  list->restored = nullptr;
 }

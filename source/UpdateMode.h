@@ -9,10 +9,20 @@ struct TagCarryList {
   LONG count = 0;
   LONG capacity = 0;
   BaseObject **holders = nullptr;  // holders of type Onull, owned by the list
+  // The object last given a holder's tags: a later call for it copies
+  // nothing, so no object ends with its tags twice over.
+  BaseObject *restored = nullptr;
 };
 
+// Finds the top-level object of the name and clears the chosen kinds below
+// it; none when no kind bit 1, 4 or 8 is set or no object has the name.
 BaseObject *FindUpdateTarget(BaseDocument *doc, LONG flags, const String &name, TagCarryList *list);
+// Removes below parent (never parent itself) the childless objects of the
+// type, and childless polygon objects without points; list (or none) keeps
+// their texture tags.
 void ClearKind(BaseObject *parent, TagCarryList *list, LONG kind);
+// Gives a new object the texture tags and modes of a removed namesake.
+Bool RestoreTags(BaseObject *op, TagCarryList *list);
 void ReleaseCarryList(TagCarryList *list);
 
 #endif

@@ -70,7 +70,7 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   auto *tag = new tessaro::Tag(5616);
   host_->TrackElement(tag);
   tag->name = "Texture";
-  tag->data[10] = tessaro::Value::OfText("Red");
+  tag->params["10"] = tessaro::Value::OfText("Red");
   tessaro::ListInsert(child->tags, child, tag, nullptr);
   tessaro::SetDocument(tag, doc);
   Add(doc, nullptr, 5103, "Camera");

@@ -5,9 +5,27 @@
 #include "RecordStream.h"
 #include "UpdateMode.h"
 
+enum { SUB_END = 0, SUB_OBJECT_HEADER = 5021, SUB_ANIMATION = 5500, SUB_TEXTURE = 5616 };
+
+// Sub-record 5021: hierarchy level, flags, placement and name.
+class ObjectHeader : public RecordReader {
+ public:
+  // Reads the header and applies it to op; answers the level, or -1.
+  LONG Read(BaseObject *op);
+
+  LONG level = 0;
+  LONG flags = 0;
+  Matrix matrix;
+  Vector position, scale, rotation;
+  SWORD nameLength = 0;
+  char name[TEXT_BUFFER_SIZE] = {0};
+};
+
 class ObjectRecordReader : public RecordReader {
  public:
   Bool ReadObjectRecord(BaseDocument *doc, BaseMaterial **materials, LONG materialCount, TagCarryList *carry);
 };
+
+LONG ReadObjectHeader(BaseObject *op);
 
 #endif

@@ -32,3 +32,9 @@ Bool ReadText(String *out, LONG maxLength) {
   out->SetCString(buffer);
   return TRUE;
 }
+
+Bool FitsInFile(LONG count, LONG size) {
+  if (count < 0 || size < 0) return FALSE;
+  int64_t rest = static_cast<int64_t>(CurrentImportFile->GetLength()) - CurrentImportFile->GetPosition();
+  return static_cast<int64_t>(count) * size <= rest;
+}

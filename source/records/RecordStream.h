@@ -25,6 +25,10 @@ class RecordReader : public RecordHeader {
   void SkipToEnd();
 };
 
+// True when count entries of size bytes each could still follow in the
+// file: a count the rest of the file cannot hold is not worth allocating for.
+Bool FitsInFile(LONG count, LONG size);
+
 // A text field: a short length, then that many 8-bit characters. Lengths
 // outside 0..maxLength fail without reading the characters; the value goes
 // through the fixed text buffer.

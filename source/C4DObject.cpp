@@ -1,0 +1,157 @@
+#include "C4DObject.h"
+
+#include <string.h>
+
+#include "Globals.h"
+
+namespace {
+
+const LONG kMaxPolygons = INT32_MAX / static_cast<LONG>(sizeof(CPolygon));
+
+// Makes room for `needed` polygons. The buffer grows geometrically, so that a
+// mesh split into many small sub-records costs linear time.
+Bool Reserve(PolygonBuffer *b, LONG needed) {
+  if (needed <= b->capacity) return TRUE;
+  LONG capacity = b->capacity > kMaxPolygons / 2 ? kMaxPolygons : b->capacity * 2;
+  if (capacity < needed) capacity = needed;
+  if (capacity < 64) capacity = 64;
+  if (capacity > kMaxPolygons) capacity = kMaxPolygons;
+  void *grown = GeAlloc(capacity * static_cast<LONG>(sizeof(CPolygon)));
+  if (!grown) return FALSE;
+  if (b->count) memcpy(grown, b->polygons, b->count * sizeof(CPolygon));
+  GeFree(b->polygons);
+  b->polygons = static_cast<CPolygon *>(grown);
+  b->capacity = capacity;
+  return TRUE;
+}
+
+Bool ReadIndex(Bool wide, LONG *out) {
+  if (wide) return CurrentImportFile->ReadLong(out);
+  UWORD v = 0;  // unsigned: 65535 is a point index, not -1
+  if (!CurrentImportFile->ReadUWord(&v)) return FALSE;
+  *out = v;
+  return TRUE;
+}
+
+Bool ReadCountAndSecond(LONG *count, LONG *second) {
+  return CurrentImportFile->ReadLong(count) && CurrentImportFile->ReadLong(second);
+}
+
+}  // namespace
+
+Bool PointsReader::Read(BaseObject *op) {
+  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (!FitsInFile(count, 12)) return FALSE;
+  VariableTag *tag = op->MakeVariableTag(Tpoint, count);
+  if (!tag) return FALSE;
+  Vector *points = static_cast<Vector *>(tag->GetDataAddressW());
+  if (!points) return FALSE;
+  const Real scale = ImportScale;
+  for (LONG i = 0; i < count; ++i) {
+    if (!CurrentImportFile->ReadVector(&points[i])) return FALSE;
+    points[i].x *= scale;
+    points[i].y *= scale;
+    points[i].z *= scale;
+  }
+  return TRUE;
+}
+
+Bool PolygonsReader::Read(PolygonBuffer *buffer, LONG corners, Bool wide) {
+  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (count == 0) return TRUE;
+  if (!FitsInFile(count, corners * (wide ? 4 : 2))) return FALSE;
+  if (count > kMaxPolygons - buffer->count) return FALSE;
+  if (!Reserve(buffer, buffer->count + count)) return FALSE;
+  CPolygon *out = buffer->polygons + buffer->count;
+  for (LONG i = 0; i < count; ++i) {
+    CPolygon &p = out[i];
+    if (!ReadIndex(wide, &p.a) || !ReadIndex(wide, &p.b) || !ReadIndex(wide, &p.c)) return FALSE;
+    if (corners == 4) {
+      if (!ReadIndex(wide, &p.d)) return FALSE;
+    } else {
+      p.d = p.c;
+    }
+  }
+  buffer->count += count;
+  return TRUE;
+}
+
+Bool IndexPairsReader::Read(Bool wide) {
+  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (!FitsInFile(count, wide ? 8 : 4)) return FALSE;
+  LONG a, b;
+  for (LONG i = 0; i < count; ++i)
+    if (!ReadIndex(wide, &a) || !ReadIndex(wide, &b)) return FALSE;
+  return TRUE;
+}
+
+Bool UvReader::Read(UvBuffer *buffer) {
+  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (!CurrentImportFile->ReadBool(&first) || !CurrentImportFile->ReadBool(&secondFlag)) return FALSE;
+  if (count == 0) return TRUE;
+  if (!FitsInFile(count, static_cast<LONG>(sizeof(UvPair)))) return FALSE;
+  GeFree(buffer->pairs);
+  buffer->count = 0;
+  buffer->pairs = static_cast<UvPair *>(GeAlloc(count * static_cast<LONG>(sizeof(UvPair))));
+  if (!buffer->pairs) return FALSE;
+  buffer->count = count;
+  for (LONG i = 0; i < count; ++i)
+    if (!CurrentImportFile->ReadReal(&buffer->pairs[i].u) || !CurrentImportFile->ReadReal(&buffer->pairs[i].v))
+      return FALSE;
+  return TRUE;
+}
+
+Bool PhongReader::Read(BaseObject *op) {
+  if (!ReadCountAndSecond(&first, &second) || !CurrentImportFile->ReadReal(&angle)) return FALSE;
+  op->SetPhong(TRUE, TRUE, angle);
+  return TRUE;
+}
+
+void BuildMeshTags(BaseObject *op, const PolygonBuffer &polygons, const UvBuffer &uv, Bool *error) {
+  if (polygons.count == 0 || *error) return;
+  VariableTag *pointTag = static_cast<VariableTag *>(op->GetTag(Tpoint));
+  const ULONG points = pointTag ? static_cast<ULONG>(pointTag->GetDataCount()) : 0;
+  for (LONG i = 0; i < polygons.count; ++i) {
+    const CPolygon &p = polygons.polygons[i];
+    // Unsigned compares also refuse negative 32-bit indices.
+    if (static_cast<ULONG>(p.a) >= points || static_cast<ULONG>(p.b) >= points || static_cast<ULONG>(p.c) >= points ||
+        static_cast<ULONG>(p.d) >= points) {
+      *error = TRUE;
+      return;
+    }
+  }
+  VariableTag *tag = op->MakeVariableTag(Tpolygon, polygons.count);
+  void *data = tag ? tag->GetDataAddressW() : nullptr;
+  if (!data) {
+    *error = TRUE;
+    return;
+  }
+  memcpy(data, polygons.polygons, polygons.count * sizeof(CPolygon));
+  if (!uv.pairs) return;
+  // Without a UVW tag the mesh is still whole: the UV step is left out.
+  UVWTag *uvw = static_cast<UVWTag *>(op->MakeVariableTag(Tuvw, polygons.count));
+  if (!uvw) return;
+  auto corner = [&](LONG index, Vector *v) {
+    bool known = static_cast<ULONG>(index) < static_cast<ULONG>(uv.count);
+    v->x = known ? uv.pairs[index].u : 0;
+    v->y = known ? uv.pairs[index].v : 0;
+  };
+  for (LONG i = 0; i < polygons.count; ++i) {
+    const CPolygon &p = polygons.polygons[i];
+    UVWStruct s;
+    uvw->Get(i, s);
+    corner(p.a, &s.a);
+    corner(p.b, &s.b);
+    corner(p.c, &s.c);
+    corner(p.d, &s.d);
+    uvw->Set(i, s);
+  }
+}
+
+void ReleaseMeshBuffers(PolygonBuffer *polygons, UvBuffer *uv) {
+  GeFree(polygons->polygons);
+  polygons->count = 0;
+  polygons->capacity = 0;
+  GeFree(uv->pairs);
+  uv->count = 0;
+}

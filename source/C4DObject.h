@@ -1,0 +1,76 @@
+// The mesh sub-records of an object record, and the polygon and UVW tags
+// built from them when the object's sub-records end.
+#ifndef TESSARO_C4DOBJECT_H
+#define TESSARO_C4DOBJECT_H
+
+#include "records/RecordStream.h"
+
+enum {
+  SUB_POINTS = 5600,
+  SUB_TRIANGLES16 = 5601,
+  SUB_QUADRANGLES16 = 5602,
+  SUB_PAIRS16 = 5603,
+  SUB_PHONG = 5612,
+  SUB_UV = 5618,
+  SUB_TRIANGLES32 = 5653,
+  SUB_QUADRANGLES32 = 5654,
+  SUB_PAIRS32 = 5655,
+};
+
+// Polygons of every encoding, collected in file order.
+struct PolygonBuffer {
+  CPolygon *polygons = nullptr;
+  LONG count = 0;
+  LONG capacity = 0;
+};
+
+struct UvPair {
+  Real u, v;
+};
+
+// Per-point UV coordinates; null until a UV sub-record brings some.
+struct UvBuffer {
+  UvPair *pairs = nullptr;
+  LONG count = 0;
+};
+
+class PointsReader : public RecordReader {
+ public:
+  Bool Read(BaseObject *op);
+  LONG count = 0, second = 0;
+};
+
+class PolygonsReader : public RecordReader {
+ public:
+  // corners: 3 or 4; wide: 32-bit indices, else unsigned 16-bit.
+  Bool Read(PolygonBuffer *buffer, LONG corners, Bool wide);
+  LONG count = 0, second = 0;
+};
+
+class IndexPairsReader : public RecordReader {
+ public:
+  Bool Read(Bool wide);
+  LONG count = 0, second = 0;
+};
+
+class UvReader : public RecordReader {
+ public:
+  Bool Read(UvBuffer *buffer);
+  LONG count = 0, second = 0;
+  Bool first = FALSE, secondFlag = FALSE;
+};
+
+class PhongReader : public RecordReader {
+ public:
+  Bool Read(BaseObject *op);
+  LONG first = 0, second = 0;
+  Real angle = 0;
+};
+
+// Builds the polygon tag (and the UVW tag when there are UV coordinates)
+// unless error is set; sets error when the tags cannot be had or a polygon
+// names a point the object does not have.
+void BuildMeshTags(BaseObject *op, const PolygonBuffer &polygons, const UvBuffer &uv, Bool *error);
+void ReleaseMeshBuffers(PolygonBuffer *polygons, UvBuffer *uv);
+
+#endif

@@ -270,11 +270,19 @@ th_bool DocInsertObject(th_element *d, th_element *o, th_element *parent, th_ele
         H().Misuse("InsertObject: an object cannot go below itself");
         return 0;
       }
-    ElementList &list = up ? up->children : doc->objects;
-    if (after && after->list != &list) {
-      H().Misuse("InsertObject: the predecessor is not a child of the parent");
+    if (after && after->doc != doc) {
+      H().Misuse("InsertObject: the predecessor is not in the document");
       return 0;
     }
+    // A predecessor decides the place: the object goes right after it,
+    // below the predecessor's parent.
+    if (after) up = static_cast<Object *>(after->owner);
+    for (Element *a = up; a; a = a->owner)
+      if (a == op) {
+        H().Misuse("InsertObject: an object cannot go below itself");
+        return 0;
+      }
+    ElementList &list = up ? up->children : doc->objects;
     ListInsert(list, up, op, after);
     SetDocument(op, doc);
     return 1;

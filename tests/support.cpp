@@ -86,14 +86,85 @@ tessaro::ImportResult HostTest::Import(const Ft50Writer &file, const tessaro::Di
   return ImportPath(path, answers);
 }
 
-tessaro::Object *HostTest::AddUserObject(const std::string &name, int32_t type) {
+tessaro::Object *HostTest::AddUserObject(const std::string &name, int32_t type, tessaro::Object *parent) {
   auto *o = new tessaro::Object(type);
   o->name = name;
   host_->TrackElement(o);
   tessaro::Document *doc = host_->ActiveDocument();
-  tessaro::ListInsert(doc->objects, nullptr, o, doc->objects.last);
+  tessaro::ElementList &list = parent ? parent->children : doc->objects;
+  tessaro::ListInsert(list, parent, o, list.last);
   tessaro::SetDocument(o, doc);
   return o;
+}
+
+tessaro::Material *HostTest::AddUserMaterial(const std::string &name) {
+  auto *m = new tessaro::Material(5703);
+  m->name = name;
+  host_->TrackElement(m);
+  tessaro::Document *doc = host_->ActiveDocument();
+  tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
+  tessaro::SetDocument(m, doc);
+  return m;
+}
+
+tessaro::Tag *HostTest::AddUserTexture(tessaro::Object *o, tessaro::Material *m, float offset) {
+  auto *t = new tessaro::Tag(5616);
+  host_->TrackElement(t);
+  t->material = m;
+  t->materialSerial = m ? m->serial : 0;
+  t->params["1000"] = tessaro::Value::OfReal(offset);
+  t->pos = {offset, 0, 0};
+  t->ml.off = {0, offset, 0};
+  tessaro::ListInsert(o->tags, o, t, o->tags.last);
+  tessaro::SetDocument(t, o->doc);
+  return t;
+}
+
+void HostTest::AddUserPoints(tessaro::Object *o, int count) {
+  auto *t = new tessaro::Tag(5600);
+  host_->TrackElement(t);
+  t->entries = count;
+  t->payload.assign(sizeof(th_vector) * static_cast<size_t>(count), 0);
+  tessaro::ListInsert(o->tags, o, t, o->tags.last);
+  tessaro::SetDocument(t, o->doc);
+}
+
+tessaro::DialogAnswers Update(const std::string &object, int32_t kind) {
+  tessaro::DialogAnswers a;
+  a.mode = 10007;
+  a.object = object;
+  a.kind = kind;
+  return a;
+}
+
+std::vector<std::string> Names(const tessaro::ElementList &list) {
+  std::vector<std::string> out;
+  for (const tessaro::Element *e = list.first; e; e = e->next) out.push_back(e->name);
+  return out;
+}
+
+tessaro::Object *Find(const tessaro::ElementList &list, const std::string &name) {
+  for (tessaro::Element *e = list.first; e; e = e->next) {
+    auto *o = static_cast<tessaro::Object *>(e);
+    if (o->name == name) return o;
+    if (tessaro::Object *inner = Find(o->children, name)) return inner;
+  }
+  return nullptr;
+}
+
+tessaro::Object *Find(tessaro::Document *doc, const std::string &name) { return Find(doc->objects, name); }
+
+const tessaro::Tag *TagOf(const tessaro::Object *o, int32_t type) {
+  if (!o) return nullptr;
+  for (const tessaro::Element *t = o->tags.first; t; t = t->next)
+    if (t->type == type) return static_cast<const tessaro::Tag *>(t);
+  return nullptr;
+}
+
+std::vector<int32_t> TagTypes(const tessaro::Object *o) {
+  std::vector<int32_t> out;
+  for (const tessaro::Element *t = o->tags.first; t; t = t->next) out.push_back(t->type);
+  return out;
 }
 
 }  // namespace testsupport

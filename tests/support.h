@@ -7,10 +7,23 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "Host.h"
 #include "ft50_writer.h"
+
+// Comparisons and printing of the boundary's plain structs, for assertions.
+inline bool operator==(const th_vector &a, const th_vector &b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+inline bool operator==(const th_polygon &a, const th_polygon &b) {
+  return a.a == b.a && a.b == b.b && a.c == b.c && a.d == b.d;
+}
+inline std::ostream &operator<<(std::ostream &o, const th_vector &v) {
+  return o << "(" << v.x << ", " << v.y << ", " << v.z << ")";
+}
+inline std::ostream &operator<<(std::ostream &o, const th_polygon &p) {
+  return o << "(" << p.a << ", " << p.b << ", " << p.c << ", " << p.d << ")";
+}
 
 namespace testsupport {
 
@@ -37,6 +50,21 @@ std::string ReadText(const std::string &path);
 
 // Answers that pick a mode, a kind, ...
 tessaro::DialogAnswers Mode(int32_t mode);
+tessaro::DialogAnswers Update(const std::string &object, int32_t kind);
+
+// Reading documents back.
+std::vector<std::string> Names(const tessaro::ElementList &list);
+tessaro::Object *Find(const tessaro::ElementList &list, const std::string &name);
+tessaro::Object *Find(tessaro::Document *doc, const std::string &name);
+const tessaro::Tag *TagOf(const tessaro::Object *o, int32_t type);
+std::vector<int32_t> TagTypes(const tessaro::Object *o);
+template <class T>
+std::vector<T> TagData(const tessaro::Tag *t) {
+  if (!t) return {};
+  const T *p = reinterpret_cast<const T *>(t->payload.data());
+  return std::vector<T>(p, p + t->entries);
+}
+
 
 // A host with the real plug-in library loaded from its folder.
 class HostTest : public ::testing::Test {
@@ -48,8 +76,11 @@ class HostTest : public ::testing::Test {
   // leaked nothing.
   tessaro::ImportResult Import(const Ft50Writer &file, const tessaro::DialogAnswers &answers = {});
   tessaro::ImportResult ImportPath(const std::string &path, const tessaro::DialogAnswers &answers = {});
-  // Adds a top-level object to the active document, as a user would have.
-  tessaro::Object *AddUserObject(const std::string &name, int32_t type = 5140);
+  // Adds an object to the active document, as a user would have.
+  tessaro::Object *AddUserObject(const std::string &name, int32_t type = 5140, tessaro::Object *parent = nullptr);
+  tessaro::Material *AddUserMaterial(const std::string &name);
+  tessaro::Tag *AddUserTexture(tessaro::Object *o, tessaro::Material *m, float offset);
+  void AddUserPoints(tessaro::Object *o, int count);
   void StartHost(const std::string &plugins, const std::string &prefs = "");
 
   TempDir dir_;

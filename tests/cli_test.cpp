@@ -79,6 +79,25 @@ TEST_F(CliTest, UserDocumentsAreReadWrittenAndNeverHalfWritten) {
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("no/such/dir/doc.json.tmp")));
 }
 
+TEST_F(CliTest, UpdateRefreshesAnObjectAndKeepsItsTextures) {
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --into " TESSARO_SOURCE_DIR
+                "/examples/room.json --mode update --object Table --kind geometry --out " +
+                dir_.File("new.json")),
+            0)
+      << err_;
+  std::string doc = ReadText(dir_.File("new.json"));
+  EXPECT_TRUE(Has(doc, "\"name\": \"Board\"")) << "the file's geometry is below the table";
+  EXPECT_FALSE(Has(doc, "Old leg")) << "the old geometry is gone";
+  EXPECT_TRUE(Has(doc, "\"material\": \"Oak\"")) << "the top keeps its texture tags";
+  EXPECT_TRUE(Has(doc, "\"material\": \"Varnish\""));
+  EXPECT_TRUE(Has(doc, "\"name\": \"Floor\""));
+  // The written document reads back as the next run's user document.
+  EXPECT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/empty.ft50 --into " + dir_.File("new.json") +
+                " --mode merge --out " + dir_.File("again.json")),
+            0)
+      << err_;
+}
+
 TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
   EXPECT_EQ(Run("import " + file + " --cancel --out " + dir_.File("doc.json")), 0);

@@ -67,18 +67,43 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   root->params["1002.1"] = tessaro::Value::OfVector({1, 2, 3});
   root->params["1003"] = tessaro::Value::OfReal(NAN);
   tessaro::Object *child = Add(doc, root, 5100, "Child");
-  auto *tag = new tessaro::Tag(5616);
-  host_->TrackElement(tag);
-  tag->name = "Texture";
-  tag->params["10"] = tessaro::Value::OfText("Red");
-  tessaro::ListInsert(child->tags, child, tag, nullptr);
-  tessaro::SetDocument(tag, doc);
-  Add(doc, nullptr, 5103, "Camera");
   auto *mat = new tessaro::Material(5703);
   host_->TrackElement(mat);
   mat->name = "Red";
   tessaro::ListInsert(doc->materials, nullptr, mat, nullptr);
   tessaro::SetDocument(mat, doc);
+  auto tag = [&](int32_t type, size_t entrySize, int32_t entries) {
+    auto *t = new tessaro::Tag(type);
+    host_->TrackElement(t);
+    t->entries = entries;
+    t->payload.resize(entrySize * entries);
+    for (size_t i = 0; i < t->payload.size(); i += 4) {
+      int32_t v = int32_t(i / 4);
+      float f = float(i) / 8;
+      std::memcpy(&t->payload[i], type == 5604 ? static_cast<void *>(&v) : static_cast<void *>(&f), 4);
+    }
+    tessaro::ListInsert(child->tags, child, t, child->tags.last);
+    tessaro::SetDocument(t, doc);
+    return t;
+  };
+  tessaro::Tag *texture = tag(5616, 0, 0);
+  texture->name = "Texture";
+  texture->bits = 8;
+  texture->params["10"] = tessaro::Value::OfText("Red");
+  texture->material = mat;
+  texture->materialSerial = mat->serial;
+  texture->pos = {1, 2, 3};
+  texture->ml.v2 = {0, 0.5f, 0};
+  tag(5616, 0, 0);  // links no material
+  tag(5600, 12, 3);
+  tag(5604, 16, 2);
+  tag(5671, 48, 2);
+  tag(5612, 0, 0)->params["1002"] = tessaro::Value::OfReal(0.5f);
+  tessaro::Object *spline = Add(doc, nullptr, 5101, "Spline");
+  spline->spline = true;
+  spline->splineType = 2;
+  spline->splinePointCount = 7;
+  Add(doc, nullptr, 5103, "Camera");
   doc->fps = 25;
   doc->maxTimeNum = 120;
   doc->maxTimeDen = 25;
@@ -93,6 +118,11 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   EXPECT_EQ(back->objects.first->params.at("1000").type, tessaro::Value::Long);
   EXPECT_EQ(back->objects.first->params.at("1001").type, tessaro::Value::Real);
   EXPECT_TRUE(std::isnan(back->objects.first->params.at("1003").r));
+  const auto *backChild = static_cast<const tessaro::Object *>(
+      static_cast<tessaro::Object *>(back->objects.first)->children.first);
+  const auto *backTexture = static_cast<const tessaro::Tag *>(backChild->tags.first);
+  EXPECT_EQ(backTexture->material, back->materials.first) << "the link is made by name";
+  EXPECT_NE(first.find("\"material\": null"), std::string::npos);
   EXPECT_EQ(host_->LooseElements(), 0u);
 }
 
@@ -107,6 +137,11 @@ TEST_F(HostPartsTest, BadDocumentsNameTheFileAndThePlace) {
   std::string type = ReadError("{\"objects\": [{\"name\": \"x\"}]}");
   EXPECT_NE(type.find("needs a \"type\""), std::string::npos) << type;
   EXPECT_NE(ReadError("[]").find("expected an object"), std::string::npos);
+  std::string link = ReadError("{\"objects\": [{\"type\": 5100, \"tags\": [{\"type\": 5616, \"material\": \"Blue\"}]}]}");
+  EXPECT_NE(link.find("/objects/0/tags/0/material: the document has no material named \"Blue\""), std::string::npos)
+      << link;
+  std::string corners = ReadError("{\"objects\": [{\"type\": 5100, \"tags\": [{\"type\": 5604, \"polygons\": [[0, 1, 2]]}]}]}");
+  EXPECT_NE(corners.find("/objects/0/tags/0/polygons/0: expected four indices"), std::string::npos) << corners;
   EXPECT_EQ(host_->LooseElements(), 0u) << "a half-read document is closed with all it holds";
 }
 

@@ -1,10 +1,12 @@
 // The plug-in's code linked into the test and run against the host's
 // tables directly: the options dialog and the record cursor.
+#include <algorithm>
 #include <cstring>
 
 #include "Globals.h"
 #include "ImportOptionsDialog.h"
 #include "Tables.h"
+#include "UpdateMode.h"
 #include "records/RecordStream.h"
 #include "support.h"
 
@@ -27,13 +29,36 @@ class PluginCodeTest : public ::testing::Test {
     host_.reset();
   }
 
-  void AddObject(const std::string &name) {
-    auto *o = new tessaro::Object(5100);
+  tessaro::Object *AddObject(const std::string &name, int32_t type = 5100, tessaro::Object *parent = nullptr) {
+    auto *o = new tessaro::Object(type);
     o->name = name;
     host_->TrackElement(o);
     tessaro::Document *doc = host_->ActiveDocument();
-    tessaro::ListInsert(doc->objects, nullptr, o, doc->objects.last);
+    tessaro::ElementList &list = parent ? parent->children : doc->objects;
+    tessaro::ListInsert(list, parent, o, list.last);
     tessaro::SetDocument(o, doc);
+    return o;
+  }
+  void AddTexture(tessaro::Object *o, float offset) {
+    auto *t = new tessaro::Tag(5616);
+    host_->TrackElement(t);
+    t->params["1000"] = tessaro::Value::OfReal(offset);
+    tessaro::ListInsert(o->tags, o, t, o->tags.last);
+    tessaro::SetDocument(t, o->doc);
+  }
+  void AddPoints(tessaro::Object *o) {
+    auto *t = new tessaro::Tag(5600);
+    host_->TrackElement(t);
+    t->entries = 1;
+    t->payload.assign(sizeof(th_vector), 0);
+    tessaro::ListInsert(o->tags, o, t, o->tags.last);
+    tessaro::SetDocument(t, o->doc);
+  }
+  static BaseObject *Api(tessaro::Object *o) { return reinterpret_cast<BaseObject *>(o); }
+  static std::string NameOf(BaseObject *op) {
+    char buffer[256];
+    op->GetName().GetCString(buffer, sizeof buffer);
+    return buffer;
   }
 
   // Runs the dialog on the active document; answers its flags and the
@@ -133,6 +158,89 @@ TEST_F(PluginCodeTest, MissingDialogResourceCancels) {
   a.scale = 3.0f;
   EXPECT_EQ(Run(a), 0x0F);
   EXPECT_EQ(ImportScale, 1.0f);
+}
+
+TEST_F(PluginCodeTest, CameraUpdateRemovesCamerasThenTheEmptiedGroup) {
+  tessaro::Object *target = AddObject("Target", 5140);
+  tessaro::Object *group = AddObject("Group", 5100, target);
+  tessaro::Object *cam1 = AddObject("Cam1", 5103, group);
+  AddTexture(cam1, 1);
+  AddObject("Cam2", 5103, group);
+  tessaro::Object *solid = AddObject("Solid", 5100, target);
+  AddPoints(solid);
+  // A camera with a child that stays is kept.
+  tessaro::Object *parentCam = AddObject("ParentCam", 5103, target);
+  AddObject("Light", 5102, parentCam);
+  AddObject("Target", 5140);  // a namesake later in the list is never the target
+
+  TagCarryList carry;
+  String name("Target");
+  BaseDocument *doc = reinterpret_cast<BaseDocument *>(host_->ActiveDocument());
+  doc->StartUndo();
+  BaseObject *found = FindUpdateTarget(doc, 0x44, name, &carry);
+  doc->EndUndo();
+  EXPECT_EQ(found, Api(target));
+  ASSERT_EQ(carry.count, 3);
+  EXPECT_EQ(NameOf(carry.holders[0]), "Cam1");
+  EXPECT_EQ(NameOf(carry.holders[1]), "Cam2");
+  EXPECT_EQ(NameOf(carry.holders[2]), "Group");
+  EXPECT_EQ(carry.holders[0]->GetTag(Ttexture, 0) != nullptr, true);
+  EXPECT_EQ(host_->Calls(tessaro::Op::AddUndo), 1u);
+  EXPECT_EQ(target->children.count, 2u);
+  EXPECT_EQ(target->children.first, solid);
+  EXPECT_EQ(target->children.last, parentCam);
+
+  // Restoring copies once per object, however often it is asked.
+  tessaro::Object *fresh = AddObject("Cam1", 5103);
+  EXPECT_TRUE(RestoreTags(Api(fresh), &carry));
+  EXPECT_TRUE(RestoreTags(Api(fresh), &carry));
+  EXPECT_EQ(fresh->tags.count, 1u);
+  tessaro::Object *other = AddObject("Nobody", 5103);
+  EXPECT_FALSE(RestoreTags(Api(other), &carry));
+  ReleaseCarryList(&carry);
+  EXPECT_EQ(carry.count, 0);
+  EXPECT_EQ(host_->LooseElements(), 0u) << "the holders are freed with the list";
+}
+
+TEST_F(PluginCodeTest, CarryListSurvivesFailedAllocations) {
+  tessaro::Object *target = AddObject("Target", 5140);
+  auto fill = [&] {
+    for (int i = 0; i < 20; ++i) AddTexture(AddObject("Child" + std::to_string(i), 5100, target), float(i));
+  };
+  auto names = [](const TagCarryList &c) {
+    std::vector<std::string> out;
+    for (LONG i = 0; i < c.count; ++i) out.push_back(NameOf(c.holders[i]));
+    return out;
+  };
+  // The first array is refused: the first removed object's tags are lost,
+  // the next one gets the array.
+  fill();
+  TagCarryList carry;
+  host_->FailNth(tessaro::Op::GeAlloc, 1);
+  ClearKind(Api(target), &carry, 0);
+  EXPECT_EQ(target->children.count, 0u) << "the objects are removed all the same";
+  ASSERT_EQ(carry.count, 19);
+  EXPECT_EQ(NameOf(carry.holders[0]), "Child1");
+  ReleaseCarryList(&carry);
+
+  // The doubled array is refused at the 17th; the 18th doubles it.
+  fill();
+  host_->FailNth(tessaro::Op::GeAlloc, 2);
+  ClearKind(Api(target), &carry, 0);
+  EXPECT_EQ(carry.count, 19);
+  EXPECT_EQ(carry.capacity, 32);
+  std::vector<std::string> kept = names(carry);
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), "Child16"), 0);
+  EXPECT_EQ(kept.back(), "Child19");
+
+  // A holder that cannot be made loses its object's tags only.
+  ReleaseCarryList(&carry);
+  fill();
+  host_->FailNth(tessaro::Op::ObjectAlloc, 3);
+  ClearKind(Api(target), &carry, 0);
+  EXPECT_EQ(carry.count, 19);
+  EXPECT_EQ(NameOf(carry.holders[2]), "Child3");
+  ReleaseCarryList(&carry);
 }
 
 TEST_F(PluginCodeTest, SkipToEndCorrectsShortAndLongReads) {

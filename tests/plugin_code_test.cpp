@@ -30,29 +30,15 @@ class PluginCodeTest : public ::testing::Test {
   }
 
   tessaro::Object *AddObject(const std::string &name, int32_t type = 5100, tessaro::Object *parent = nullptr) {
-    auto *o = new tessaro::Object(type);
-    o->name = name;
-    host_->TrackElement(o);
-    tessaro::Document *doc = host_->ActiveDocument();
-    tessaro::ElementList &list = parent ? parent->children : doc->objects;
-    tessaro::ListInsert(list, parent, o, list.last);
-    tessaro::SetDocument(o, doc);
-    return o;
+    return testsupport::AddObject(*host_, name, type, parent);
   }
   void AddTexture(tessaro::Object *o, float offset) {
-    auto *t = new tessaro::Tag(5616);
-    host_->TrackElement(t);
-    t->params["1000"] = tessaro::Value::OfReal(offset);
-    tessaro::ListInsert(o->tags, o, t, o->tags.last);
-    tessaro::SetDocument(t, o->doc);
+    testsupport::AddTag(*host_, o, 5616)->params["1000"] = tessaro::Value::OfReal(offset);
   }
   void AddPoints(tessaro::Object *o) {
-    auto *t = new tessaro::Tag(5600);
-    host_->TrackElement(t);
+    tessaro::Tag *t = testsupport::AddTag(*host_, o, 5600);
     t->entries = 1;
     t->payload.assign(sizeof(th_vector), 0);
-    tessaro::ListInsert(o->tags, o, t, o->tags.last);
-    tessaro::SetDocument(t, o->doc);
   }
   static BaseObject *Api(tessaro::Object *o) { return reinterpret_cast<BaseObject *>(o); }
   static std::string NameOf(BaseObject *op) {

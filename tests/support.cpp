@@ -86,15 +86,27 @@ tessaro::ImportResult HostTest::Import(const Ft50Writer &file, const tessaro::Di
   return ImportPath(path, answers);
 }
 
-tessaro::Object *HostTest::AddUserObject(const std::string &name, int32_t type, tessaro::Object *parent) {
+tessaro::Object *AddObject(tessaro::Host &host, const std::string &name, int32_t type, tessaro::Object *parent) {
   auto *o = new tessaro::Object(type);
   o->name = name;
-  host_->TrackElement(o);
-  tessaro::Document *doc = host_->ActiveDocument();
+  host.TrackElement(o);
+  tessaro::Document *doc = host.ActiveDocument();
   tessaro::ElementList &list = parent ? parent->children : doc->objects;
   tessaro::ListInsert(list, parent, o, list.last);
   tessaro::SetDocument(o, doc);
   return o;
+}
+
+tessaro::Tag *AddTag(tessaro::Host &host, tessaro::Object *o, int32_t type) {
+  auto *t = new tessaro::Tag(type);
+  host.TrackElement(t);
+  tessaro::ListInsert(o->tags, o, t, o->tags.last);
+  tessaro::SetDocument(t, o->doc);
+  return t;
+}
+
+tessaro::Object *HostTest::AddUserObject(const std::string &name, int32_t type, tessaro::Object *parent) {
+  return AddObject(*host_, name, type, parent);
 }
 
 tessaro::Material *HostTest::AddUserMaterial(const std::string &name) {
@@ -108,25 +120,19 @@ tessaro::Material *HostTest::AddUserMaterial(const std::string &name) {
 }
 
 tessaro::Tag *HostTest::AddUserTexture(tessaro::Object *o, tessaro::Material *m, float offset) {
-  auto *t = new tessaro::Tag(5616);
-  host_->TrackElement(t);
+  tessaro::Tag *t = AddTag(*host_, o, 5616);
   t->material = m;
   t->materialSerial = m ? m->serial : 0;
   t->params["1000"] = tessaro::Value::OfReal(offset);
   t->pos = {offset, 0, 0};
   t->ml.off = {0, offset, 0};
-  tessaro::ListInsert(o->tags, o, t, o->tags.last);
-  tessaro::SetDocument(t, o->doc);
   return t;
 }
 
 void HostTest::AddUserPoints(tessaro::Object *o, int count) {
-  auto *t = new tessaro::Tag(5600);
-  host_->TrackElement(t);
+  tessaro::Tag *t = AddTag(*host_, o, 5600);
   t->entries = count;
   t->payload.assign(sizeof(th_vector) * static_cast<size_t>(count), 0);
-  tessaro::ListInsert(o->tags, o, t, o->tags.last);
-  tessaro::SetDocument(t, o->doc);
 }
 
 tessaro::DialogAnswers Update(const std::string &object, int32_t kind) {

@@ -52,6 +52,11 @@ std::string ReadText(const std::string &path);
 tessaro::DialogAnswers Mode(int32_t mode);
 tessaro::DialogAnswers Update(const std::string &object, int32_t kind);
 
+// Building a user's document by hand, as the host's model holds it.
+tessaro::Object *AddObject(tessaro::Host &host, const std::string &name, int32_t type = 5140,
+                           tessaro::Object *parent = nullptr);
+tessaro::Tag *AddTag(tessaro::Host &host, tessaro::Object *o, int32_t type);
+
 // Reading documents back.
 std::vector<std::string> Names(const tessaro::ElementList &list);
 tessaro::Object *Find(const tessaro::ElementList &list, const std::string &name);

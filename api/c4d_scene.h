@@ -49,6 +49,7 @@ class BaseList2D {
   void SetName(const String &name) noexcept { t_host->list->SetName(Handle(), name.Get()); }
   LONG GetAllBits() const noexcept { return t_host->list->GetAllBits(Handle()); }
   void SetBit(LONG mask) noexcept { t_host->list->SetBit(Handle(), mask); }
+  void SetAllBits(LONG bits) noexcept { t_host->list->SetAllBits(Handle(), bits); }
   void DelBit(LONG mask) noexcept { t_host->list->DelBit(Handle(), mask); }
   BaseContainer GetData() const noexcept {
     BaseContainer bc;
@@ -88,12 +89,34 @@ class BaseTag : public BaseList2D {
   static void Free(BaseTag *&tag) noexcept { FreeElement(tag); }
 };
 
+// A material channel: its parameters live in a container.
+class BaseChannel {
+ public:
+  BaseChannel() = delete;
+  ~BaseChannel() = delete;
+  BaseContainer GetData() const noexcept {
+    BaseContainer bc;
+    t_host->material->ChannelGetData(H(), bc.Get());
+    return bc;
+  }
+  void SetData(const BaseContainer &bc) noexcept { t_host->material->ChannelSetData(H(), bc.Get()); }
+
+ private:
+  th_channel *H() const noexcept { return reinterpret_cast<th_channel *>(const_cast<BaseChannel *>(this)); }
+};
+
 class BaseMaterial : public BaseList2D {
  public:
   BaseMaterial *GetNext() noexcept { return static_cast<BaseMaterial *>(BaseList2D::GetNext()); }
   BaseMaterial *GetPred() noexcept { return static_cast<BaseMaterial *>(BaseList2D::GetPred()); }
   static BaseMaterial *Alloc(LONG type) noexcept { return From<BaseMaterial>(t_host->material->Alloc(type)); }
   static void Free(BaseMaterial *&mat) noexcept { FreeElement(mat); }
+  BaseChannel *GetChannel(LONG id) noexcept {
+    return reinterpret_cast<BaseChannel *>(t_host->material->GetChannel(Handle(), id));
+  }
+  Bool GetChannelState(LONG id) const noexcept { return t_host->material->GetChannelState(Handle(), id); }
+  void SetChannelState(LONG id, LONG state) noexcept { t_host->material->SetChannelState(Handle(), id, state); }
+  void Update(Bool preview, Bool rttm) noexcept { t_host->material->Update(Handle(), preview, rttm); }
 };
 
 // Points, polygons and UVW coordinates: a tag with a data array.

@@ -34,6 +34,7 @@ typedef struct th_file th_file;
 typedef struct th_dialog th_dialog;
 typedef struct th_listview th_listview;
 typedef struct th_select th_select;
+typedef struct th_channel th_channel; /* a material channel, owned by its material */
 
 typedef int32_t th_bool;
 
@@ -171,6 +172,7 @@ typedef struct th_list_table {
   th_bool (*SetParameter)(th_element *e, const th_descid *id, const th_gedata *value, int32_t flags);
   th_bool (*GetParameter)(const th_element *e, const th_descid *id, th_gedata *value, int32_t flags);
   void (*Free)(th_element **e); /* only elements in no document; clears the pointer */
+  void (*SetAllBits)(th_element *e, int32_t bits);
 } th_list_table;
 
 /* ---- objects --------------------------------------------------------- */
@@ -231,9 +233,18 @@ typedef struct th_tag_table {
   th_bool (*UVWSet)(th_element *tag, int32_t i, const th_uvw *uvw);
 } th_tag_table;
 
+enum { TH_CHANNEL_COUNT = 12 };
+
 typedef struct th_material_table {
   uint32_t size;
-  th_element *(*Alloc)(int32_t type);
+  th_element *(*Alloc)(int32_t type); /* type 5703: a standard material */
+  /* Channel 0..11 of a standard material; null for other numbers. */
+  th_channel *(*GetChannel)(th_element *mat, int32_t id);
+  th_bool (*GetChannelState)(const th_element *mat, int32_t id);
+  void (*SetChannelState)(th_element *mat, int32_t id, int32_t state);
+  void (*ChannelGetData)(const th_channel *ch, th_container *out);
+  void (*ChannelSetData)(th_channel *ch, const th_container *data);
+  void (*Update)(th_element *mat, th_bool preview, th_bool rttm);
 } th_material_table;
 
 typedef struct th_animation_table {

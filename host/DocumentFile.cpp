@@ -59,6 +59,15 @@ void WriteValue(Writer &w, const Value &v) {
   }
 }
 
+void WriteContainer(Writer &w, const Container &c) {
+  w.StartObject();
+  for (const auto &kv : c) {
+    Key(w, std::to_string(kv.first).c_str());
+    WriteValue(w, kv.second);
+  }
+  w.EndObject();
+}
+
 void WriteParams(Writer &w, const std::map<std::string, Value> &params) {
   w.StartObject();
   for (const auto &kv : params) {
@@ -211,6 +220,15 @@ void WriteMaterial(Writer &w, const Material &m) {
   w.Int(m.bits);
   Key(w, "channels");
   w.StartObject();
+  for (size_t i = 0; i < m.channels.size(); ++i) {
+    Key(w, std::to_string(i).c_str());
+    w.StartObject();
+    Key(w, "state");
+    w.Int(m.channels[i].state);
+    Key(w, "data");
+    WriteContainer(w, m.channels[i].data);
+    w.EndObject();
+  }
   w.EndObject();
   Key(w, "params");
   WriteParams(w, m.params);
@@ -297,6 +315,15 @@ class Reader {
       }
     } else {
       return Fail(at, "expected an integer, a real, a vector or a text");
+    }
+    return true;
+  }
+  bool ContainerValue(const rapidjson::Value &v, const std::string &at, Container *out) {
+    if (!v.IsObject()) return Fail(at, "expected an object");
+    for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
+      std::string key = it->name.GetString();
+      if (!IsContainerKey(key)) return Fail(at, "\"" + key + "\" is not a container ID");
+      if (!AnyValue(it->value, at + "/" + key, &(*out)[static_cast<int32_t>(std::stol(key))])) return false;
     }
     return true;
   }
@@ -468,9 +495,23 @@ class Reader {
     m->doc = doc;
     if (v.HasMember("name") && !String(v["name"], at + "/name", &m->name)) return false;
     if (v.HasMember("bits") && !Int(v["bits"], at + "/bits", &m->bits)) return false;
-    if (v.HasMember("channels") && (!v["channels"].IsObject() || !v["channels"].ObjectEmpty()))
-      return Fail(at + "/channels", "expected an empty object");
+    if (v.HasMember("channels")) {
+      const rapidjson::Value &channels = v["channels"];
+      std::string ch = at + "/channels";
+      if (!channels.IsObject()) return Fail(ch, "expected an object");
+      for (auto it = channels.MemberBegin(); it != channels.MemberEnd(); ++it) {
+        std::string key = it->name.GetString();
+        std::string here = ch + "/" + key;
+        if (!IsContainerKey(key) || std::stol(key) < 0 || std::stol(key) >= static_cast<long>(m->channels.size()))
+          return Fail(ch, "\"" + key + "\" is not a channel from 0 to 11");
+        Channel &c = m->channels[static_cast<size_t>(std::stol(key))];
+        if (!Keys(it->value, here, {"state", "data"})) return false;
+        if (it->value.HasMember("state") && !Int(it->value["state"], here + "/state", &c.state)) return false;
+        if (it->value.HasMember("data") && !ContainerValue(it->value["data"], here + "/data", &c.data)) return false;
+      }
+    }
     if (v.HasMember("params") && !Params(v["params"], at + "/params", &m->params)) return false;
+    CountMaterialName(doc, m->name, +1);
     return true;
   }
 

@@ -35,6 +35,8 @@ namespace tessaro {
   X(GetTagDataCount) X(InsertTag) X(SplineAlloc) X(MakeVariableTag) X(MakeTag) X(SetPhong) X(TagAlloc)          \
   X(GetDataAddressW) X(GetDataCount) X(TagSetPos) X(TagGetPos) X(TagSetScale) X(TagGetScale) X(TagSetRot)        \
   X(TagGetRot) X(TagSetMl) X(TagGetMl) X(SetMaterial) X(GetMaterial) X(UVWGet) X(UVWSet) X(MaterialAlloc)         \
+  X(GetChannel) X(GetChannelState) X(SetChannelState) X(ChannelGetData) X(ChannelSetData) X(MaterialUpdate)       \
+  X(SetAllBits)                                                                                                  \
   X(FileAlloc) X(FileFree) X(FileOpen) X(FileClose) X(FileSeek) X(FileGetPosition) X(FileGetLength) X(FileRead)  \
   X(DialogAlloc) X(DialogFree) X(DialogOpen) X(LoadDialogResource) X(DialogEnable) X(DialogSet) X(DialogGet)     \
   X(DialogDefaultCommand) X(ListViewAttach) X(ListViewSet) X(ListViewGet)                                        \

@@ -79,6 +79,22 @@ Document::~Document() {
   DeleteList(materials);
 }
 
+Material::Material(int32_t t) : Element(ElementKind::Material, t) {
+  if (t == 5703) {
+    channels.resize(TH_CHANNEL_COUNT);
+    // A new standard material shows its colour and specular channels.
+    channels[0].state = 1;
+    channels[8].state = 1;
+  }
+}
+
+void CountMaterialName(Document *doc, const std::string &name, int delta) {
+  if (!doc) return;
+  size_t &n = doc->materialNames[name];
+  n = delta > 0 ? n + 1 : (n > 0 ? n - 1 : 0);
+  if (n == 0) doc->materialNames.erase(name);
+}
+
 bool Document::Pristine() const {
   return objects.count == 0 && materials.count == 0 && renderData == 0 && undo.empty() && fps == 30 &&
          maxTimeNum == 90 && maxTimeDen == 30;

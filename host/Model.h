@@ -94,8 +94,16 @@ struct Tag : Element {
 // Bytes per entry of the variable tag types; 0 for other types.
 size_t VariableTagEntrySize(int32_t type);
 
+struct Channel {
+  int32_t state = 0;
+  Container data;
+};
+
 struct Material : Element {
-  explicit Material(int32_t t) : Element(ElementKind::Material, t) {}
+  explicit Material(int32_t t);
+  // A standard material (type 5703) has channels 0 to 11; others have none.
+  std::vector<Channel> channels;
+  int updates = 0;  // calls of Update
 };
 
 struct UndoEntry {
@@ -114,6 +122,8 @@ struct Document : Element {
   int32_t renderData = 0;
   std::vector<std::vector<UndoEntry>> undo;
   int undoDepth = 0;
+  // How many of the document's materials bear each name, for the name check.
+  std::map<std::string, size_t> materialNames;
 
   // Nothing has been put into it since it was made.
   bool Pristine() const;
@@ -123,6 +133,8 @@ struct Document : Element {
 void ListInsert(ElementList &list, Element *owner, Element *e, Element *pred);
 void ListUnlink(Element *e);
 void SetDocument(Element *e, Document *doc);
+// Keeps Document::materialNames true when a material enters, leaves or is renamed.
+void CountMaterialName(Document *doc, const std::string &name, int delta);
 // The container view of the parameters, and writing one back.
 Container ContainerOf(const Element &e);
 void SetContainer(Element &e, const Container &c, bool add);

@@ -303,26 +303,20 @@ th_bool DocInsertMaterial(th_element *d, th_element *m, th_element *pred, th_boo
       H().Misuse("InsertMaterial: the predecessor is not a material of the document");
       return 0;
     }
-    if (checknames) {
+    if (checknames && doc->materialNames.count(mat->name)) {
       // A host keeps material names unique: a taken name gets the first
       // free suffix ".1", ".2", ...
-      auto taken = [&](const std::string &n) {
-        for (Element *e = doc->materials.first; e; e = e->next)
-          if (e->name == n) return true;
-        return false;
-      };
-      if (taken(mat->name)) {
-        for (int i = 1;; ++i) {
-          std::string candidate = mat->name + "." + std::to_string(i);
-          if (!taken(candidate)) {
-            mat->name = candidate;
-            break;
-          }
+      for (int i = 1;; ++i) {
+        std::string candidate = mat->name + "." + std::to_string(i);
+        if (!doc->materialNames.count(candidate)) {
+          mat->name = candidate;
+          break;
         }
       }
     }
     ListInsert(doc->materials, nullptr, mat, after);
     SetDocument(mat, doc);
+    CountMaterialName(doc, mat->name, +1);
     return 1;
   });
 }
@@ -406,6 +400,7 @@ void ListRemove(th_element *e) {
   H().Fault(Op::Remove);
   Element *x = El(e, "Remove");
   if (!x || x->kind == ElementKind::Document) return;
+  if (x->kind == ElementKind::Material && x->list) CountMaterialName(x->doc, x->name, -1);
   ListUnlink(x);
   SetDocument(x, nullptr);
 }
@@ -429,7 +424,12 @@ void ListGetName(const th_element *e, th_string *out) {
 void ListSetName(th_element *e, const th_string *name) {
   GuardVoid([&] {
     H().Fault(Op::SetName);
-    if (Element *x = El(e, "SetName")) x->name = name ? name->s : std::string();
+    Element *x = El(e, "SetName");
+    if (!x) return;
+    bool counted = x->kind == ElementKind::Material && x->list;
+    if (counted) CountMaterialName(x->doc, x->name, -1);
+    x->name = name ? name->s : std::string();
+    if (counted) CountMaterialName(x->doc, x->name, +1);
   });
 }
 int32_t ListGetAllBits(const th_element *e) {
@@ -440,6 +440,10 @@ int32_t ListGetAllBits(const th_element *e) {
 void ListSetBit(th_element *e, int32_t mask) {
   H().Fault(Op::SetBit);
   if (Element *x = El(e, "SetBit")) x->bits |= mask;
+}
+void ListSetAllBits(th_element *e, int32_t bits) {
+  H().Fault(Op::SetAllBits);
+  if (Element *x = El(e, "SetAllBits")) x->bits = bits;
 }
 void ListDelBit(th_element *e, int32_t mask) {
   H().Fault(Op::DelBit);
@@ -517,7 +521,7 @@ void ListFree(th_element **e) {
 const th_list_table kList = {sizeof(th_list_table), ListNext, ListPred, ListDown, ListUp, ListGetDocument,
                              ListRemove, ListGetType, ListMessage, ListGetName, ListSetName, ListGetAllBits,
                              ListSetBit, ListDelBit, ListGetData, ListSetData, ListSetParameter,
-                             ListGetParameter, ListFree};
+                             ListGetParameter, ListFree, ListSetAllBits};
 
 // ---- objects ------------------------------------------------------------------
 th_element *ObjAlloc(int32_t type, int32_t reserved) {
@@ -816,7 +820,51 @@ th_element *MatAlloc(int32_t type) {
     return Handle(m);
   });
 }
-const th_material_table kMaterial = {sizeof(th_material_table), MatAlloc};
+Material *MatOf(const th_element *e, const char *op) {
+  const Element *x = El(e, op);
+  if (x && x->kind != ElementKind::Material) {
+    H().Misuse(std::string(op) + ": not a material");
+    return nullptr;
+  }
+  return static_cast<Material *>(const_cast<Element *>(x));
+}
+Channel *ChannelOf(const th_element *e, int32_t id, const char *op) {
+  Material *m = MatOf(e, op);
+  if (!m || id < 0 || static_cast<size_t>(id) >= m->channels.size()) return nullptr;
+  return &m->channels[static_cast<size_t>(id)];
+}
+th_channel *MatGetChannel(th_element *e, int32_t id) {
+  H().Fault(Op::GetChannel);
+  return reinterpret_cast<th_channel *>(ChannelOf(e, id, "GetChannel"));
+}
+th_bool MatGetChannelState(const th_element *e, int32_t id) {
+  H().Fault(Op::GetChannelState);
+  Channel *c = ChannelOf(e, id, "GetChannelState");
+  return c ? c->state : 0;
+}
+void MatSetChannelState(th_element *e, int32_t id, int32_t state) {
+  H().Fault(Op::SetChannelState);
+  if (Channel *c = ChannelOf(e, id, "SetChannelState")) c->state = state;
+}
+void ChannelGetData(const th_channel *ch, th_container *out) {
+  GuardVoid([&] {
+    H().Fault(Op::ChannelGetData);
+    if (out) out->c = ch ? reinterpret_cast<const Channel *>(ch)->data : Container();
+  });
+}
+void ChannelSetData(th_channel *ch, const th_container *data) {
+  GuardVoid([&] {
+    H().Fault(Op::ChannelSetData);
+    if (ch && data) reinterpret_cast<Channel *>(ch)->data = data->c;
+  });
+}
+void MatUpdate(th_element *e, th_bool preview, th_bool rttm) {
+  (void)preview, (void)rttm;
+  H().Fault(Op::MaterialUpdate);
+  if (Material *m = MatOf(e, "Update")) ++m->updates;
+}
+const th_material_table kMaterial = {sizeof(th_material_table), MatAlloc, MatGetChannel, MatGetChannelState,
+                                     MatSetChannelState, ChannelGetData, ChannelSetData, MatUpdate};
 const th_animation_table kAnimation = {sizeof(th_animation_table)};
 
 // ---- containers -------------------------------------------------------------------

@@ -1,16 +1,87 @@
 #include "MaterialRecord.h"
 
+#include <math.h>
 #include <string.h>
+
+#include "Globals.h"
 
 MaterialTable ImportMaterials;
 
-// The material payload is not read yet; the load skips the record whole.
-BaseMaterial *MaterialRecordReader::ReadMaterial(BaseDocument *doc, LONG index) {
-  (void)doc, (void)index;
-  return nullptr;
+namespace {
+
+enum {
+  CHANNEL_TRANSPARENCY = 2,
+  CHANNEL_ENVIRONMENT = 4,
+  CHANNEL_ALPHA = 7,
+  CHANNEL_SPECULAR = 8,
+  CHANNEL_SPECULAR_COLOUR = 9,
+  BIT_MATERIAL_USED = 8,
+};
+
+enum { ID_COLOUR = 1000, ID_BRIGHTNESS = 1001, ID_TEXTURE = 1002, ID_ENABLED = 1006, ID_CHANNEL_REAL = 1007 };
+
+void SetLongParameter(BaseMaterial *mat, LONG id, LONG v) { mat->SetParameter(DescID(id), GeData(v), 0); }
+void SetRealParameter(BaseMaterial *mat, LONG id, Real v) { mat->SetParameter(DescID(id), GeData(v), 0); }
+
+// Reads a channel's extension and sets the material parameters it carries,
+// in their order.
+Bool ReadExtension(BaseMaterial *mat, LONG channel) {
+  HostFile *f = CurrentImportFile;
+  switch (channel) {
+    case CHANNEL_TRANSPARENCY: {
+      UCHAR t1 = 0;  // unsigned: 255 stays 255
+      Real t2 = 0;
+      if (!f->ReadUChar(&t1) || !f->ReadReal(&t2)) return FALSE;
+      SetLongParameter(mat, 1003, t1);
+      SetRealParameter(mat, 1005, t2);
+      SetLongParameter(mat, 1004, 1);
+      return TRUE;
+    }
+    case CHANNEL_ENVIRONMENT: {
+      Real e1 = 0, e2 = 0;
+      if (!f->ReadReal(&e1) || !f->ReadReal(&e2)) return FALSE;
+      SetRealParameter(mat, 1006, e1);
+      SetRealParameter(mat, 1007, e2);
+      return TRUE;
+    }
+    case CHANNEL_ALPHA: {
+      Vector a1;
+      if (!f->ReadVector(&a1)) return FALSE;
+      mat->SetParameter(DescID(1011), GeData(a1), 0);
+      SetLongParameter(mat, 1012, 0);
+      return TRUE;
+    }
+    case CHANNEL_SPECULAR: {
+      Real s1 = 0, s2 = 0;
+      LONG s3 = 0;
+      if (!f->ReadReal(&s1) || !f->ReadReal(&s2) || !f->ReadLong(&s3)) return FALSE;
+      // A power, not a cube root: a negative value gives not-a-number.
+      const double third = 0.3333333333333333;
+      SetRealParameter(mat, 1016, static_cast<Real>(pow(static_cast<double>(s1), third)));
+      SetRealParameter(mat, 1017, s2);
+      SetLongParameter(mat, 1018, s3);
+      return TRUE;
+    }
+    default:
+      return TRUE;
+  }
 }
 
-namespace {
+Bool HandledChannel(LONG type) {
+  switch (type - SUB_CHANNEL_FIRST) {
+    case 0:
+    case CHANNEL_TRANSPARENCY:
+    case 3:
+    case CHANNEL_ENVIRONMENT:
+    case CHANNEL_ALPHA:
+    case CHANNEL_SPECULAR:
+    case CHANNEL_SPECULAR_COLOUR:
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
 Bool GrowTable(MaterialTable &t) {
   LONG limit = INT32_MAX / static_cast<LONG>(sizeof(BaseMaterial *));
   if (t.capacity > limit / 2) return FALSE;
@@ -23,7 +94,95 @@ Bool GrowTable(MaterialTable &t) {
   t.capacity = capacity;
   return TRUE;
 }
+
 }  // namespace
+
+Bool MaterialHeader::Read() {
+  HostFile *f = CurrentImportFile;
+  if (!ReadHeader() || type != SUB_MATERIAL_HEADER) return FALSE;
+  if (!ReadText(&name, TEXT_BUFFER_SIZE - 1)) return FALSE;
+  if (!f->ReadBytes(switches, MATERIAL_CHANNELS) || !f->ReadBytes(&extra, 1)) return FALSE;
+  if (extra) {
+    if (!f->ReadLong(&extraLength)) return FALSE;
+    int64_t target = static_cast<int64_t>(f->GetPosition()) + extraLength;
+    if (target < 0 || target > INT32_MAX || !f->Seek(static_cast<LONG>(target))) return FALSE;
+  }
+  SkipToEnd();
+  return TRUE;
+}
+
+Bool ChannelRecord::Read(BaseMaterial *mat) {
+  HostFile *f = CurrentImportFile;
+  if (!f->ReadVector(&colour) || !f->ReadReal(&brightness) || !ReadText(&texture, TEXT_BUFFER_SIZE - 1) ||
+      !f->ReadReal(&channelReal) || !f->ReadLong(&channelInteger) || !f->ReadVector(&channelVector))
+    return FALSE;
+  for (LONG &v : integers)
+    if (!f->ReadLong(&v)) return FALSE;
+  const LONG channel = type - SUB_CHANNEL_FIRST;
+  BaseChannel *ch = mat->GetChannel(channel);
+  if (!ch) return FALSE;
+  BaseContainer data = ch->GetData();
+  data.SetVector(ID_COLOUR, colour);
+  data.SetReal(ID_BRIGHTNESS, brightness);
+  data.SetString(ID_TEXTURE, texture);
+  data.SetReal(ID_CHANNEL_REAL, channelReal);
+  data.SetLong(ID_ENABLED, 1);
+  ch->SetData(data);
+  return ReadExtension(mat, channel);
+}
+
+Bool ReadChannels(BaseMaterial *mat) {
+  for (;;) {
+    ChannelRecord channel;
+    if (!channel.ReadHeader()) return FALSE;
+    if (HandledChannel(channel.type) && !channel.Read(mat)) return FALSE;
+    channel.SkipToEnd();
+    if (channel.type == 0) return TRUE;
+  }
+}
+
+BaseMaterial *MaterialRecordReader::ReadMaterial(BaseDocument *doc, LONG index) {
+  enum { PLAIN, EXISTING, APPEND } use = PLAIN;
+  BaseMaterial *mat = nullptr;
+  BaseMaterial *pred = nullptr;
+  if ((ImportFlags & IMPORT_UPDATE) && (ImportFlags & IMPORT_MATERIALS)) {
+    // A materials update overwrites the document's materials by position.
+    BaseMaterial *at = doc->GetFirstMaterial();
+    for (LONG i = 0; i < index && at; ++i) {
+      pred = at;
+      at = at->GetNext();
+    }
+    if (at) {
+      mat = at;
+      doc->AddUndo(TH_UNDO_CHANGE, mat);
+      use = EXISTING;
+    } else {
+      mat = BaseMaterial::Alloc(Mmaterial);
+      use = APPEND;
+    }
+  } else {
+    mat = BaseMaterial::Alloc(Mmaterial);
+  }
+  if (!mat) return nullptr;
+
+  MaterialHeader header;
+  Bool ok = header.Read();
+  if (ok) {
+    mat->SetName(header.name);
+    for (LONG c = 0; c < MATERIAL_CHANNELS; ++c) mat->SetChannelState(c, header.switches[c]);
+    ok = ReadChannels(mat);
+  }
+  if (!ok) {
+    // An existing material keeps what was changed; its undo entry covers it.
+    if (use != EXISTING) BaseMaterial::Free(mat);
+    return nullptr;
+  }
+  if (use == APPEND && doc->InsertMaterial(mat, pred, TRUE)) doc->AddUndo(TH_UNDO_NEW, mat);
+  mat->Message(MSG_UPDATE);
+  mat->Update(TRUE, TRUE);
+  mat->SetAllBits(mat->GetAllBits() | BIT_MATERIAL_USED);
+  return mat;
+}
 
 void AppendMaterial(BaseMaterial *mat) {
   MaterialTable &t = ImportMaterials;
@@ -35,11 +194,63 @@ void AppendMaterial(BaseMaterial *mat) {
   t.entries[t.count++] = mat;
 }
 
+namespace {
+
+void PlacedUpdate(MaterialTable &t, LONG position) {
+  for (LONG i = position + 1; i <= t.placedSize; i += i & -i)
+    if (t.placed[i - 1] < position + 1) t.placed[i - 1] = position + 1;
+}
+
+// Makes the tree cover the whole table. Entries reach the document during a
+// load only by insertion, never leave it, and in the modes that ask for a
+// predecessor only the texture-tag reader inserts them (and marks them), so
+// a rebuild from the entries' documents and the marks agree with a walk of
+// the document's materials.
+Bool PlacedCovers(BaseDocument *doc, MaterialTable &t) {
+  if (t.placedSize >= t.count && t.placed) return TRUE;
+  LONG size = t.capacity;
+  if (size > INT32_MAX / static_cast<LONG>(sizeof(LONG))) return FALSE;
+  LONG *tree = static_cast<LONG *>(GeAlloc(size * static_cast<LONG>(sizeof(LONG))));
+  if (!tree) return FALSE;
+  memset(tree, 0, size * sizeof(LONG));
+  GeFree(t.placed);
+  t.placed = tree;
+  t.placedSize = size;
+  for (LONG i = 0; i < t.count; ++i)
+    if (t.entries[i]->GetDocument() == doc) PlacedUpdate(t, i);
+  return TRUE;
+}
+
+}  // namespace
+
+BaseMaterial *NearestPlacedBefore(BaseDocument *doc, LONG position) {
+  MaterialTable &t = ImportMaterials;
+  if (!PlacedCovers(doc, t)) {
+    // Without the tree, the walk it stands for.
+    for (LONG k = position - 1; k >= 0; --k)
+      if (t.entries[k]->GetDocument() == doc) return t.entries[k];
+    return nullptr;
+  }
+  LONG best = 0;
+  for (LONG i = position; i > 0; i -= i & -i)
+    if (t.placed[i - 1] > best) best = t.placed[i - 1];
+  return best > 0 ? t.entries[best - 1] : nullptr;
+}
+
+void MarkPlaced(LONG position) {
+  MaterialTable &t = ImportMaterials;
+  if (t.placed && position < t.placedSize) PlacedUpdate(t, position);
+}
+
 void ReleaseLooseMaterials(BaseDocument *doc) {
   (void)doc;
   MaterialTable &t = ImportMaterials;
+  GeFree(t.placed);
+  t.placedSize = 0;
+  // Asking each material for its document answers what a walk of the
+  // document's materials would, in constant time.
   for (LONG i = 0; i < t.count; ++i) {
-    if (!t.entries[i]->GetDocument()) BaseMaterial::Free(t.entries[i]);
+    if (t.entries[i] && !t.entries[i]->GetDocument()) BaseMaterial::Free(t.entries[i]);
   }
   GeFree(t.entries);
   t.count = 0;

@@ -1,25 +1,65 @@
-// Record 5703: one material; and the import's table of materials in file order.
+// Record 5703: one material with its header 5704 and its channels 5900 to
+// 5909; and the import's table of materials in file order.
 #ifndef TESSARO_MATERIAL_RECORD_H
 #define TESSARO_MATERIAL_RECORD_H
 
 #include "RecordStream.h"
 
+enum { SUB_MATERIAL_HEADER = 5704, SUB_CHANNEL_FIRST = 5900, MATERIAL_CHANNELS = 12 };
+
 struct MaterialTable {
   BaseMaterial **entries = nullptr;
   LONG count = 0;
   LONG capacity = 0;
+  // Which entries are in the target document, as a tree of prefix maxima
+  // over positions (1-based; value p + 1 marks entry p): answers "the
+  // nearest earlier entry in the document" in log time. Null until needed.
+  LONG *placed = nullptr;
+  LONG placedSize = 0;
 };
 
 extern MaterialTable ImportMaterials;
+
+// Sub-record 5704: the name and the twelve channel switches.
+class MaterialHeader : public RecordReader {
+ public:
+  Bool Read();
+
+  String name;
+  UCHAR switches[MATERIAL_CHANNELS] = {0};
+  UCHAR extra = 0;
+  LONG extraLength = 0;
+};
+
+// One channel sub-record: the common block and the extension of its channel.
+class ChannelRecord : public RecordReader {
+ public:
+  Bool Read(BaseMaterial *mat);
+
+  Vector colour;
+  Real brightness = 0;
+  String texture;
+  Real channelReal = 0;
+  LONG channelInteger = 0;
+  Vector channelVector;
+  LONG integers[7] = {0};
+};
 
 class MaterialRecordReader : public RecordReader {
  public:
   BaseMaterial *ReadMaterial(BaseDocument *doc, LONG index);
 };
 
-// Appends a material to the table; a material that cannot be held is freed.
+// Reads the channel sub-records up to the terminator into the material.
+Bool ReadChannels(BaseMaterial *mat);
+// Appends a material to the table; a material that cannot be held and is
+// in no document is freed.
 void AppendMaterial(BaseMaterial *mat);
 // Frees every material of the table that is in no document; empties the table.
 void ReleaseLooseMaterials(BaseDocument *doc);
+// The nearest entry before position that is in the document, or none.
+BaseMaterial *NearestPlacedBefore(BaseDocument *doc, LONG position);
+// Records that the entry at position has entered the document.
+void MarkPlaced(LONG position);
 
 #endif

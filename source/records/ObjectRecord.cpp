@@ -3,6 +3,7 @@
 #include "C4DObject.h"
 #include "Globals.h"
 #include "ObjectKinds.h"
+#include "TextureTag.h"
 
 namespace {
 
@@ -51,7 +52,6 @@ LONG ReadObjectHeader(BaseObject *op) {
 
 Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **materials, LONG materialCount,
                                           TagCarryList *carry) {
-  (void)materials, (void)materialCount;
   RecordReader kind;
   BaseObject *op = ReadKindRecord(&kind);
   if (!op) return FALSE;
@@ -89,6 +89,7 @@ Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **mate
   IndexPairsReader pairs;
   UvReader uvReader;
   PhongReader phong;
+  TextureTagRecord texture;
   PolygonBuffer polygons;
   UvBuffer uv;
   Bool error = FALSE;
@@ -126,7 +127,10 @@ Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **mate
       case SUB_PHONG:
         ok = phong.Read(op);
         break;
-      // Animation keys and texture tags have no reader yet: skipped whole.
+      case SUB_TEXTURE:
+        ok = texture.ReadTextureTag(doc, op, materials, materialCount, carry);
+        break;
+      // Animation keys have no reader yet: skipped whole.
       default:
         break;
     }

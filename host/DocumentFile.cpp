@@ -144,8 +144,8 @@ void WriteTag(Writer &w, const Tag &t) {
       break;
     case 5616: {
       Key(w, "material");
-      const Element *m = t.material;
-      if (m && Host::Get().IsElement(m) && m->serial == t.materialSerial && m->doc && m->doc == t.doc)
+      const Element *m = Host::Get().LinkedMaterial(t);
+      if (m && m->doc && m->doc == t.doc)
         Str(w, m->name);
       else
         w.Null();

@@ -270,6 +270,12 @@ bool Host::IsDocument(const Element *e) const {
   return false;
 }
 
+const Element *Host::LinkedMaterial(const Tag &tag) const {
+  const Element *m = tag.material;
+  if (!m || !elements_.count(m) || m->serial != tag.materialSerial) return nullptr;
+  return m;
+}
+
 void Host::DestroyElement(Element *e) {
   UntrackTree(*this, e);
   delete e;

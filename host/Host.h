@@ -118,6 +118,8 @@ class Host {
   void KillDocument(Document *doc);
   const std::vector<std::unique_ptr<Document>> &Documents() const { return documents_; }
   bool IsDocument(const Element *e) const;
+  // The material a texture tag links, while it lives; else none.
+  const Element *LinkedMaterial(const Tag &tag) const;
 
   // Faults and counts.
   void FailNth(Op op, uint64_t n);  // the n-th call from now fails (1 = next)

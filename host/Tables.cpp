@@ -251,7 +251,7 @@ th_element *DocFirstMaterial(th_element *d) {
 th_bool DocInsertObject(th_element *d, th_element *o, th_element *parent, th_element *pred, th_bool checknames) {
   (void)checknames;
   return Guard<th_bool>(0, [&] {
-    H().Fault(Op::InsertObject);
+    if (H().Fault(Op::InsertObject)) return 0;
     Document *doc = Doc(d, "InsertObject");
     Object *op = Obj(o, "InsertObject");
     Object *up = parent ? Obj(parent, "InsertObject parent") : nullptr;
@@ -290,7 +290,7 @@ th_bool DocInsertObject(th_element *d, th_element *o, th_element *parent, th_ele
 }
 th_bool DocInsertMaterial(th_element *d, th_element *m, th_element *pred, th_bool checknames) {
   return Guard<th_bool>(0, [&] {
-    H().Fault(Op::InsertMaterial);
+    if (H().Fault(Op::InsertMaterial)) return 0;
     Document *doc = Doc(d, "InsertMaterial");
     Element *mat = El(m, "InsertMaterial");
     Element *after = pred ? El(pred, "InsertMaterial predecessor") : nullptr;
@@ -786,8 +786,8 @@ void TagSetMaterial(th_element *e, th_element *m) {
 th_element *TagGetMaterial(const th_element *e) {
   H().Fault(Op::GetMaterial);
   const Tag *t = TagOf(e, "GetMaterial");
-  if (!t || !t->material || !H().IsElement(t->material) || t->material->serial != t->materialSerial) return nullptr;
-  return Handle(const_cast<Element *>(t->material));
+  const Element *m = t ? H().LinkedMaterial(*t) : nullptr;
+  return Handle(const_cast<Element *>(m));
 }
 const Tag *UvwTag(const th_element *e, int32_t i, const char *op) {
   const Tag *t = TagOf(e, op);

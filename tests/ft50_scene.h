@@ -93,6 +93,54 @@ inline void Quad(Ft50Writer &w) {
   Uv(w, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
 }
 
+// A material record: header 5704 (name, twelve switches, no extra block),
+// whatever channels writes, the terminator.
+inline void Material(Ft50Writer &w, const std::string &name,
+                     const std::function<void(Ft50Writer &)> &channels = nullptr,
+                     std::array<uint8_t, 12> switches = {1, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}) {
+  w.Begin(5703).Begin(5704).Text(name).Bytes(switches.data(), 12).U8(0).End();
+  if (channels) channels(w);
+  w.Terminator().End();
+}
+
+// One channel sub-record (5900 + channel): the common block, then what
+// extension writes.
+inline void Channel(Ft50Writer &w, int channel, V3 colour, float brightness, const std::string &texture,
+                    const std::function<void(Ft50Writer &)> &extension = nullptr) {
+  w.Begin(5900 + channel);
+  Vec(w, colour);
+  w.F32(brightness).Text(texture).F32(0.5f).I32(7).Vec(1, 2, 3);
+  for (int i = 0; i < 7; ++i) w.I32(i);
+  if (extension) extension(w);
+  w.End();
+}
+
+struct Texture {
+  int32_t material = 1;
+  V3 pos{0, 0, 0}, scale{1, 1, 1}, rot{0, 0, 0};
+  float offsetX = 0, offsetY = 0, lengthX = 1, lengthY = 1;
+  uint8_t tile = 1;
+  int32_t projection = 2;
+  std::array<V3, 4> matrix{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+};
+
+inline void TextureTag(Ft50Writer &w, const Texture &t) {
+  w.Begin(5616).I32(0).I32(0);
+  Vec(w, t.pos);
+  Vec(w, t.scale);
+  Vec(w, t.rot);
+  w.F32(t.offsetX).F32(t.offsetY).F32(t.lengthX).F32(t.lengthY).U8(t.tile).U8(0).U8(0).I32(t.projection);
+  w.I32(t.material);
+  for (const V3 &v : t.matrix) Vec(w, v);
+  w.I32(0).End();
+}
+
+inline Texture Uses(int32_t material) {
+  Texture t;
+  t.material = material;
+  return t;
+}
+
 }  // namespace ft50
 
 #endif

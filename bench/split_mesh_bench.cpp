@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Host.h"
+#include "bench_support.h"
 #include "ft50_scene.h"
 
 namespace fs = std::filesystem;
@@ -30,38 +30,17 @@ void WriteSplitMesh(const std::string &path, int32_t polygons) {
   w.Save(path);
 }
 
-double ImportSeconds(const std::string &file, const std::string &plugins) {
-  tessaro::Host host;
-  std::string why;
-  if (!host.LoadPlugins(plugins, &why)) {
-    std::fprintf(stderr, "%s\n", why.c_str());
-    std::exit(1);
-  }
-  auto start = std::chrono::steady_clock::now();
-  tessaro::ImportResult r = host.Import(file, {});
-  auto end = std::chrono::steady_clock::now();
-  if (r.code != 0) {
-    std::fprintf(stderr, "import failed: %d\n", r.code);
-    std::exit(1);
-  }
-  return std::chrono::duration<double>(end - start).count();
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
   int32_t max = argc > 1 ? std::atoi(argv[1]) : 1000000;
-  std::string plugins = TESSARO_PLUGIN_DIR;
   fs::path dir = fs::temp_directory_path() / "tessaro-bench";
   fs::create_directories(dir);
   std::printf("%12s %10s %12s %14s\n", "polygons", "MB", "median s", "ns / polygon");
   for (int32_t n = max / 8; n <= max; n *= 2) {
     std::string file = (dir / ("split-" + std::to_string(n) + ".ft50")).string();
     WriteSplitMesh(file, n);
-    std::vector<double> runs;
-    for (int i = 0; i < 5; ++i) runs.push_back(ImportSeconds(file, plugins));
-    std::sort(runs.begin(), runs.end());
-    double median = runs[runs.size() / 2];
+    double median = bench::MedianImportSeconds(file);
     std::printf("%12d %10.1f %12.3f %14.1f\n", n, double(fs::file_size(file)) / 1e6, median, median * 1e9 / n);
     fs::remove(file);
   }

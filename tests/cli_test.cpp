@@ -98,6 +98,24 @@ TEST_F(CliTest, UpdateRefreshesAnObjectAndKeepsItsTextures) {
       << err_;
 }
 
+TEST_F(CliTest, MaterialsUpdateRefreshesByPosition) {
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --into " TESSARO_SOURCE_DIR
+                "/examples/room.json --mode update --object Table --kind materials --out " +
+                dir_.File("new.json")),
+            0)
+      << err_;
+  std::string doc = ReadText(dir_.File("new.json"));
+  // Oak and Varnish are overwritten by the file's first two, the rest follow.
+  size_t oak = doc.find("\"name\": \"Oak\""), steel = doc.find("\"name\": \"Steel\""),
+         varnish = doc.find("\"name\": \"Varnish\""), unused = doc.find("\"name\": \"Unused\"");
+  ASSERT_NE(unused, std::string::npos) << doc;
+  EXPECT_LT(oak, steel);
+  EXPECT_LT(steel, varnish);
+  EXPECT_LT(varnish, unused);
+  EXPECT_TRUE(Has(doc, "\"1002\": \"oak.png\"")) << "channels come from the file";
+  EXPECT_TRUE(Has(doc, "\"name\": \"Old leg\"")) << "a materials update leaves the objects alone";
+}
+
 TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
   EXPECT_EQ(Run("import " + file + " --cancel --out " + dir_.File("doc.json")), 0);

@@ -70,6 +70,11 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   auto *mat = new tessaro::Material(5703);
   host_->TrackElement(mat);
   mat->name = "Red";
+  mat->bits = 8;
+  mat->channels[2].state = 1;
+  mat->channels[0].data[1000] = tessaro::Value::OfVector({1, 0, 0});
+  mat->channels[0].data[1002] = tessaro::Value::OfText("red.png");
+  mat->params["1016"] = tessaro::Value::OfReal(0.5f);
   tessaro::ListInsert(doc->materials, nullptr, mat, nullptr);
   tessaro::SetDocument(mat, doc);
   auto tag = [&](int32_t type, size_t entrySize, int32_t entries) {
@@ -123,6 +128,10 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   const auto *backTexture = static_cast<const tessaro::Tag *>(backChild->tags.first);
   EXPECT_EQ(backTexture->material, back->materials.first) << "the link is made by name";
   EXPECT_NE(first.find("\"material\": null"), std::string::npos);
+  const auto *backMaterial = static_cast<const tessaro::Material *>(back->materials.first);
+  EXPECT_EQ(backMaterial->channels[0].data.at(1002).s, "red.png");
+  EXPECT_EQ(backMaterial->channels[2].state, 1);
+  EXPECT_EQ(back->materialNames.count("Red"), 1u) << "read materials take part in the name check";
   EXPECT_EQ(host_->LooseElements(), 0u);
 }
 

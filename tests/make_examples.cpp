@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "ft50_scene.h"
 
@@ -13,7 +14,7 @@ using ft50::Named;
 
 // A box of the given size centred on the origin: 8 points, 6 quadrangles,
 // a UV pair per point and smoothing.
-void Box(Ft50Writer &w, const Header &h, float sx, float sy, float sz) {
+void Box(Ft50Writer &w, const Header &h, float sx, float sy, float sz, std::vector<int32_t> materials = {}) {
   ft50::Object(w, 5100, h, [=](Ft50Writer &b) {
     float x = sx / 2, y = sy / 2, z = sz / 2;
     ft50::Points(b, {{-x, -y, -z}, {x, -y, -z}, {x, y, -z}, {-x, y, -z},
@@ -21,6 +22,20 @@ void Box(Ft50Writer &w, const Header &h, float sx, float sy, float sz) {
     ft50::Polygons(b, 5602, {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}});
     ft50::Uv(b, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 0}, {0, 0}, {0, 1}, {1, 1}});
     ft50::Phong(b, 0.7853982f);
+    for (int32_t m : materials) {
+      ft50::Texture t = ft50::Uses(m);
+      t.lengthX = t.lengthY = 0.5f;
+      ft50::TextureTag(b, t);
+    }
+  });
+}
+
+// A material with a coloured colour channel, a specular channel and, when
+// given, a texture file.
+void Material(Ft50Writer &w, const std::string &name, ft50::V3 colour, const std::string &texture) {
+  ft50::Material(w, name, [=](Ft50Writer &c) {
+    ft50::Channel(c, 0, colour, 1, texture);
+    ft50::Channel(c, 8, {1, 1, 1}, 1, "", [](Ft50Writer &e) { e.F32(0.125f).F32(0.5f).I32(1); });
   });
 }
 
@@ -44,21 +59,24 @@ int main(int argc, char **argv) {
   // The smallest complete file: the header and the end record.
   ok = Ft50Writer().Terminator().Save(dir + "/empty.ft50") && ok;
 
-  // A table: groups holding box meshes, an outline spline, document and
-  // render settings, a material, and a record of a later version that is
-  // skipped whole.
+  // A table: groups holding textured box meshes, an outline spline,
+  // document and render settings, four materials of which three are used,
+  // and a record of a later version that is skipped whole.
   Ft50Writer scene;
   scene.Begin(2000).I32(25).Zeros(128).End();
   scene.Begin(4000).Zeros(163).Text("").Text("").End();
-  scene.Begin(5703).Begin(5704).Text("Oak").End().Terminator().End();
+  Material(scene, "Oak", {0.6f, 0.4f, 0.2f}, "oak.png");
+  Material(scene, "Steel", {0.7f, 0.7f, 0.75f}, "");
+  Material(scene, "Varnish", {1, 1, 0.9f}, "");
+  Material(scene, "Unused", {1, 0, 1}, "");
   ft50::Object(scene, 5100, Named("Table", 0));
   ft50::Object(scene, 5100, Named("Top", 1));
-  Box(scene, At("Board", 2, 0, 75, 0), 120, 4, 80);
+  Box(scene, At("Board", 2, 0, 75, 0), 120, 4, 80, {1, 3});
   ft50::Object(scene, 5100, Named("Legs", 1));
-  Box(scene, At("Leg 1", 2, -55, 36.5f, -35), 5, 73, 5);
-  Box(scene, At("Leg 2", 2, 55, 36.5f, -35), 5, 73, 5);
-  Box(scene, At("Leg 3", 2, 55, 36.5f, 35), 5, 73, 5);
-  Box(scene, At("Leg 4", 2, -55, 36.5f, 35), 5, 73, 5);
+  Box(scene, At("Leg 1", 2, -55, 36.5f, -35), 5, 73, 5, {2});
+  Box(scene, At("Leg 2", 2, 55, 36.5f, -35), 5, 73, 5, {2});
+  Box(scene, At("Leg 3", 2, 55, 36.5f, 35), 5, 73, 5, {2});
+  Box(scene, At("Leg 4", 2, -55, 36.5f, 35), 5, 73, 5, {2});
   ft50::Object(scene, 5101, Named("Outline", 1), nullptr, ft50::SplineBody(0, 4, "outline"));
   scene.Begin(9999).Text("a record of a later version").End();
   scene.Terminator();

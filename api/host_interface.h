@@ -35,6 +35,8 @@ typedef struct th_dialog th_dialog;
 typedef struct th_listview th_listview;
 typedef struct th_select th_select;
 typedef struct th_channel th_channel; /* a material channel, owned by its material */
+typedef struct th_view th_view;       /* a view of a document, owned by it */
+typedef void *th_window;              /* a top-level window of the platform */
 
 typedef int32_t th_bool;
 
@@ -56,13 +58,20 @@ typedef struct th_uvw {
   th_vector a, b, c, d;
 } th_uvw;
 
+/* A time: numerator / denominator. Two doubles, so the layout is the same
+ * on every platform. */
+typedef struct th_time {
+  double numerator;
+  double denominator;
+} th_time;
+
 /* Parameter identifier: up to three levels. */
 typedef struct th_descid {
   int32_t count;
   int32_t id[3];
 } th_descid;
 
-enum th_gedata_type { TH_DA_NIL = 0, TH_DA_LONG = 15, TH_DA_REAL = 19, TH_DA_VECTOR = 23 };
+enum th_gedata_type { TH_DA_NIL = 0, TH_DA_LONG = 15, TH_DA_REAL = 19, TH_DA_TIME = 22, TH_DA_VECTOR = 23 };
 
 /* A parameter value: one of integer, real or vector, by type. */
 typedef struct th_gedata {
@@ -149,6 +158,18 @@ typedef struct th_document_table {
   th_bool (*StartUndo)(th_element *doc);
   th_bool (*EndUndo)(th_element *doc);
   th_bool (*AddUndo)(th_element *doc, int32_t type, th_element *element);
+  /* Settings containers by type (0: general: 1001 frame rate, 1003 end
+   * time); SetDocumentData merges the given entries. */
+  void (*GetDocumentData)(th_element *doc, int32_t type, th_container *out);
+  void (*SetDocumentData)(th_element *doc, int32_t type, const th_container *data);
+  /* Render settings: a new element with the host's defaults, inserted
+   * after pred (null: first). */
+  th_element *(*RenderDataAlloc)(void);
+  th_bool (*InsertRenderData)(th_element *doc, th_element *rd, th_element *pred);
+  /* Views: null past the last; the scene camera is an object or null. */
+  th_view *(*GetView)(th_element *doc, int32_t index);
+  void (*SetSceneCamera)(th_view *view, th_element *camera);
+  th_element *(*GetSceneCamera)(const th_view *view);
 } th_document_table;
 
 /* ---- list elements (objects, tags, materials) ------------------------ */
@@ -208,6 +229,14 @@ typedef struct th_object_table {
   th_element *(*MakeTag)(th_element *op, int32_t type, th_element *pred);
   /* Replaces any phong tag by a new first tag with angle limit and angle. */
   th_bool (*SetPhong)(th_element *op, th_bool on, th_bool anglelimit, float angle);
+  /* Cameras (type 5103). */
+  th_element *(*CameraAlloc)(void);
+  void (*SetFocus)(th_element *cam, float v);
+  float (*GetFocus)(const th_element *cam);
+  void (*SetAperture)(th_element *cam, float v);
+  float (*GetAperture)(const th_element *cam);
+  void (*SetProjection)(th_element *cam, int32_t v);
+  int32_t (*GetProjection)(const th_element *cam);
 } th_object_table;
 
 /* ---- tags, materials, animation: appended by later host versions ---- */
@@ -247,9 +276,38 @@ typedef struct th_material_table {
   void (*Update)(th_element *mat, th_bool preview, th_bool rttm);
 } th_material_table;
 
+/* Tracks, sequences and keys are list elements: a track belongs to an
+ * object, a sequence to a track, a key to a sequence. */
 typedef struct th_animation_table {
   uint32_t size;
+  th_element *(*FindTrack)(th_element *op, const th_descid *id);
+  th_element *(*TrackAlloc)(th_element *op, const th_descid *id); /* in no object */
+  th_bool (*InsertTrack)(th_element *op, th_element *track, th_element *pred);
+  th_element *(*GetFirstSequence)(th_element *track);
+  void (*GetStart)(const th_element *seq, th_time *t);
+  void (*GetEnd)(const th_element *seq, th_time *t);
+  /* A new sequence of the track that covers time in the document. */
+  th_element *(*AutoAddSequence)(th_element *track, th_element *doc, const th_time *time);
+  int32_t (*GetSequenceType)(const th_element *seq);
+  th_element *(*KeyAlloc)(int32_t type); /* in no sequence */
+  /* The key's data block of reals and its length. */
+  float *(*GetKeyData)(th_element *key, int32_t *count);
+  void (*SetKeyTime)(th_element *key, const th_time *t);
+  void (*GetKeyTime)(const th_element *key, th_time *t);
+  /* Inserts the key in time order (after keys of the same time). */
+  th_bool (*InsertKey)(th_element *seq, th_element *key);
 } th_animation_table;
+
+/* The four window functions of the platform, for a plug-in built where the
+ * platform has none of its own (elsewhere the plug-in calls the real ones). */
+typedef int32_t (*th_enum_windows_proc)(th_window window, intptr_t param);
+typedef struct th_platform_table {
+  uint32_t size;
+  uint32_t (*GetCurrentThreadId)(void);
+  int32_t (*EnumThreadWindows)(uint32_t thread, th_enum_windows_proc proc, intptr_t param);
+  int32_t (*GetWindowTextA)(th_window window, char *text, int32_t size);
+  int32_t (*SetForegroundWindow)(th_window window);
+} th_platform_table;
 
 /* ---- files ----------------------------------------------------------- */
 enum { TH_FILEOPEN_READ = 1 };
@@ -339,6 +397,8 @@ typedef struct th_data_table {
   float (*ContainerGetReal)(const th_container *bc, int32_t id, float preset);
   th_bool (*ContainerGetVector)(const th_container *bc, int32_t id, th_vector *v);
   th_bool (*ContainerGetString)(const th_container *bc, int32_t id, th_string *out);
+  void (*ContainerSetTime)(th_container *bc, int32_t id, const th_time *t);
+  th_bool (*ContainerGetTime)(const th_container *bc, int32_t id, th_time *t);
 } th_data_table;
 
 /* The record handed to the plug-in by initialise action 1. */
@@ -357,6 +417,7 @@ typedef struct th_host_interface {
   const th_dialog_table *dialog;
   const th_data_table *data;
   const th_animation_table *animation;
+  const th_platform_table *platform;
 } th_host_interface;
 
 #ifdef __cplusplus

@@ -50,13 +50,69 @@ void Vec(Writer &w, const th_vector &v) {
 void Key(Writer &w, const char *k) { w.Key(k); }
 void Str(Writer &w, const std::string &s) { w.String(s.c_str(), static_cast<rapidjson::SizeType>(s.size())); }
 
+void Time(Writer &w, const th_time &t) {
+  w.StartArray();
+  Double(w, t.numerator);
+  Double(w, t.denominator);
+  w.EndArray();
+}
+
 void WriteValue(Writer &w, const Value &v) {
   switch (v.type) {
     case Value::Long: w.Int(v.l); break;
     case Value::Real: Real(w, v.r); break;
     case Value::Vector: Vec(w, v.v); break;
     case Value::Text: Str(w, v.s); break;
+    case Value::Time:
+      // A time in a container is written as {"time": [n, d]}.
+      w.StartObject();
+      Key(w, "time");
+      Time(w, v.t);
+      w.EndObject();
+      break;
   }
+}
+
+void WriteTrack(Writer &w, const Track &t) {
+  w.StartObject();
+  Key(w, "id");
+  w.StartArray();
+  for (int i = 0; i < t.id.count && i < 3; ++i) w.Int(t.id.id[i]);
+  w.EndArray();
+  Key(w, "sequences");
+  w.StartArray();
+  for (const Element *e = t.sequences.first; e; e = e->next) {
+    const auto &q = static_cast<const Sequence &>(*e);
+    w.StartObject();
+    Key(w, "start");
+    Time(w, q.start);
+    Key(w, "end");
+    Time(w, q.end);
+    Key(w, "keys");
+    w.StartArray();
+    for (const Element *k = q.keys.first; k; k = k->next) {
+      const auto &key = static_cast<const tessaro::AnimationKey &>(*k);
+      w.StartObject();
+      Key(w, "time");
+      Time(w, key.time);
+      Key(w, "data");
+      w.StartArray();
+      for (float f : key.data) Real(w, f);
+      w.EndArray();
+      w.EndObject();
+    }
+    w.EndArray();
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+}
+
+// The names from the top level down to the object, joined by "/".
+std::string PathOf(const Element *e) {
+  std::string path = e->name;
+  for (const Element *up = e->owner; up; up = up->owner) path = up->name + "/" + path;
+  return path;
 }
 
 void WriteContainer(Writer &w, const Container &c) {
@@ -181,6 +237,17 @@ void WriteObject(Writer &w, const Object &o) {
   Vec(w, o.rot);
   Key(w, "matrix");
   WriteMatrix(w, o.ml);
+  if (o.camera) {
+    Key(w, "camera");
+    w.StartObject();
+    Key(w, "focus");
+    Real(w, o.focus);
+    Key(w, "aperture");
+    Real(w, o.aperture);
+    Key(w, "projection");
+    w.Int(o.projection);
+    w.EndObject();
+  }
   if (o.spline) {
     Key(w, "spline");
     w.StartObject();
@@ -204,6 +271,7 @@ void WriteObject(Writer &w, const Object &o) {
   w.EndArray();
   Key(w, "tracks");
   w.StartArray();
+  for (const Element *t = o.tracks.first; t; t = t->next) WriteTrack(w, static_cast<const Track &>(*t));
   w.EndArray();
   Key(w, "children");
   w.StartArray();
@@ -290,6 +358,53 @@ class Reader {
     return RealValue(v[0], at + "/0", &out->x) && RealValue(v[1], at + "/1", &out->y) &&
            RealValue(v[2], at + "/2", &out->z);
   }
+  bool TimeValue(const rapidjson::Value &v, const std::string &at, th_time *out) {
+    if (!v.IsArray() || v.Size() != 2) return Fail(at, "expected a time [numerator, denominator]");
+    return Double(v[0], at + "/0", &out->numerator) && Double(v[1], at + "/1", &out->denominator);
+  }
+  bool TrackValue(const rapidjson::Value &v, const std::string &at, Object *o) {
+    if (!Keys(v, at, {"id", "sequences"})) return false;
+    if (!v.HasMember("id") || !v["id"].IsArray() || v["id"].Size() < 1 || v["id"].Size() > 2)
+      return Fail(at + "/id", "expected one or two parameter numbers");
+    th_descid id{static_cast<int32_t>(v["id"].Size()), {0, 0, 0}};
+    for (rapidjson::SizeType i = 0; i < v["id"].Size(); ++i)
+      if (!Int(v["id"][i], at + "/id/" + std::to_string(i), &id.id[i])) return false;
+    auto *t = new Track(id);
+    host_.TrackElement(t);
+    ListInsert(o->tracks, o, t, o->tracks.last);
+    if (!v.HasMember("sequences")) return true;
+    const rapidjson::Value &seqs = v["sequences"];
+    if (!seqs.IsArray()) return Fail(at + "/sequences", "expected a list");
+    for (rapidjson::SizeType i = 0; i < seqs.Size(); ++i) {
+      std::string here = at + "/sequences/" + std::to_string(i);
+      const rapidjson::Value &sq = seqs[i];
+      if (!Keys(sq, here, {"start", "end", "keys"})) return false;
+      auto *q = new Sequence(5002);
+      host_.TrackElement(q);
+      ListInsert(t->sequences, t, q, t->sequences.last);
+      if (sq.HasMember("start") && !TimeValue(sq["start"], here + "/start", &q->start)) return false;
+      if (sq.HasMember("end") && !TimeValue(sq["end"], here + "/end", &q->end)) return false;
+      if (!sq.HasMember("keys")) continue;
+      const rapidjson::Value &keys = sq["keys"];
+      if (!keys.IsArray()) return Fail(here + "/keys", "expected a list");
+      for (rapidjson::SizeType j = 0; j < keys.Size(); ++j) {
+        std::string kat = here + "/keys/" + std::to_string(j);
+        const rapidjson::Value &kv = keys[j];
+        if (!Keys(kv, kat, {"time", "data"})) return false;
+        auto *k = new tessaro::AnimationKey(5002);
+        host_.TrackElement(k);
+        ListInsert(q->keys, q, k, q->keys.last);
+        if (kv.HasMember("time") && !TimeValue(kv["time"], kat + "/time", &k->time)) return false;
+        if (kv.HasMember("data")) {
+          const rapidjson::Value &data = kv["data"];
+          if (!data.IsArray() || data.Size() > 3) return Fail(kat + "/data", "expected up to three numbers");
+          for (rapidjson::SizeType n = 0; n < data.Size(); ++n)
+            if (!RealValue(data[n], kat + "/data/" + std::to_string(n), &k->data[n])) return false;
+        }
+      }
+    }
+    return true;
+  }
   bool String(const rapidjson::Value &v, const std::string &at, std::string *out) {
     if (!v.IsString()) return Fail(at, "expected a text");
     *out = std::string(v.GetString(), v.GetStringLength());
@@ -304,6 +419,11 @@ class Reader {
       th_vector x;
       if (!Vec(v, at, &x)) return false;
       *out = Value::OfVector(x);
+    } else if (v.IsObject()) {
+      th_time t;
+      if (!Keys(v, at, {"time"}) || !v.HasMember("time") || !TimeValue(v["time"], at + "/time", &t))
+        return Fail(at, "expected a time {\"time\": [n, d]}");
+      *out = Value::OfTime(t);
     } else if (v.IsString()) {
       std::string s = v.GetString();
       float f;
@@ -434,6 +554,29 @@ class Reader {
     return true;
   }
 
+  // A view names its camera by the path of names from the top level.
+  bool LinkViews(Document *doc) {
+    for (const PendingView &pv : pendingViews_) {
+      const ElementList *list = &doc->objects;
+      const Element *found = nullptr;
+      size_t start = 0;
+      for (;;) {
+        size_t slash = pv.path.find('/', start);
+        std::string name = pv.path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        found = nullptr;
+        for (const Element *e = list->first; e && !found; e = e->next)
+          if (e->name == name) found = e;
+        if (!found || slash == std::string::npos) break;
+        list = &static_cast<const Object *>(found)->children;
+        start = slash + 1;
+      }
+      if (!found) return Fail(pv.at, "the document has no object \"" + pv.path + "\"");
+      doc->views[pv.index].camera = found;
+      doc->views[pv.index].cameraSerial = found->serial;
+    }
+    return true;
+  }
+
   static const rapidjson::Value &Empty() {
     static const rapidjson::Value empty(rapidjson::kArrayType);
     return empty;
@@ -441,8 +584,8 @@ class Reader {
 
   bool ObjectValue(const rapidjson::Value &v, const std::string &at, Document *doc, Object *parent, int depth) {
     if (depth > 1000) return Fail(at, "the object tree is nested too deeply");
-    if (!Keys(v, at, {"type", "name", "pos", "scale", "rot", "matrix", "spline", "bits", "editorMode", "renderMode",
-                      "params", "tags", "tracks", "children"}))
+    if (!Keys(v, at, {"type", "name", "pos", "scale", "rot", "matrix", "camera", "spline", "bits", "editorMode",
+                      "renderMode", "params", "tags", "tracks", "children"}))
       return false;
     if (!v.HasMember("type")) return Fail(at, "an object needs a \"type\"");
     int32_t type = 0;
@@ -457,6 +600,15 @@ class Reader {
     if (v.HasMember("scale") && !Vec(v["scale"], at + "/scale", &o->scale)) return false;
     if (v.HasMember("rot") && !Vec(v["rot"], at + "/rot", &o->rot)) return false;
     if (v.HasMember("matrix") && !MatrixValue(v["matrix"], at + "/matrix", &o->ml)) return false;
+    if (v.HasMember("camera")) {
+      const rapidjson::Value &c = v["camera"];
+      if (!Keys(c, at + "/camera", {"focus", "aperture", "projection"})) return false;
+      o->camera = true;
+      if (c.HasMember("focus") && !RealValue(c["focus"], at + "/camera/focus", &o->focus)) return false;
+      if (c.HasMember("aperture") && !RealValue(c["aperture"], at + "/camera/aperture", &o->aperture)) return false;
+      if (c.HasMember("projection") && !Int(c["projection"], at + "/camera/projection", &o->projection))
+        return false;
+    }
     if (v.HasMember("spline")) {
       const rapidjson::Value &sp = v["spline"];
       if (!Keys(sp, at + "/spline", {"type", "pointCount"})) return false;
@@ -475,8 +627,12 @@ class Reader {
       for (rapidjson::SizeType i = 0; i < tags.Size(); ++i)
         if (!TagValue(tags[i], at + "/tags/" + std::to_string(i), o)) return false;
     }
-    if (v.HasMember("tracks") && (!v["tracks"].IsArray() || !v["tracks"].Empty()))
-      return Fail(at + "/tracks", "expected an empty list");
+    if (v.HasMember("tracks")) {
+      const rapidjson::Value &tracks = v["tracks"];
+      if (!tracks.IsArray()) return Fail(at + "/tracks", "expected a list");
+      for (rapidjson::SizeType i = 0; i < tracks.Size(); ++i)
+        if (!TrackValue(tracks[i], at + "/tracks/" + std::to_string(i), o)) return false;
+    }
     if (v.HasMember("children")) {
       const rapidjson::Value &children = v["children"];
       if (!children.IsArray()) return Fail(at + "/children", "expected a list");
@@ -536,7 +692,7 @@ class Reader {
   }
 
   bool DocumentValue(const rapidjson::Value &v, Document *doc) {
-    if (!Keys(v, "document", {"objects", "materials", "fps", "maxTime", "renderData", "undo"})) return false;
+    if (!Keys(v, "document", {"objects", "materials", "fps", "maxTime", "renderData", "views", "undo"})) return false;
     if (v.HasMember("objects")) {
       const rapidjson::Value &objects = v["objects"];
       if (!objects.IsArray()) return Fail("/objects", "expected a list");
@@ -555,9 +711,33 @@ class Reader {
       if (!t.IsArray() || t.Size() != 2) return Fail("/maxTime", "expected two numbers");
       if (!Double(t[0], "/maxTime/0", &doc->maxTimeNum) || !Double(t[1], "/maxTime/1", &doc->maxTimeDen)) return false;
     }
-    if (v.HasMember("renderData") && !Int(v["renderData"], "/renderData", &doc->renderData)) return false;
+    if (v.HasMember("renderData")) {
+      int32_t count = 0;
+      if (!Int(v["renderData"], "/renderData", &count)) return false;
+      if (count < 0 || count > 100000) return Fail("/renderData", "expected a count from 0 to 100000");
+      for (int32_t i = 0; i < count; ++i) {
+        auto *rd = new RenderData;
+        host_.TrackElement(rd);
+        ListInsert(doc->renderData, nullptr, rd, doc->renderData.last);
+        rd->doc = doc;
+      }
+    }
+    if (v.HasMember("views")) {
+      const rapidjson::Value &views = v["views"];
+      if (!views.IsArray() || views.Size() < 1 || views.Size() > 16)
+        return Fail("/views", "expected a list of 1 to 16 views");
+      doc->views.assign(views.Size(), View());
+      for (rapidjson::SizeType i = 0; i < views.Size(); ++i) {
+        std::string at = "/views/" + std::to_string(i);
+        if (!Keys(views[i], at, {"sceneCamera"})) return false;
+        if (!views[i].HasMember("sceneCamera") || views[i]["sceneCamera"].IsNull()) continue;
+        std::string path;
+        if (!String(views[i]["sceneCamera"], at + "/sceneCamera", &path)) return false;
+        pendingViews_.push_back({i, path, at + "/sceneCamera"});
+      }
+    }
     if (v.HasMember("undo") && !UndoValue(v["undo"], "/undo", doc)) return false;
-    return LinkMaterials(doc);
+    return LinkMaterials(doc) && LinkViews(doc);
   }
 
  private:
@@ -566,10 +746,16 @@ class Reader {
     std::string name;
     std::string at;
   };
+  struct PendingView {
+    size_t index;
+    std::string path;
+    std::string at;
+  };
   Host &host_;
   std::string file_;
   std::string error_;
   std::vector<PendingLink> pendingLinks_;
+  std::vector<PendingView> pendingViews_;
 };
 
 void LineColumn(const std::string &text, size_t offset, size_t *line, size_t *column) {
@@ -612,7 +798,18 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
   Double(w, doc.maxTimeDen);
   w.EndArray();
   Key(w, "renderData");
-  w.Int(doc.renderData);
+  w.Int(static_cast<int>(doc.renderData.count));
+  Key(w, "views");
+  w.StartArray();
+  for (const View &v : doc.views) {
+    w.StartObject();
+    Key(w, "sceneCamera");
+    const Element *cam = Host::Get().LinkedObject(v.camera, v.cameraSerial);
+    if (cam && cam->doc == &doc) Str(w, PathOf(cam));
+    else w.Null();
+    w.EndObject();
+  }
+  w.EndArray();
   Key(w, "undo");
   w.StartArray();
   for (const auto &step : doc.undo) {
@@ -714,6 +911,13 @@ void SummariseObject(const Object &o, int depth, std::FILE *out) {
     else if (tag.type == 5604) line += ", " + std::to_string(tag.entries) + " polygons";
   }
   if (o.tags.count) line += ", " + std::to_string(o.tags.count) + (o.tags.count == 1 ? " tag" : " tags");
+  if (o.tracks.count) {
+    size_t keys = 0;
+    for (const Element *t = o.tracks.first; t; t = t->next)
+      for (const Element *q = static_cast<const Track *>(t)->sequences.first; q; q = q->next)
+        keys += static_cast<const Sequence *>(q)->keys.count;
+    line += ", " + std::to_string(o.tracks.count) + " tracks with " + std::to_string(keys) + " keys";
+  }
   std::fprintf(out, "%s\n", line.c_str());
   for (const Element *c = o.children.first; c; c = c->next) SummariseObject(static_cast<const Object &>(*c), depth + 1, out);
 }
@@ -732,7 +936,10 @@ void WriteSummary(const Document &doc, std::FILE *out) {
   std::fprintf(out, "materials: %zu\n", doc.materials.count);
   for (const Element *m = doc.materials.first; m; m = m->next) std::fprintf(out, "  \"%s\"\n", m->name.c_str());
   std::fprintf(out, "frame rate: %d\n", doc.fps);
-  std::fprintf(out, "render settings: %d\n", doc.renderData);
+  std::fprintf(out, "end time: %g s\n", doc.maxTimeDen != 0 ? doc.maxTimeNum / doc.maxTimeDen : 0.0);
+  std::fprintf(out, "render settings: %zu\n", doc.renderData.count);
+  const Element *cam = doc.views.empty() ? nullptr : Host::Get().LinkedObject(doc.views[0].camera, doc.views[0].cameraSerial);
+  std::fprintf(out, "view 0 camera: %s\n", cam && cam->doc == &doc ? ("\"" + PathOf(cam) + "\"").c_str() : "none");
 }
 
 }  // namespace tessaro

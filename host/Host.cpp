@@ -31,15 +31,9 @@ const char *const kOpNames[] = {
 
 void UntrackTree(Host &host, Element *e) {
   host.UntrackElement(e);
-  if (e->kind == ElementKind::Object) {
-    auto *o = static_cast<Object *>(e);
-    for (Element *c = o->children.first; c; c = c->next) UntrackTree(host, c);
-    for (Element *t = o->tags.first; t; t = t->next) UntrackTree(host, t);
-  } else if (e->kind == ElementKind::Document) {
-    auto *d = static_cast<Document *>(e);
-    for (Element *c = d->objects.first; c; c = c->next) UntrackTree(host, c);
-    for (Element *m = d->materials.first; m; m = m->next) UntrackTree(host, m);
-  }
+  ForEachChildList(e, [&](ElementList &list) {
+    for (Element *c = list.first; c; c = c->next) UntrackTree(host, c);
+  });
 }
 
 std::string Hex(const std::vector<uint8_t> &bytes) {
@@ -270,10 +264,17 @@ bool Host::IsDocument(const Element *e) const {
   return false;
 }
 
-const Element *Host::LinkedMaterial(const Tag &tag) const {
-  const Element *m = tag.material;
-  if (!m || !elements_.count(m) || m->serial != tag.materialSerial) return nullptr;
-  return m;
+const Element *Host::LinkedMaterial(const Tag &tag) const { return LinkedObject(tag.material, tag.materialSerial); }
+
+const Element *Host::LinkedObject(const Element *e, uint64_t serial) const {
+  if (!e || !elements_.count(e) || e->serial != serial) return nullptr;
+  return e;
+}
+
+const std::string *Host::Window(th_window w) const {
+  for (const std::string &title : windows)
+    if (reinterpret_cast<const void *>(&title) == w) return &title;
+  return nullptr;
 }
 
 void Host::DestroyElement(Element *e) {

@@ -36,7 +36,11 @@ namespace tessaro {
   X(GetDataAddressW) X(GetDataCount) X(TagSetPos) X(TagGetPos) X(TagSetScale) X(TagGetScale) X(TagSetRot)        \
   X(TagGetRot) X(TagSetMl) X(TagGetMl) X(SetMaterial) X(GetMaterial) X(UVWGet) X(UVWSet) X(MaterialAlloc)         \
   X(GetChannel) X(GetChannelState) X(SetChannelState) X(ChannelGetData) X(ChannelSetData) X(MaterialUpdate)       \
-  X(SetAllBits)                                                                                                  \
+  X(SetAllBits) X(GetDocumentData) X(SetDocumentData) X(RenderDataAlloc) X(InsertRenderData) X(GetView)          \
+  X(SetSceneCamera) X(GetSceneCamera) X(CameraAlloc) X(SetFocus) X(SetAperture) X(SetProjection) X(FindTrack)      \
+  X(TrackAlloc) X(InsertTrack) X(GetFirstSequence) X(GetStart) X(GetEnd) X(AutoAddSequence) X(GetSequenceType)     \
+  X(KeyAlloc) X(GetKeyData) X(SetKeyTime) X(InsertKey) X(GetCurrentThreadId) X(EnumThreadWindows)                 \
+  X(GetWindowTextA) X(SetForegroundWindow)                                                                         \
   X(FileAlloc) X(FileFree) X(FileOpen) X(FileClose) X(FileSeek) X(FileGetPosition) X(FileGetLength) X(FileRead)  \
   X(DialogAlloc) X(DialogFree) X(DialogOpen) X(LoadDialogResource) X(DialogEnable) X(DialogSet) X(DialogGet)     \
   X(DialogDefaultCommand) X(ListViewAttach) X(ListViewSet) X(ListViewGet)                                        \
@@ -120,6 +124,17 @@ class Host {
   bool IsDocument(const Element *e) const;
   // The material a texture tag links, while it lives; else none.
   const Element *LinkedMaterial(const Tag &tag) const;
+  // A weakly linked element, while the one with that serial lives.
+  const Element *LinkedObject(const Element *e, uint64_t serial) const;
+
+  // The platform's top-level windows of the main thread, by title, in
+  // enumeration order; the host's main window is the first. The title of
+  // the window last brought to the front, and how often that happened.
+  std::vector<std::string> windows{"CINEMA 4D R8 - tessaro"};
+  std::string foreground;
+  int foregroundCalls = 0;
+  uint32_t MainThread() const { return 1; }
+  const std::string *Window(th_window w) const;
 
   // Faults and counts.
   void FailNth(Op op, uint64_t n);  // the n-th call from now fails (1 = next)

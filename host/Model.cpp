@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstring>
+#include <cmath>
+#include <functional>
 #include <iterator>
 
 namespace tessaro {
@@ -13,6 +15,7 @@ bool Value::operator==(const Value &o) const {
     case Real: return std::memcmp(&r, &o.r, sizeof r) == 0;
     case Vector: return std::memcmp(&v, &o.v, sizeof v) == 0;
     case Text: return s == o.s;
+    case Time: return t.numerator == o.t.numerator && t.denominator == o.t.denominator;
   }
   return false;
 }
@@ -73,10 +76,19 @@ void SetContainer(Element &e, const Container &c, bool add) {
 Object::~Object() {
   DeleteList(children);
   DeleteList(tags);
+  DeleteList(tracks);
 }
+Track::~Track() { DeleteList(sequences); }
+Sequence::~Sequence() { DeleteList(keys); }
 Document::~Document() {
   DeleteList(objects);
   DeleteList(materials);
+  DeleteList(renderData);
+}
+
+bool TimeLess(const th_time &a, const th_time &b) {
+  if (a.numerator == b.numerator && a.denominator == b.denominator) return false;
+  return std::floor(a.numerator * b.denominator) < std::floor(b.numerator * a.denominator);
 }
 
 Material::Material(int32_t t) : Element(ElementKind::Material, t) {
@@ -96,7 +108,7 @@ void CountMaterialName(Document *doc, const std::string &name, int delta) {
 }
 
 bool Document::Pristine() const {
-  return objects.count == 0 && materials.count == 0 && renderData == 0 && undo.empty() && fps == 30 &&
+  return objects.count == 0 && materials.count == 0 && renderData.count == 0 && undo.empty() && fps == 30 &&
          maxTimeNum == 90 && maxTimeDen == 30;
 }
 
@@ -121,13 +133,33 @@ void ListUnlink(Element *e) {
   e->pred = e->next = nullptr;
 }
 
+void ForEachChildList(Element *e, const std::function<void(ElementList &)> &f) {
+  switch (e->kind) {
+    case ElementKind::Object: {
+      auto *o = static_cast<Object *>(e);
+      f(o->children);
+      f(o->tags);
+      f(o->tracks);
+      break;
+    }
+    case ElementKind::Track: f(static_cast<Track *>(e)->sequences); break;
+    case ElementKind::Sequence: f(static_cast<Sequence *>(e)->keys); break;
+    case ElementKind::Document: {
+      auto *d = static_cast<Document *>(e);
+      f(d->objects);
+      f(d->materials);
+      f(d->renderData);
+      break;
+    }
+    default: break;
+  }
+}
+
 void SetDocument(Element *e, Document *doc) {
   e->doc = doc;
-  if (e->kind == ElementKind::Object) {
-    auto *o = static_cast<Object *>(e);
-    for (Element *c = o->children.first; c; c = c->next) SetDocument(c, doc);
-    for (Element *t = o->tags.first; t; t = t->next) SetDocument(t, doc);
-  }
+  ForEachChildList(e, [&](ElementList &list) {
+    for (Element *c = list.first; c; c = c->next) SetDocument(c, doc);
+  });
 }
 
 const char *KindName(ElementKind k) {
@@ -136,6 +168,10 @@ const char *KindName(ElementKind k) {
     case ElementKind::Object: return "object";
     case ElementKind::Tag: return "tag";
     case ElementKind::Material: return "material";
+    case ElementKind::Track: return "track";
+    case ElementKind::Sequence: return "sequence";
+    case ElementKind::Key: return "key";
+    case ElementKind::RenderData: return "render settings";
   }
   return "element";
 }

@@ -4,6 +4,7 @@
 #define TESSARO_HOST_MODEL_H
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,22 +14,24 @@
 namespace tessaro {
 
 struct Value {
-  enum Type { Long, Real, Vector, Text } type = Long;
+  enum Type { Long, Real, Vector, Text, Time } type = Long;
   int32_t l = 0;
   float r = 0;
   th_vector v{0, 0, 0};
   std::string s;
+  th_time t{0, 1};
 
   static Value OfLong(int32_t x) { Value v; v.type = Long; v.l = x; return v; }
   static Value OfReal(float x) { Value v; v.type = Real; v.r = x; return v; }
   static Value OfVector(th_vector x) { Value v; v.type = Vector; v.v = x; return v; }
   static Value OfText(std::string x) { Value v; v.type = Text; v.s = std::move(x); return v; }
+  static Value OfTime(th_time x) { Value v; v.type = Time; v.t = x; return v; }
   bool operator==(const Value &o) const;
 };
 
 using Container = std::map<int32_t, Value>;
 
-enum class ElementKind { Document, Object, Tag, Material };
+enum class ElementKind { Document, Object, Tag, Material, Track, Sequence, Key, RenderData };
 
 struct Element;
 struct Document;
@@ -77,7 +80,48 @@ struct Object : Element {
   bool spline = false;  // made as a spline object, with its type and point count
   int32_t splineType = 0;
   int32_t splinePointCount = 0;
+  bool camera = false;  // made as a camera, with its camera properties
+  float focus = 36, aperture = 36;
+  int32_t projection = 0;
+  ElementList tracks;
 };
+
+// Animation: a track of an object, identified by a parameter ID of one or
+// two levels, holds sequences; a sequence spans a time and holds keys.
+struct Track : Element {
+  explicit Track(th_descid d) : Element(ElementKind::Track, 0), id(d) {}
+  ~Track() override;
+  th_descid id;
+  ElementList sequences;
+};
+
+struct Sequence : Element {
+  explicit Sequence(int32_t t) : Element(ElementKind::Sequence, t) {}
+  ~Sequence() override;
+  th_time start{0, 1}, end{0, 1};
+  ElementList keys;
+};
+
+struct AnimationKey : Element {
+  explicit AnimationKey(int32_t t) : Element(ElementKind::Key, t) {}
+  th_time time{0, 1};
+  float data[3] = {0, 0, 0};
+};
+
+struct RenderData : Element {
+  RenderData() : Element(ElementKind::RenderData, 0) {}
+};
+
+// A view of a document and the object it looks through (a weak link).
+struct View {
+  const Element *camera = nullptr;
+  uint64_t cameraSerial = 0;
+};
+
+// Times compare as the host's time type does: equal numerators and
+// denominators are equal; otherwise a is earlier when floor(a.num * b.den)
+// is below floor(b.num * a.den).
+bool TimeLess(const th_time &a, const th_time &b);
 
 struct Tag : Element {
   explicit Tag(int32_t t) : Element(ElementKind::Tag, t) {}
@@ -119,7 +163,8 @@ struct Document : Element {
   ElementList materials;
   int32_t fps = 30;
   double maxTimeNum = 90, maxTimeDen = 30;
-  int32_t renderData = 0;
+  ElementList renderData;
+  std::vector<View> views = std::vector<View>(1);
   std::vector<std::vector<UndoEntry>> undo;
   int undoDepth = 0;
   // How many of the document's materials bear each name, for the name check.
@@ -133,6 +178,8 @@ struct Document : Element {
 void ListInsert(ElementList &list, Element *owner, Element *e, Element *pred);
 void ListUnlink(Element *e);
 void SetDocument(Element *e, Document *doc);
+// Calls f with each list of elements that e owns.
+void ForEachChildList(Element *e, const std::function<void(ElementList &)> &f);
 // Keeps Document::materialNames true when a material enters, leaves or is renamed.
 void CountMaterialName(Document *doc, const std::string &name, int delta);
 // The container view of the parameters, and writing one back.

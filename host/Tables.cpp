@@ -365,9 +365,80 @@ th_bool DocAddUndo(th_element *d, int32_t type, th_element *e) {
     return 1;
   });
 }
+void DocGetData(th_element *d, int32_t type, th_container *out) {
+  GuardVoid([&] {
+    H().Fault(Op::GetDocumentData);
+    Document *doc = Doc(d, "GetDocumentData");
+    if (!out) return;
+    out->c.clear();
+    if (!doc || type != 0) return;
+    out->c[1001] = Value::OfLong(doc->fps);
+    out->c[1003] = Value::OfTime(th_time{doc->maxTimeNum, doc->maxTimeDen});
+  });
+}
+void DocSetData(th_element *d, int32_t type, const th_container *data) {
+  GuardVoid([&] {
+    H().Fault(Op::SetDocumentData);
+    Document *doc = Doc(d, "SetDocumentData");
+    if (!doc || !data || type != 0) return;
+    auto fps = data->c.find(1001);
+    if (fps != data->c.end() && fps->second.type == Value::Long) doc->fps = fps->second.l;
+    auto end = data->c.find(1003);
+    if (end != data->c.end() && end->second.type == Value::Time) {
+      doc->maxTimeNum = end->second.t.numerator;
+      doc->maxTimeDen = end->second.t.denominator;
+    }
+  });
+}
+th_element *DocRenderDataAlloc() {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::RenderDataAlloc)) return nullptr;
+    auto *rd = new RenderData;
+    H().TrackElement(rd);
+    return Handle(rd);
+  });
+}
+th_bool DocInsertRenderData(th_element *d, th_element *r, th_element *pred) {
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::InsertRenderData)) return 0;
+    Document *doc = Doc(d, "InsertRenderData");
+    Element *rd = El(r, "InsertRenderData");
+    Element *after = pred ? El(pred, "InsertRenderData predecessor") : nullptr;
+    if (!doc || !rd || (pred && !after)) return 0;
+    if (rd->kind != ElementKind::RenderData || rd->list || (after && after->list != &doc->renderData)) {
+      H().Misuse("InsertRenderData: not a loose render-settings element, or a foreign predecessor");
+      return 0;
+    }
+    ListInsert(doc->renderData, nullptr, rd, after);
+    SetDocument(rd, doc);
+    return 1;
+  });
+}
+th_view *DocGetView(th_element *d, int32_t index) {
+  H().Fault(Op::GetView);
+  Document *doc = Doc(d, "GetView");
+  if (!doc || index < 0 || static_cast<size_t>(index) >= doc->views.size()) return nullptr;
+  return reinterpret_cast<th_view *>(&doc->views[static_cast<size_t>(index)]);
+}
+void DocSetSceneCamera(th_view *v, th_element *camera) {
+  H().Fault(Op::SetSceneCamera);
+  const Element *cam = camera ? Obj(camera, "SetSceneCamera") : nullptr;
+  if (!v || (camera && !cam)) return;
+  auto *view = reinterpret_cast<View *>(v);
+  view->camera = cam;
+  view->cameraSerial = cam ? cam->serial : 0;
+}
+th_element *DocGetSceneCamera(const th_view *v) {
+  H().Fault(Op::GetSceneCamera);
+  const auto *view = reinterpret_cast<const View *>(v);
+  const Element *cam = view ? H().LinkedObject(view->camera, view->cameraSerial) : nullptr;
+  return Handle(const_cast<Element *>(cam));
+}
 const th_document_table kDocument = {sizeof(th_document_table), DocGetActive, DocSetActive, DocKill,
                                      DocFirstObject, DocFirstMaterial, DocInsertObject, DocInsertMaterial,
-                                     DocSearchMaterial, DocStartUndo, DocEndUndo, DocAddUndo};
+                                     DocSearchMaterial, DocStartUndo, DocEndUndo, DocAddUndo, DocGetData,
+                                     DocSetData, DocRenderDataAlloc, DocInsertRenderData, DocGetView,
+                                     DocSetSceneCamera, DocGetSceneCamera};
 
 // ---- list elements ------------------------------------------------------------
 th_element *ListNext(th_element *e) {
@@ -499,7 +570,8 @@ th_bool ListGetParameter(const th_element *e, const th_descid *id, th_gedata *va
       case Value::Long: value->type = TH_DA_LONG; value->l = it->second.l; break;
       case Value::Real: value->type = TH_DA_REAL; value->r = it->second.r; break;
       case Value::Vector: value->type = TH_DA_VECTOR; value->v = it->second.v; break;
-      case Value::Text: return 0;
+      case Value::Text:
+      case Value::Time: return 0;
     }
     return 1;
   });
@@ -710,11 +782,53 @@ th_bool ObjSetPhong(th_element *e, th_bool on, th_bool anglelimit, float angle) 
   });
 }
 
+th_element *ObjCameraAlloc() {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::CameraAlloc)) return nullptr;
+    auto *o = new Object(5103);
+    o->camera = true;
+    H().TrackElement(o);
+    return Handle(o);
+  });
+}
+Object *Cam(const th_element *e, const char *op) {
+  Object *o = Obj(const_cast<th_element *>(e), op);
+  if (o && !o->camera) {
+    H().Misuse(std::string(op) + ": not a camera");
+    return nullptr;
+  }
+  return o;
+}
+void ObjSetFocus(th_element *e, float v) {
+  H().Fault(Op::SetFocus);
+  if (Object *o = Cam(e, "SetFocus")) o->focus = v;
+}
+float ObjGetFocus(const th_element *e) {
+  const Object *o = Cam(e, "GetFocus");
+  return o ? o->focus : 0;
+}
+void ObjSetAperture(th_element *e, float v) {
+  H().Fault(Op::SetAperture);
+  if (Object *o = Cam(e, "SetAperture")) o->aperture = v;
+}
+float ObjGetAperture(const th_element *e) {
+  const Object *o = Cam(e, "GetAperture");
+  return o ? o->aperture : 0;
+}
+void ObjSetProjection(th_element *e, int32_t v) {
+  H().Fault(Op::SetProjection);
+  if (Object *o = Cam(e, "SetProjection")) o->projection = v;
+}
+int32_t ObjGetProjection(const th_element *e) {
+  const Object *o = Cam(e, "GetProjection");
+  return o ? o->projection : 0;
+}
 const th_object_table kObject = {sizeof(th_object_table), ObjAlloc, ObjSetPos, ObjGetPos, ObjSetScale, ObjGetScale,
                                  ObjSetRot, ObjGetRot, ObjSetMl, ObjGetMl, ObjGetEditorMode, ObjSetEditorMode,
                                  ObjGetRenderMode, ObjSetRenderMode, ObjFirstTag, ObjGetTag, ObjGetTagData,
                                  ObjGetTagDataCount, ObjInsertTag, ObjSplineAlloc, ObjMakeVariableTag, ObjMakeTag,
-                                 ObjSetPhong};
+                                 ObjSetPhong, ObjCameraAlloc, ObjSetFocus, ObjGetFocus, ObjSetAperture,
+                                 ObjGetAperture, ObjSetProjection, ObjGetProjection};
 
 // ---- tags, materials, animation -------------------------------------------------
 th_element *TagAlloc(int32_t type) {
@@ -865,7 +979,171 @@ void MatUpdate(th_element *e, th_bool preview, th_bool rttm) {
 }
 const th_material_table kMaterial = {sizeof(th_material_table), MatAlloc, MatGetChannel, MatGetChannelState,
                                      MatSetChannelState, ChannelGetData, ChannelSetData, MatUpdate};
-const th_animation_table kAnimation = {sizeof(th_animation_table)};
+bool SameId(const th_descid &a, const th_descid &b) {
+  if (a.count != b.count) return false;
+  for (int i = 0; i < a.count && i < 3; ++i)
+    if (a.id[i] != b.id[i]) return false;
+  return true;
+}
+th_element *AnimFindTrack(th_element *e, const th_descid *id) {
+  H().Fault(Op::FindTrack);
+  Object *o = Obj(e, "FindTrack");
+  if (!o || !id) return nullptr;
+  for (Element *t = o->tracks.first; t; t = t->next)
+    if (SameId(static_cast<Track *>(t)->id, *id)) return Handle(t);
+  return nullptr;
+}
+th_element *AnimTrackAlloc(th_element *e, const th_descid *id) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::TrackAlloc)) return nullptr;
+    if (!Obj(e, "TrackAlloc") || !id || id->count < 1 || id->count > 2) return nullptr;
+    auto *t = new Track(*id);
+    H().TrackElement(t);
+    return Handle(t);
+  });
+}
+th_bool AnimInsertTrack(th_element *e, th_element *track, th_element *pred) {
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::InsertTrack)) return 0;
+    Object *o = Obj(e, "InsertTrack");
+    Element *t = El(track, "InsertTrack");
+    Element *after = pred ? El(pred, "InsertTrack predecessor") : nullptr;
+    if (!o || !t || (pred && !after)) return 0;
+    if (t->kind != ElementKind::Track || t->list || (after && after->list != &o->tracks)) {
+      H().Misuse("InsertTrack: not a loose track, or a foreign predecessor");
+      return 0;
+    }
+    ListInsert(o->tracks, o, t, after ? after : o->tracks.last);
+    SetDocument(t, o->doc);
+    return 1;
+  });
+}
+Element *Of(const th_element *e, ElementKind kind, const char *op) {
+  Element *x = El(const_cast<th_element *>(e), op);
+  if (x && x->kind != kind) {
+    H().Misuse(std::string(op) + ": not a " + KindName(kind));
+    return nullptr;
+  }
+  return x;
+}
+th_element *AnimFirstSequence(th_element *e) {
+  H().Fault(Op::GetFirstSequence);
+  auto *t = static_cast<Track *>(Of(e, ElementKind::Track, "GetFirstSequence"));
+  return t ? Handle(t->sequences.first) : nullptr;
+}
+void AnimGetStart(const th_element *e, th_time *out) {
+  H().Fault(Op::GetStart);
+  auto *q = static_cast<Sequence *>(Of(e, ElementKind::Sequence, "GetStart"));
+  if (out) *out = q ? q->start : th_time{0, 1};
+}
+void AnimGetEnd(const th_element *e, th_time *out) {
+  H().Fault(Op::GetEnd);
+  auto *q = static_cast<Sequence *>(Of(e, ElementKind::Sequence, "GetEnd"));
+  if (out) *out = q ? q->end : th_time{0, 1};
+}
+th_element *AnimAutoAddSequence(th_element *e, th_element *d, const th_time *time) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::AutoAddSequence)) return nullptr;
+    auto *t = static_cast<Track *>(Of(e, ElementKind::Track, "AutoAddSequence"));
+    Document *doc = Doc(d, "AutoAddSequence");
+    if (!t || !doc || !time || time->denominator == 0) return nullptr;
+    // A new sequence spans the document's time, widened to take the time.
+    auto *q = new Sequence(5002);
+    q->start = th_time{0, time->denominator};
+    q->end = th_time{doc->maxTimeNum, doc->maxTimeDen};
+    if (TimeLess(*time, q->start)) q->start = *time;
+    if (TimeLess(q->end, *time)) q->end = *time;
+    H().TrackElement(q);
+    ListInsert(t->sequences, t, q, t->sequences.last);
+    SetDocument(q, t->doc);
+    return Handle(q);
+  });
+}
+int32_t AnimSequenceType(const th_element *e) {
+  H().Fault(Op::GetSequenceType);
+  const Element *q = Of(e, ElementKind::Sequence, "GetSequenceType");
+  return q ? q->type : 0;
+}
+th_element *AnimKeyAlloc(int32_t type) {
+  return Guard<th_element *>(nullptr, [&]() -> th_element * {
+    if (H().Fault(Op::KeyAlloc)) return nullptr;
+    auto *k = new AnimationKey(type);
+    H().TrackElement(k);
+    return Handle(k);
+  });
+}
+float *AnimKeyData(th_element *e, int32_t *count) {
+  H().Fault(Op::GetKeyData);
+  auto *k = static_cast<AnimationKey *>(Of(e, ElementKind::Key, "GetKeyData"));
+  if (count) *count = k ? 3 : 0;
+  return k ? k->data : nullptr;
+}
+void AnimSetKeyTime(th_element *e, const th_time *t) {
+  H().Fault(Op::SetKeyTime);
+  auto *k = static_cast<AnimationKey *>(Of(e, ElementKind::Key, "SetKeyTime"));
+  if (k && t) k->time = *t;
+}
+void AnimGetKeyTime(const th_element *e, th_time *t) {
+  auto *k = static_cast<AnimationKey *>(Of(e, ElementKind::Key, "GetKeyTime"));
+  if (t) *t = k ? k->time : th_time{0, 1};
+}
+th_bool AnimInsertKey(th_element *e, th_element *key) {
+  return Guard<th_bool>(0, [&] {
+    if (H().Fault(Op::InsertKey)) return 0;
+    auto *q = static_cast<Sequence *>(Of(e, ElementKind::Sequence, "InsertKey"));
+    auto *k = static_cast<AnimationKey *>(Of(key, ElementKind::Key, "InsertKey"));
+    if (!q || !k) return 0;
+    if (k->list) {
+      H().Misuse("InsertKey: the key is already inserted");
+      return 0;
+    }
+    // Time order; a key goes after the keys of its own time.
+    Element *after = q->keys.last;
+    while (after && TimeLess(k->time, static_cast<AnimationKey *>(after)->time)) after = after->pred;
+    ListInsert(q->keys, q, k, after);
+    SetDocument(k, q->doc);
+    return 1;
+  });
+}
+const th_animation_table kAnimation = {sizeof(th_animation_table), AnimFindTrack, AnimTrackAlloc, AnimInsertTrack,
+                                       AnimFirstSequence, AnimGetStart, AnimGetEnd, AnimAutoAddSequence,
+                                       AnimSequenceType, AnimKeyAlloc, AnimKeyData, AnimSetKeyTime,
+                                       AnimGetKeyTime, AnimInsertKey};
+
+// ---- platform windows -------------------------------------------------------------
+uint32_t PlatThread() {
+  H().Fault(Op::GetCurrentThreadId);
+  return H().MainThread();
+}
+int32_t PlatEnumThreadWindows(uint32_t thread, th_enum_windows_proc proc, intptr_t param) {
+  H().Fault(Op::EnumThreadWindows);
+  if (!proc || thread != H().MainThread()) return 0;
+  // A copy: the callback may not change the list under the walk.
+  std::vector<std::string *> windows;
+  for (auto &w : H().windows) windows.push_back(&w);
+  for (std::string *w : windows)
+    if (!proc(reinterpret_cast<th_window>(w), param)) break;
+  return 1;
+}
+int32_t PlatGetWindowText(th_window window, char *text, int32_t size) {
+  H().Fault(Op::GetWindowTextA);
+  const std::string *w = H().Window(window);
+  if (!w || !text || size <= 0) return 0;
+  size_t n = w->size() < static_cast<size_t>(size - 1) ? w->size() : static_cast<size_t>(size - 1);
+  std::memcpy(text, w->data(), n);
+  text[n] = 0;
+  return static_cast<int32_t>(n);
+}
+int32_t PlatSetForeground(th_window window) {
+  H().Fault(Op::SetForegroundWindow);
+  const std::string *w = H().Window(window);
+  if (!w) return 0;
+  H().foreground = *w;
+  ++H().foregroundCalls;
+  return 1;
+}
+const th_platform_table kPlatform = {sizeof(th_platform_table), PlatThread, PlatEnumThreadWindows,
+                                     PlatGetWindowText, PlatSetForeground};
 
 // ---- containers -------------------------------------------------------------------
 th_container *BcAlloc() {
@@ -934,12 +1212,24 @@ th_bool BcGetString(const th_container *bc, int32_t id, th_string *out) {
     return v ? 1 : 0;
   });
 }
+void BcSetTime(th_container *bc, int32_t id, const th_time *t) {
+  H().Fault(Op::ContainerSet);
+  GuardVoid([&] { if (bc && t) bc->c[id] = Value::OfTime(*t); });
+}
+th_bool BcGetTime(const th_container *bc, int32_t id, th_time *out) {
+  H().Fault(Op::ContainerGet);
+  const Value *v = BcFind(bc, id, Value::Time);
+  if (!v || !out) return 0;
+  *out = v->t;
+  return 1;
+}
 const th_data_table kData = {sizeof(th_data_table), BcAlloc, BcFree, BcCopyTo, BcSetLong, BcSetReal,
-                             BcSetVector, BcSetString, BcGetLong, BcGetReal, BcGetVector, BcGetString};
+                             BcSetVector, BcSetString, BcGetLong, BcGetReal, BcGetVector, BcGetString,
+                             BcSetTime, BcGetTime};
 
 const th_host_interface kInterface = {TH_INTERFACE_VERSION, sizeof(th_host_interface), &kMemory, &kString,
                                       &kPlugin, &kDocument, &kList, &kObject, &kTag, &kMaterial, FileTable(),
-                                      DialogTable(), &kData, &kAnimation};
+                                      DialogTable(), &kData, &kAnimation, &kPlatform};
 
 }  // namespace
 

@@ -108,11 +108,34 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   spline->spline = true;
   spline->splineType = 2;
   spline->splinePointCount = 7;
-  Add(doc, nullptr, 5103, "Camera");
+  tessaro::Object *camera = Add(doc, child, 5103, "Camera");
+  camera->camera = true;
+  camera->focus = 35;
+  camera->projection = 2;
+  auto *track = new tessaro::Track(th_descid{2, {903, 1000, 0}});
+  host_->TrackElement(track);
+  tessaro::ListInsert(camera->tracks, camera, track, nullptr);
+  auto *seq = new tessaro::Sequence(5002);
+  host_->TrackElement(seq);
+  seq->end = {90, 30};
+  tessaro::ListInsert(track->sequences, track, seq, nullptr);
+  auto *key = new tessaro::AnimationKey(5002);
+  host_->TrackElement(key);
+  key->time = {15, 30};
+  key->data[0] = 2.5f;
+  tessaro::ListInsert(seq->keys, seq, key, nullptr);
+  tessaro::SetDocument(camera, doc);
+  doc->views[0].camera = camera;
+  doc->views[0].cameraSerial = camera->serial;
   doc->fps = 25;
   doc->maxTimeNum = 120;
   doc->maxTimeDen = 25;
-  doc->renderData = 2;
+  for (int i = 0; i < 2; ++i) {
+    auto *rd = new tessaro::RenderData;
+    host_->TrackElement(rd);
+    tessaro::ListInsert(doc->renderData, nullptr, rd, nullptr);
+    tessaro::SetDocument(rd, doc);
+  }
   doc->undo = {{{40, "object", "Root"}, {44, "object", "Child"}}};
 
   std::string first = Write(*doc, "first.json");
@@ -132,6 +155,9 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   EXPECT_EQ(backMaterial->channels[0].data.at(1002).s, "red.png");
   EXPECT_EQ(backMaterial->channels[2].state, 1);
   EXPECT_EQ(back->materialNames.count("Red"), 1u) << "read materials take part in the name check";
+  EXPECT_NE(first.find("\"sceneCamera\": \"Root \\\"quoted\\\"/Child/Camera\""), std::string::npos) << first;
+  EXPECT_NE(first.find("\"id\": [903, 1000]"), std::string::npos);
+  EXPECT_EQ(back->renderData.count, 2u);
   EXPECT_EQ(host_->LooseElements(), 0u);
 }
 

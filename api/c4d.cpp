@@ -1,5 +1,7 @@
 #include "c4d.h"
 
+#include <math.h>
+
 const th_host_interface *t_host = nullptr;
 
 namespace {
@@ -15,7 +17,14 @@ bool th_interface_compatible(const th_host_interface *host) noexcept {
   if (host == nullptr || host->size < sizeof(th_host_interface)) return false;
   return Holds(host->memory) && Holds(host->string) && Holds(host->plugin) && Holds(host->document) &&
          Holds(host->list) && Holds(host->object) && Holds(host->tag) && Holds(host->material) &&
-         Holds(host->file) && Holds(host->dialog) && Holds(host->data) && Holds(host->animation);
+         Holds(host->file) && Holds(host->dialog) && Holds(host->data) && Holds(host->animation) &&
+         Holds(host->platform);
+}
+
+// ---- BaseTime -----------------------------------------------------------------
+bool BaseTime::operator<(const BaseTime &o) const noexcept {
+  if (*this == o) return false;
+  return floor(t_.numerator * o.t_.denominator) < floor(o.t_.numerator * t_.denominator);
 }
 
 // ---- GeModalDialog ------------------------------------------------------------

@@ -225,11 +225,97 @@ class BaseObject : public BaseList2D {
   }
 };
 
+class CameraObject : public BaseObject {
+ public:
+  static CameraObject *Alloc() noexcept { return From<CameraObject>(t_host->object->CameraAlloc()); }
+  void SetFocus(Real v) noexcept { t_host->object->SetFocus(Handle(), v); }
+  Real GetFocus() const noexcept { return t_host->object->GetFocus(Handle()); }
+  void SetAperture(Real v) noexcept { t_host->object->SetAperture(Handle(), v); }
+  Real GetAperture() const noexcept { return t_host->object->GetAperture(Handle()); }
+  void SetProjection(LONG v) noexcept { t_host->object->SetProjection(Handle(), v); }
+  LONG GetProjection() const noexcept { return t_host->object->GetProjection(Handle()); }
+};
+
 class SplineObject : public BaseObject {
  public:
   static SplineObject *Alloc(LONG pointcount, LONG type) noexcept {
     return From<SplineObject>(t_host->object->SplineAlloc(pointcount, type));
   }
+};
+
+// Animation: tracks of an object hold sequences, sequences hold keys.
+class BaseKey : public BaseList2D {
+ public:
+  static BaseKey *Alloc(LONG type) noexcept { return From<BaseKey>(t_host->animation->KeyAlloc(type)); }
+  static void Free(BaseKey *&key) noexcept { FreeElement(key); }
+  Real *GetData(LONG *count) noexcept { return t_host->animation->GetKeyData(Handle(), count); }
+  void SetTime(const BaseTime &t) noexcept { t_host->animation->SetKeyTime(Handle(), t.Get()); }
+  BaseTime GetTime() const noexcept {
+    BaseTime t;
+    t_host->animation->GetKeyTime(Handle(), t.Get());
+    return t;
+  }
+};
+
+class BaseSequence : public BaseList2D {
+ public:
+  BaseSequence *GetNext() noexcept { return static_cast<BaseSequence *>(BaseList2D::GetNext()); }
+  BaseTime GetT1() const noexcept {
+    BaseTime t;
+    t_host->animation->GetStart(Handle(), t.Get());
+    return t;
+  }
+  BaseTime GetT2() const noexcept {
+    BaseTime t;
+    t_host->animation->GetEnd(Handle(), t.Get());
+    return t;
+  }
+  LONG GetType() const noexcept { return t_host->animation->GetSequenceType(Handle()); }
+  Bool InsertKey(BaseKey *key) noexcept { return t_host->animation->InsertKey(Handle(), ToHandle(key)); }
+};
+
+class BaseTrack : public BaseList2D {
+ public:
+  static BaseTrack *Alloc(BaseObject *op, const DescID &id) noexcept {
+    return From<BaseTrack>(t_host->animation->TrackAlloc(ToHandle(op), id.Get()));
+  }
+  static void Free(BaseTrack *&track) noexcept { FreeElement(track); }
+  BaseSequence *GetFirstSequence() noexcept {
+    return From<BaseSequence>(t_host->animation->GetFirstSequence(Handle()));
+  }
+  BaseSequence *AutoAddSequence(class BaseDocument *doc, const BaseTime &time) noexcept {
+    return From<BaseSequence>(
+        t_host->animation->AutoAddSequence(Handle(), reinterpret_cast<th_element *>(doc), time.Get()));
+  }
+};
+
+inline BaseTrack *FindTrack(BaseObject *op, const DescID &id) noexcept {
+  return BaseList2D::From<BaseTrack>(t_host->animation->FindTrack(op->Handle(), id.Get()));
+}
+inline Bool InsertTrack(BaseObject *op, BaseTrack *track, BaseTrack *pred) noexcept {
+  return t_host->animation->InsertTrack(op->Handle(), BaseList2D::ToHandle(track), BaseList2D::ToHandle(pred));
+}
+
+class RenderData : public BaseList2D {
+ public:
+  static RenderData *Alloc() noexcept { return From<RenderData>(t_host->document->RenderDataAlloc()); }
+  static void Free(RenderData *&rd) noexcept { FreeElement(rd); }
+};
+
+// A view of a document; the scene camera is the object it looks through.
+class BaseDraw {
+ public:
+  BaseDraw() = delete;
+  ~BaseDraw() = delete;
+  void SetSceneCamera(BaseObject *op) noexcept {
+    t_host->document->SetSceneCamera(H(), reinterpret_cast<th_element *>(op));
+  }
+  BaseObject *GetSceneCamera() const noexcept {
+    return BaseList2D::From<BaseObject>(t_host->document->GetSceneCamera(H()));
+  }
+
+ private:
+  th_view *H() const noexcept { return reinterpret_cast<th_view *>(const_cast<BaseDraw *>(this)); }
 };
 
 class BaseDocument : public BaseList2D {
@@ -255,6 +341,20 @@ class BaseDocument : public BaseList2D {
   Bool EndUndo() noexcept { return t_host->document->EndUndo(Handle()); }
   Bool AddUndo(LONG type, BaseList2D *element) noexcept {
     return t_host->document->AddUndo(Handle(), type, ToHandle(element));
+  }
+  BaseContainer GetData(LONG type) noexcept {
+    BaseContainer bc;
+    t_host->document->GetDocumentData(Handle(), type, bc.Get());
+    return bc;
+  }
+  void SetData(LONG type, const BaseContainer &bc) noexcept {
+    t_host->document->SetDocumentData(Handle(), type, bc.Get());
+  }
+  Bool InsertRenderData(RenderData *rd, RenderData *pred) noexcept {
+    return t_host->document->InsertRenderData(Handle(), ToHandle(rd), ToHandle(pred));
+  }
+  BaseDraw *GetBaseDraw(LONG index) noexcept {
+    return reinterpret_cast<BaseDraw *>(t_host->document->GetView(Handle(), index));
   }
 };
 

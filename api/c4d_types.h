@@ -96,6 +96,31 @@ class String {
   th_string *s_;
 };
 
+// ---- time -------------------------------------------------------------------
+// The host's time: numerator / denominator, compared as the host does.
+class BaseTime {
+ public:
+  BaseTime() noexcept : t_{0, 1} {}
+  BaseTime(LReal numerator, LReal denominator) noexcept : t_{numerator, denominator} {}
+  explicit BaseTime(const th_time &t) noexcept : t_(t) {}
+  LReal GetNumerator() const noexcept { return t_.numerator; }
+  LReal GetDenominator() const noexcept { return t_.denominator; }
+  // Equal numerators and denominators are equal; otherwise a is earlier
+  // when floor(a.num * b.den) < floor(b.num * a.den).
+  bool operator==(const BaseTime &o) const noexcept {
+    return t_.numerator == o.t_.numerator && t_.denominator == o.t_.denominator;
+  }
+  bool operator<(const BaseTime &o) const noexcept;
+  bool operator>(const BaseTime &o) const noexcept { return o < *this; }
+  bool operator<=(const BaseTime &o) const noexcept { return !(o < *this); }
+  bool operator>=(const BaseTime &o) const noexcept { return !(*this < o); }
+  const th_time *Get() const noexcept { return &t_; }
+  th_time *Get() noexcept { return &t_; }
+
+ private:
+  th_time t_;
+};
+
 // ---- data values ------------------------------------------------------------
 class DescID {
  public:
@@ -150,6 +175,11 @@ class BaseContainer {
     String s;
     t_host->data->ContainerGetString(bc_, id, s.Get());
     return s;
+  }
+  void SetTime(LONG id, const BaseTime &t) noexcept { t_host->data->ContainerSetTime(bc_, id, t.Get()); }
+  BaseTime GetTime(LONG id, const BaseTime &preset = BaseTime()) const noexcept {
+    BaseTime t;
+    return t_host->data->ContainerGetTime(bc_, id, t.Get()) ? t : preset;
   }
   th_container *Get() const noexcept { return bc_; }
 

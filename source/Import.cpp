@@ -38,8 +38,8 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   // Per-load objects: they live for the whole call and are released on
   // every path out of it.
   RecordReader cursor;
-  DocumentSettingsReader documentReader;
-  RenderSettingsReader renderReader;
+  DocumentSettingsRecord documentReader;
+  RenderSettingsRecord renderReader;
   ObjectRecordReader objectReader;
   MaterialRecordReader materialReader;
   ImportOptionsDialog dialog;
@@ -101,10 +101,10 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
       // at the next record whatever the reader consumed.
       switch (cursor.type) {
         case RECORD_DOCUMENT:
-          if (flags & IMPORT_CAMERAS) documentReader.Read(target);
+          if (flags & IMPORT_CAMERAS) documentReader.ReadDocumentSettingsRecord(target);
           break;
         case RECORD_RENDER:
-          renderReader.Read(target);
+          renderReader.ReadRenderSettingsRecord(target);
           break;
         case RECORD_OBJECT:
           objectReader.ReadObjectRecord(target, ImportMaterials.entries, ImportMaterials.count, &carry);

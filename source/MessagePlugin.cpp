@@ -1,6 +1,33 @@
 #include "MessagePlugin.h"
 
 #include "Globals.h"
+#include "Platform.h"
+
+namespace {
+
+// The host's main window once found; kept for the life of the library.
+HWND HostWindowCache = nullptr;
+const char kTitlePrefix[] = "CINEMA 4D";
+
+BOOL CALLBACK FindHostWindow(HWND window, LPARAM param) {
+  (void)param;
+  char title[256];
+  title[0] = 0;
+  GetWindowTextA(window, title, sizeof title);
+  // The first nine characters, case-sensitively; a shorter title stops at
+  // its NUL and does not match.
+  for (int i = 0; i < 9; ++i)
+    if (title[i] != kTitlePrefix[i]) return TRUE;
+  HostWindowCache = window;
+  return FALSE;
+}
+
+}  // namespace
+
+void ActivateHostWindow() {
+  if (!HostWindowCache) EnumThreadWindows(GetCurrentThreadId(), FindHostWindow, 0);
+  if (HostWindowCache) SetForegroundWindow(HostWindowCache);
+}
 
 Bool ImportMessagePlugin::CoreMessage(LONG id, const BaseContainer &bc) {
   (void)bc;
@@ -10,13 +37,11 @@ Bool ImportMessagePlugin::CoreMessage(LONG id, const BaseContainer &bc) {
     KillDocument(active);
     SetActiveDocument(UserDocument);
   }
-  // Handing ViewObject to view 0 arrives with the camera builder, which is
-  // what designates it.
+  if (PostImportActions & POST_SET_VIEW_CAMERA) {
+    BaseDocument *doc = GetActiveDocument();
+    BaseDraw *view = doc ? doc->GetBaseDraw(0) : nullptr;
+    if (view && ViewObject) view->SetSceneCamera(ViewObject);
+  }
   PostImportActions = 0;
   return TRUE;
-}
-
-void ActivateHostWindow() {
-  // The search for the host's main window needs the platform's window
-  // functions; until they are bound the load goes on without it.
 }

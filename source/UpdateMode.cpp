@@ -65,6 +65,8 @@ void Judge(BaseObject *node, TagCarryList *list, LONG kind) {
   LONG type = node->GetType();
   if (type != kind && !(type == Opolygon && !node->GetTagData(Tpoint))) return;
   if (list) SaveTags(list, node);
+  // The view must not be handed an object that no longer exists.
+  if (node == ViewObject) ViewObject = nullptr;
   node->Remove();
   BaseObject::Free(node);
 }

@@ -81,7 +81,7 @@ TEST_F(LoadTest, UpdateRecordsTheTargetForUndo) {
 
 TEST_F(LoadTest, StreamWithoutEndRecordIsTruncated) {
   Ft50Writer f;
-  f.Begin(4000).Zeros(20).End().Empty(4242);
+  f.Begin(4242).Zeros(20).End().Empty(4242);
   EXPECT_EQ(Import(f).code, -3);
   // The walk read both records before the third header failed.
   EXPECT_EQ(host_->Calls(Op::FileRead), 2u * 2 + 1);

@@ -291,9 +291,8 @@ TEST_F(SceneTest, KindsCreateTheirObjects) {
     b.Zeros(7);  // longer than its fields
   });
   ft50::Object(f, 5101, Named("Unnamed"), nullptr, ft50::SplineBody(1, 0));
-  // Not built yet: lights, cameras and kind 5107 take the path of unknown
-  // kinds, as do 5104 and a header where the kind should be.
-  for (uint32_t kind : {5102u, 5103u, 5107u, 5104u}) ft50::Object(f, kind, Named("Skipped"));
+  // Unknown kinds are skipped, as is a header where the kind should be.
+  for (uint32_t kind : {5104u, 5110u, 0x010013B0u}) ft50::Object(f, kind, Named("Skipped"));
   f.Begin(5020);
   ft50::ObjectHeader(f, Named("NoKind"));
   f.Terminator().End();

@@ -1,17 +1,31 @@
-// The two document-level records: 2000 document settings, 4000 render settings.
+// The two document-level records: 2000 document settings (the frame rate)
+// and 4000 render settings (a new render-settings element).
 #ifndef TESSARO_DOCUMENT_RECORDS_H
 #define TESSARO_DOCUMENT_RECORDS_H
 
 #include "RecordStream.h"
 
-class DocumentSettingsReader : public RecordReader {
+class DocumentSettingsRecord : public RecordReader {
  public:
-  Bool Read(BaseDocument *doc);
+  Bool ReadDocumentSettingsRecord(BaseDocument *doc);
+
+  Vector v[4];
+  Real r1 = 0, r2 = 0;
+  LONG i[8] = {0};
+  UCHAR b[32] = {0};
+  LONG frameRate = 0;
+  Real p1 = 0, p2 = 0;
 };
 
-class RenderSettingsReader : public RecordReader {
+class RenderSettingsRecord : public RecordReader {
  public:
-  Bool Read(BaseDocument *doc);
+  Bool ReadRenderSettingsRecord(BaseDocument *doc);
+
+  LONG i[26] = {0};
+  String t1, t2;
+  UCHAR b[11] = {0};
+  Real r[7] = {0};
+  Real p[4] = {0};
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "ObjectRecord.h"
 
+#include "Animation.h"
 #include "C4DObject.h"
 #include "Globals.h"
 #include "ObjectKinds.h"
@@ -130,7 +131,9 @@ Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **mate
       case SUB_TEXTURE:
         ok = texture.ReadTextureTag(doc, op, materials, materialCount, carry);
         break;
-      // Animation keys have no reader yet: skipped whole.
+      case SUB_ANIMATION:
+        ok = ReadAnimationRecord(doc, op);
+        break;
       default:
         break;
     }

@@ -1,0 +1,45 @@
+// Sub-record 5500 of an object record: lists of position, rotation and
+// camera keys that become host tracks, sequences and keys.
+#ifndef TESSARO_ANIMATION_H
+#define TESSARO_ANIMATION_H
+
+#include "RecordStream.h"
+
+enum { SUB_KEY_LIST = 5501, KEY_POSITION = 5402, KEY_ROTATION = 5404, KEY_CAMERA = 5411 };
+
+// A key-list header: no effect, read and skipped.
+class KeyListHeader : public RecordReader {
+ public:
+  Bool Read();
+  BaseTime t1, t2;
+  LONG l1 = 0;
+  UCHAR u1 = 0;
+  LONG count = 0;
+};
+
+// Position and rotation keys: a time and three vectors.
+class VectorKeyRecord : public RecordReader {
+ public:
+  Bool Read();
+  BaseTime time;
+  Vector value, second, third;
+};
+
+// Camera keys: a time, then the layout of the camera body.
+class CameraKeyRecord : public RecordReader {
+ public:
+  Bool Read();
+  BaseTime time;
+  Real r1 = 0, r2 = 0;
+  Vector v1;
+  LONG projection = 0;
+  Real r3 = 0, r4 = 0, r5 = 0, r6 = 0;
+};
+
+Bool ReadAnimationRecord(BaseDocument *doc, BaseObject *op);
+Bool ReadKeyList(BaseDocument *doc, BaseObject *op);
+// Makes one key on the track (level1, level2; level2 0 for one level).
+Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2, const BaseTime &time, Real value,
+                     Real second, Real third);
+
+#endif

@@ -3,6 +3,7 @@
 #ifndef TESSARO_TESTS_FT50_SCENE_H
 #define TESSARO_TESTS_FT50_SCENE_H
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -139,6 +140,103 @@ inline Texture Uses(int32_t material) {
   Texture t;
   t.material = material;
   return t;
+}
+
+// ---- kinds with bodies -------------------------------------------------------
+
+inline std::function<void(Ft50Writer &)> CameraBody(float r1, float r2, int32_t projection, float r5) {
+  return [=](Ft50Writer &w) { w.F32(r1).F32(r2).Vec(9, 9, 9).I32(projection).F32(7).F32(8).F32(r5).F32(6); };
+}
+
+struct Light {
+  V3 vec1{1, 0.5f, 0.25f};
+  float r1 = 1, r2 = 2, r3 = 3, r4 = 4, r7 = 7;
+  int32_t l2 = 22;
+  uint8_t u5 = 0, u7 = 0, u8 = 88;
+};
+
+// The whole 1440-byte light body, or its first `bytes` only.
+inline std::function<void(Ft50Writer &)> LightBody(const Light &l, size_t bytes = 1440) {
+  return [=](Ft50Writer &out) {
+    Ft50Writer w;  // its first 16 bytes are a file header, not part of the body
+    Vec(w, l.vec1);
+    w.Vec(5, 5, 5).F32(l.r1).F32(l.r2).F32(l.r3).F32(l.r4).F32(5).F32(6).F32(l.r7);
+    for (int i = 0; i < 4; ++i) w.F32(9);
+    w.I32(1).I32(l.l2);
+    for (int i = 0; i < 4; ++i) w.I32(3);
+    w.U8(1).U8(2).U8(3).U8(4).U8(l.u5).U8(6).U8(l.u7).U8(l.u8).U8(9);
+    w.F32(12).F32(13).Vec(3, 3, 3).I32(7);
+    for (int i = 0; i < 40; ++i) w.F32(1).F32(2).Vec(3, 4, 5).I32(6);
+    for (int i = 0; i < 5; ++i) w.U8(1).U8(2).U8(3).I32(4).I32(5).F32(1).F32(2).F32(3).F32(4).F32(5).Vec(6, 7, 8).I32(9);
+    for (int i = 0; i < 5; ++i) w.F32(1).F32(2).Vec(3, 4, 5).I32(6);
+    out.Bytes(w.Data().data() + 16, std::min(bytes, w.Size() - 16));
+  };
+}
+
+inline std::function<void(Ft50Writer &)> Kind5107Body(V3 a, V3 b, uint8_t at57) {
+  return [=](Ft50Writer &w) {
+    Vec(w, a);
+    Vec(w, b);
+    w.F32(1).F32(4).F32(5).F32(6).I32(0).I32(0).I32(0).I32(0).U8(0).U8(at57).U8(0);
+  };
+}
+
+// ---- animation ------------------------------------------------------------------
+
+// A 5500 sub-record: a leading record (skipped), what lists writes, and the
+// terminator.
+inline void Animation(Ft50Writer &w, const std::function<void(Ft50Writer &)> &lists, uint32_t leading = 5599) {
+  w.Begin(5500).Begin(leading).I32(0).End();
+  lists(w);
+  w.Terminator().End();
+}
+
+// A 5501 key list: its header record (of the given type, with n vectors),
+// then what keys writes, then the terminator unless told not to.
+inline void KeyList(Ft50Writer &w, const std::function<void(Ft50Writer &)> &keys, int32_t n = 1,
+                    uint32_t headerType = 5502, bool terminated = true) {
+  w.Begin(5501).Begin(headerType).Pair(0, 1).Pair(10, 1).I32(0).U8(0).I32(n);
+  for (int32_t i = 0; i < n; ++i) w.Vec(1, 1, 1);
+  w.End();
+  keys(w);
+  if (terminated) w.Terminator();
+  w.End();
+}
+
+inline void VectorKey(Ft50Writer &w, uint32_t type, float num, float den, V3 value, V3 second, V3 third) {
+  w.Begin(type).Pair(num, den);
+  Vec(w, value);
+  Vec(w, second);
+  Vec(w, third);
+  w.End();
+}
+
+inline void CameraKey(Ft50Writer &w, float num, float den, float r1, int32_t projection, float r5) {
+  w.Begin(5411).Pair(num, den);
+  CameraBody(r1, 0, projection, r5)(w);
+  w.End();
+}
+
+// ---- document-level records -----------------------------------------------------
+
+// Record 2000, or its first `bytes` of payload only.
+inline void DocumentSettings(Ft50Writer &out, int32_t fps, size_t bytes = 132) {
+  Ft50Writer w;
+  w.Vec(1, 2, 3).Vec(4, 5, 6).Vec(7, 8, 9).F32(1).I32(1).I32(2).I32(3).F32(2).Vec(1, 1, 1).I32(4).Zeros(12);
+  w.I32(fps).Pair(1, 2).I32(5).I32(6).I32(7).I32(8).Zeros(20);
+  out.Begin(2000).Bytes(w.Data().data() + 16, std::min(bytes, w.Size() - 16)).End();
+}
+
+// Record 4000, or its first `bytes` of payload only.
+inline void RenderSettings(Ft50Writer &out, size_t bytes = 1000) {
+  Ft50Writer w;
+  for (int i = 0; i < 15; ++i) w.I32(i);
+  w.Text("render").Text("");
+  for (int i = 0; i < 7; ++i) w.I32(i);
+  w.U8(1).U8(2).I32(23).F32(1).Zeros(9);
+  for (int i = 0; i < 6; ++i) w.F32(float(i));
+  w.Pair(1, 2).Pair(3, 4).I32(24).I32(25).I32(26);
+  out.Begin(4000).Bytes(w.Data().data() + 16, std::min(bytes, w.Size() - 16)).End();
 }
 
 }  // namespace ft50

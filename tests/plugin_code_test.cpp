@@ -6,6 +6,7 @@
 #include "Globals.h"
 #include "ImportOptionsDialog.h"
 #include "Tables.h"
+#include "MessagePlugin.h"
 #include "UpdateMode.h"
 #include "records/RecordStream.h"
 #include "support.h"
@@ -227,6 +228,25 @@ TEST_F(PluginCodeTest, CarryListSurvivesFailedAllocations) {
   EXPECT_EQ(carry.count, 19);
   EXPECT_EQ(NameOf(carry.holders[2]), "Child3");
   ReleaseCarryList(&carry);
+}
+
+TEST_F(PluginCodeTest, OnlyMessage604ConsumesThePostImportActions) {
+  ImportMessagePlugin plugin;
+  BaseContainer none;
+  PostImportActions = 3;
+  LoaderDocument = nullptr;
+  UserDocument = nullptr;
+  EXPECT_TRUE(plugin.CoreMessage(603, none));
+  EXPECT_TRUE(plugin.CoreMessage(605, none));
+  EXPECT_EQ(PostImportActions, 3);
+  // The active document is not the loader's: nothing is closed, and without
+  // a view object no camera is set; the flag is still cleared.
+  EXPECT_TRUE(plugin.CoreMessage(604, none));
+  EXPECT_EQ(PostImportActions, 0);
+  EXPECT_EQ(host_->Calls(tessaro::Op::KillDocument), 0u);
+  EXPECT_EQ(host_->Calls(tessaro::Op::SetSceneCamera), 0u);
+  EXPECT_TRUE(plugin.CoreMessage(604, none)) << "between imports it does nothing";
+  EXPECT_EQ(host_->Calls(tessaro::Op::GetActiveDocument), 2u) << "once for each step, none after";
 }
 
 TEST_F(PluginCodeTest, SkipToEndCorrectsShortAndLongReads) {

@@ -37,6 +37,20 @@ TEST_F(CliTest, ImportPrintsASummary) {
   EXPECT_TRUE(Has(out_, "objects: ")) << out_;
 }
 
+TEST_F(CliTest, MergeShowsEverythingInTheUserDocument) {
+  WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Floor\"}]}");
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode merge --into " + dir_.File("user.json")), 0)
+      << err_;
+  EXPECT_TRUE(Has(out_, "document \"user.json\"")) << "the user's document is in front again: " << out_;
+  EXPECT_TRUE(Has(out_, "\"Floor\"")) << out_;
+  EXPECT_TRUE(Has(out_, "\"Board\": polygon object (5100), 6 polygons, 8 points")) << out_;
+  EXPECT_TRUE(Has(out_, "\"Camera\": camera (5103), 11 tracks with 14 keys")) << out_;
+  EXPECT_TRUE(Has(out_, "\"Key light\": light (5102)")) << out_;
+  EXPECT_TRUE(Has(out_, "materials: 3\n  \"Oak\"\n  \"Steel\"\n  \"Varnish\"")) << out_;
+  EXPECT_TRUE(Has(out_, "frame rate: 25")) << out_;
+  EXPECT_TRUE(Has(out_, "view 0 camera: \"Camera\"")) << out_;
+}
+
 TEST_F(CliTest, FilesThatCannotBeImportedAreRefused) {
   WriteText(dir_.File("notes.txt"), "hello");
   EXPECT_EQ(Run("import " + dir_.File("notes.txt")), 3);

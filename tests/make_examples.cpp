@@ -59,12 +59,13 @@ int main(int argc, char **argv) {
   // The smallest complete file: the header and the end record.
   ok = Ft50Writer().Terminator().Save(dir + "/empty.ft50") && ok;
 
-  // A table: groups holding textured box meshes, an outline spline,
-  // document and render settings, four materials of which three are used,
-  // and a record of a later version that is skipped whole.
+  // A table: groups holding textured box meshes, an outline spline; a
+  // camera with keys, two lights; document (25 frames per second) and
+  // render settings; four materials of which three are used; and a record
+  // of a later version that is skipped whole.
   Ft50Writer scene;
-  scene.Begin(2000).I32(25).Zeros(128).End();
-  scene.Begin(4000).Zeros(163).Text("").Text("").End();
+  ft50::DocumentSettings(scene, 25);
+  ft50::RenderSettings(scene);
   Material(scene, "Oak", {0.6f, 0.4f, 0.2f}, "oak.png");
   Material(scene, "Steel", {0.7f, 0.7f, 0.75f}, "");
   Material(scene, "Varnish", {1, 1, 0.9f}, "");
@@ -78,6 +79,23 @@ int main(int argc, char **argv) {
   Box(scene, At("Leg 3", 2, 55, 36.5f, 35), 5, 73, 5, {2});
   Box(scene, At("Leg 4", 2, -55, 36.5f, 35), 5, 73, 5, {2});
   ft50::Object(scene, 5101, Named("Outline", 1), nullptr, ft50::SplineBody(0, 4, "outline"));
+  // A camera that the view looks through, moving in over two seconds.
+  Header camera = At("Camera", 0, 0, 120, -300);
+  camera.flags = 0x20;
+  ft50::Object(scene, 5103, camera, [](Ft50Writer &b) {
+    ft50::Animation(b, [](Ft50Writer &a) {
+      ft50::KeyList(a, [](Ft50Writer &k) {
+        ft50::VectorKey(k, 5402, 0, 25, {0, 120, -300}, {0, 0, 0}, {0, 0, 0});
+        ft50::VectorKey(k, 5402, 50, 25, {0, 100, -200}, {0, 0, 0}, {0, 0, 0});
+        ft50::VectorKey(k, 5404, 50, 25, {0, -0.2f, 0}, {0, 0, 0}, {0, 0, 0});
+        ft50::CameraKey(k, 50, 25, 50, 0, 1);
+      });
+    });
+  }, ft50::CameraBody(36, 36, 0, 1));
+  ft50::Light key;
+  key.u5 = 1;  // a spot
+  ft50::Object(scene, 5102, At("Key light", 0, 200, 300, -200), nullptr, ft50::LightBody(key));
+  ft50::Object(scene, 5102, At("Fill light", 0, -200, 150, -100), nullptr, ft50::LightBody(ft50::Light()));
   scene.Begin(9999).Text("a record of a later version").End();
   scene.Terminator();
   ok = scene.Save(dir + "/scene.ft50") && ok;

@@ -38,10 +38,7 @@ std::vector<const tessaro::AnimationKey *> KeysOf(const tessaro::Track *t) {
   return out;
 }
 
-class AnimationTest : public HostTest {
- protected:
-  tessaro::Document *Doc() { return host_->ActiveDocument(); }
-};
+class AnimationTest : public HostTest {};
 
 TEST_F(AnimationTest, CameraTakesFocusAndApertureFromTheFirstReal) {
   Ft50Writer f;

@@ -42,10 +42,7 @@ const tessaro::Material *Mat(tessaro::Document *doc, const std::string &name) {
   return nullptr;
 }
 
-class MaterialTest : public HostTest {
- protected:
-  tessaro::Document *Doc() { return host_->ActiveDocument(); }
-};
+class MaterialTest : public HostTest {};
 
 TEST_F(MaterialTest, UsedMaterialsEnterInFileOrder) {
   Ft50Writer f;

@@ -87,6 +87,8 @@ class HostTest : public ::testing::Test {
   tessaro::Tag *AddUserTexture(tessaro::Object *o, tessaro::Material *m, float offset);
   void AddUserPoints(tessaro::Object *o, int count);
   void StartHost(const std::string &plugins, const std::string &prefs = "");
+  // The document in front: after an import into a new document, that one.
+  tessaro::Document *Doc() { return host_->ActiveDocument(); }
 
   TempDir dir_;
   std::unique_ptr<tessaro::Host> host_;

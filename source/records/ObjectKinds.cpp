@@ -17,28 +17,13 @@ void SetLong(BaseObject *op, LONG id, LONG v) { op->SetParameter(DescID(id), GeD
 void SetReal(BaseObject *op, LONG id, Real v) { op->SetParameter(DescID(id), GeData(v), 0); }
 void SetVector(BaseObject *op, LONG id, const Vector &v) { op->SetParameter(DescID(id), GeData(v), 0); }
 
-Bool ReadReals(Real *out, int n) {
-  for (int i = 0; i < n; ++i)
-    if (!CurrentImportFile->ReadReal(&out[i])) return FALSE;
-  return TRUE;
-}
-Bool ReadLongs(LONG *out, int n) {
-  for (int i = 0; i < n; ++i)
-    if (!CurrentImportFile->ReadLong(&out[i])) return FALSE;
-  return TRUE;
-}
-Bool ReadBytes(UCHAR *out, int n) {
-  for (int i = 0; i < n; ++i)
-    if (!CurrentImportFile->ReadUChar(&out[i])) return FALSE;
-  return TRUE;
-}
 Bool ReadEntryA(LightRecord::EntryA *e) {
   HostFile *f = CurrentImportFile;
   return f->ReadReal(&e->r1) && f->ReadReal(&e->r2) && f->ReadVector(&e->v) && f->ReadLong(&e->l);
 }
 Bool ReadEntryB(LightRecord::EntryB *e) {
   HostFile *f = CurrentImportFile;
-  return ReadBytes(e->u, 3) && f->ReadLong(&e->l1) && f->ReadLong(&e->l2) && ReadReals(e->r, 5) &&
+  return ReadUChars(e->u, 3) && f->ReadLong(&e->l1) && f->ReadLong(&e->l2) && ReadReals(e->r, 5) &&
          f->ReadVector(&e->v) && f->ReadLong(&e->l3);
 }
 
@@ -79,7 +64,7 @@ BaseObject *Kind5107Record::BuildKind5107() {
 BaseObject *LightRecord::BuildLight() {
   HostFile *f = CurrentImportFile;
   // The whole body is read before anything is allocated.
-  if (!f->ReadVector(&vec1) || !f->ReadVector(&vec2) || !ReadReals(r, 11) || !ReadLongs(l, 6) || !ReadBytes(u, 9) ||
+  if (!f->ReadVector(&vec1) || !f->ReadVector(&vec2) || !ReadReals(r, 11) || !ReadLongs(l, 6) || !ReadUChars(u, 9) ||
       !f->ReadReal(&r12) || !f->ReadReal(&r13) || !f->ReadVector(&vec3) || !f->ReadLong(&l7))
     return nullptr;
   for (EntryA &e : tableA)

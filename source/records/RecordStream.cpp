@@ -38,3 +38,21 @@ Bool FitsInFile(LONG count, LONG size) {
   int64_t rest = static_cast<int64_t>(CurrentImportFile->GetLength()) - CurrentImportFile->GetPosition();
   return static_cast<int64_t>(count) * size <= rest;
 }
+
+Bool ReadLongs(LONG *out, LONG n) {
+  for (LONG k = 0; k < n; ++k)
+    if (!CurrentImportFile->ReadLong(&out[k])) return FALSE;
+  return TRUE;
+}
+
+Bool ReadReals(Real *out, LONG n) {
+  for (LONG k = 0; k < n; ++k)
+    if (!CurrentImportFile->ReadReal(&out[k])) return FALSE;
+  return TRUE;
+}
+
+Bool ReadUChars(UCHAR *out, LONG n) {
+  for (LONG k = 0; k < n; ++k)
+    if (!CurrentImportFile->ReadUChar(&out[k])) return FALSE;
+  return TRUE;
+}

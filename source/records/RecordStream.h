@@ -29,6 +29,11 @@ class RecordReader : public RecordHeader {
 // file: a count the rest of the file cannot hold is not worth allocating for.
 Bool FitsInFile(LONG count, LONG size);
 
+// Runs of fields of one primitive; each stops at the first failed read.
+Bool ReadLongs(LONG *out, LONG n);
+Bool ReadReals(Real *out, LONG n);
+Bool ReadUChars(UCHAR *out, LONG n);
+
 // A text field: a short length, then that many 8-bit characters. Lengths
 // outside 0..maxLength fail without reading the characters; the value goes
 // through the fixed text buffer.

@@ -70,10 +70,15 @@ Host::Host(std::string prefsPath) : prefsPath_(std::move(prefsPath)) {
   if (g_current) std::abort();  // the C tables reach exactly one host
   g_current = this;
   SetActiveDocument(NewDocument("Untitled"));
+  mainWindow_ = CreateMainWindow(windows.front().c_str());
+#if defined(_WIN32)
+  if (!mainWindow_) warnings.push_back("the host's main window could not be created");
+#endif
 }
 
 Host::~Host() {
   Shutdown();
+  DestroyMainWindow(mainWindow_);
   for (auto &d : documents_) UntrackTree(*this, d.get());
   documents_.clear();
   // Loose elements the plug-in left behind; children go with their roots.
@@ -216,6 +221,9 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   r.code = loader->cls->Load(loader->node, file.c_str(), reinterpret_cast<th_element *>(doc), 0, &error, nullptr);
   r.loaded = true;
   r.cancelled = lastDialogCancelled;
+  // Where the platform has real windows, the plug-in brought the host's own
+  // to the front through the system's functions.
+  if (IsForegroundWindow(mainWindow_)) foreground = windows.front();
   dialogAnswers = DialogAnswers();
   if (IsDocument(doc)) SetActiveDocument(doc);
   SendCoreMessage(604);

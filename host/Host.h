@@ -204,6 +204,7 @@ class Host {
   std::unordered_set<const void *> handles_;
   std::unordered_set<const Element *> elements_;
   bool shutDown_ = false;
+  void *mainWindow_ = nullptr;
 };
 
 }  // namespace tessaro

@@ -1,5 +1,7 @@
 #include "Library.h"
 
+#include <filesystem>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -34,6 +36,32 @@ void PluginLibrary::Close() {
   handle = nullptr;
   main = nullptr;
 }
+
+void *CreateMainWindow(const char *title) {
+  static const char kClass[] = "TessaroHostWindow";
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kClass;
+  RegisterClassA(&wc);
+  // Never shown: the plug-in only has to find it among the thread's windows.
+  return CreateWindowExA(0, kClass, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, nullptr,
+                         nullptr, wc.hInstance, nullptr);
+}
+
+void DestroyMainWindow(void *window) {
+  if (window) DestroyWindow(static_cast<HWND>(window));
+}
+
+bool IsForegroundWindow(void *window) { return window && GetForegroundWindow() == static_cast<HWND>(window); }
+
+std::string ProgramFolder(const char *argv0) {
+  (void)argv0;
+  char path[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return ".";
+  return std::filesystem::path(path).parent_path().string();
+}
 #else
 const char *PluginSuffix() { return ".so"; }
 
@@ -60,6 +88,25 @@ void PluginLibrary::Close() {
   if (handle) dlclose(handle);
   handle = nullptr;
   main = nullptr;
+}
+
+void *CreateMainWindow(const char *title) {
+  (void)title;
+  return nullptr;
+}
+
+void DestroyMainWindow(void *window) { (void)window; }
+
+bool IsForegroundWindow(void *window) {
+  (void)window;
+  return false;
+}
+
+std::string ProgramFolder(const char *argv0) {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
+  if (ec) exe = std::filesystem::absolute(argv0, ec);
+  return exe.parent_path().string();
 }
 #endif
 

@@ -24,6 +24,18 @@ struct PluginLibrary {
 // The file name ending of plug-in libraries on this platform.
 const char *PluginSuffix();
 
+// The host's main window, a real top-level window of the calling thread
+// where the platform has windows (Windows); elsewhere nothing, and the
+// host's platform table stands in for it.
+void *CreateMainWindow(const char *title);
+void DestroyMainWindow(void *window);
+// Whether the window is the platform's foreground window (false where the
+// platform has none).
+bool IsForegroundWindow(void *window);
+
+// The folder of the running program.
+std::string ProgramFolder(const char *argv0);
+
 }  // namespace tessaro
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "DocumentFile.h"
 #include "Host.h"
+#include "Library.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +24,10 @@ enum {
 };
 
 std::string DefaultPrefs() {
+#if defined(_WIN32)
+  const char *appdata = std::getenv("APPDATA");
+  if (appdata && *appdata) return std::string(appdata) + "/tessaro/prefs.json";
+#endif
   const char *xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg && *xdg) return std::string(xdg) + "/tessaro/prefs.json";
   const char *home = std::getenv("HOME");
@@ -30,12 +35,7 @@ std::string DefaultPrefs() {
   return "tessaro-prefs.json";
 }
 
-std::string DefaultPlugins(const char *argv0) {
-  std::error_code ec;
-  fs::path exe = fs::canonical("/proc/self/exe", ec);
-  if (ec) exe = fs::absolute(argv0, ec);
-  return (exe.parent_path() / "plugins").string();
-}
+std::string DefaultPlugins(const char *argv0) { return (fs::path(tessaro::ProgramFolder(argv0)) / "plugins").string(); }
 
 const char *LoadFailure(int32_t code) {
   switch (code) {
@@ -78,6 +78,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   PrintWarnings(host);
 
   tessaro::ImportResult r = host.Import(file, answers);
+  if (std::getenv("TESSARO_SHOW_FOREGROUND")) std::fprintf(stderr, "foreground: %s\n", host.foreground.c_str());
   PrintWarnings(host);
   if (!r.recognised) {
     std::fprintf(stderr, "tessaro: %s\n", r.error.c_str());

@@ -1,5 +1,6 @@
 #include "support.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -83,6 +84,12 @@ tessaro::ImportResult HostTest::ImportPath(const std::string &path, const tessar
 tessaro::ImportResult HostTest::Import(const Ft50Writer &file, const tessaro::DialogAnswers &answers) {
   std::string path = dir_.File("import" + std::to_string(imports_++) + ".ft50");
   file.Save(path);
+  // The Windows build is compared with this one on every file the tests write.
+  if (const char *keep = std::getenv("TESSARO_KEEP_FT50")) {
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name() + "." + std::to_string(imports_);
+    file.Save(std::string(keep) + "/" + name + ".ft50");
+  }
   return ImportPath(path, answers);
 }
 

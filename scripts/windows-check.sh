@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Builds the Windows DLL and host, runs them under Wine on every example and
+# every FT50 file the tests write, in each mode, and compares each document
+# with the Linux build's, byte for byte. Also checks that the DLL exports
+# exactly one symbol, c4d_main.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then $SUDO dpkg --add-architecture i386; fi
+if ! command -v wine >/dev/null || ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
+  echo "windows-check: installing Wine and the mingw toolchain"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq wine wine32 g++-mingw-w64-i686 >/dev/null
+fi
+
+bash scripts/build.sh
+bash scripts/build-windows.sh
+
+dll=build-windows/plugins/TessaroImport/TessaroImport.dll
+exports=$(i686-w64-mingw32-objdump -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\[/ && NR > 1 {print $NF}')
+if [ "$exports" != "c4d_main" ]; then
+  echo "windows-check: $dll exports '$exports', not just c4d_main"
+  exit 1
+fi
+header=$(i686-w64-mingw32-objdump -p "$dll")
+if ! grep -q "file format pei-i386" <<<"$header" || ! grep -qE "^Characteristics .*" <<<"$header" ||
+   ! grep -q "DLL" <<<"$header"; then
+  echo "windows-check: $dll is not a 32-bit Windows DLL"
+  exit 1
+fi
+
+work=build-windows/check
+rm -rf "$work"
+mkdir -p "$work/corpus" "$work/linux" "$work/windows"
+cp examples/*.ft50 "$work/corpus/"
+TESSARO_KEEP_FT50="$root/$work/corpus" build/tests/host_tests >/dev/null 2>&1 || true
+
+export WINEPREFIX="$root/build-windows/wineprefix" WINEDEBUG=-all
+# A prefix made to the end before it is changed, and the null graphics
+# driver, so that windows can be made without a display.
+wineboot --init >/dev/null 2>&1 || true
+wineserver -w
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+wineserver -w
+wineserver -p 2>/dev/null || true
+
+cd "$work"
+compared=0
+failed=0
+for f in corpus/*.ft50; do
+  name=$(basename "$f" .ft50)
+  for mode in new merge update; do
+    case $mode in
+      new) args=(--mode new) ;;
+      merge) args=(--into "$root/examples/room.json" --mode merge) ;;
+      update) args=(--into "$root/examples/room.json" --mode update --object Table --kind geometry) ;;
+    esac
+    # Windows programs take the relative paths; the user's document is
+    # copied in for the same reason.
+    cp "$root/examples/room.json" room.json
+    [ "$mode" = new ] || args[1]=room.json
+    rm -f linux.prefs windows.prefs
+    set +e
+    "$root/build/tessaro" import "$f" "${args[@]}" --out "linux/$name.$mode.json" --prefs linux.prefs >/dev/null 2>&1
+    lrc=$?
+    TESSARO_SHOW_FOREGROUND=1 wine "$root/build-windows/tessaro.exe" import "$f" "${args[@]}" \
+      --out "windows/$name.$mode.json" --prefs windows.prefs >/dev/null 2>windows.err
+    wrc=$?
+    set -e
+    compared=$((compared + 1))
+    if [ "$lrc" != "$wrc" ]; then
+      echo "windows-check: $f ($mode): exit status $lrc on Linux, $wrc on Windows"
+      failed=$((failed + 1))
+    elif [ -f "linux/$name.$mode.json" ] || [ -f "windows/$name.$mode.json" ]; then
+      if ! cmp -s "linux/$name.$mode.json" "windows/$name.$mode.json"; then
+        echo "windows-check: $f ($mode): the documents differ; first difference:"
+        diff "linux/$name.$mode.json" "windows/$name.$mode.json" | head -4
+        failed=$((failed + 1))
+      fi
+    fi
+    if [ "$wrc" = 0 ] && ! grep -q "^foreground: CINEMA 4D" windows.err; then
+      echo "windows-check: $f ($mode): the plug-in did not bring the host's window to the front"
+      failed=$((failed + 1))
+    fi
+  done
+done
+wineserver -k 2>/dev/null || true
+echo "windows-check: $compared imports compared, $failed differ; the DLL exports c4d_main only"
+echo "windows-check: $((compared - failed)) passed, $failed failed"
+[ "$failed" = 0 ]

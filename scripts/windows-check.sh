@@ -25,8 +25,9 @@ if [ "$exports" != "c4d_main" ]; then
   exit 1
 fi
 header=$(i686-w64-mingw32-objdump -p "$dll")
-if ! grep -q "file format pei-i386" <<<"$header" || ! grep -qE "^Characteristics .*" <<<"$header" ||
-   ! grep -q "DLL" <<<"$header"; then
+# PE32 (magic 010b) with the DLL flag among its characteristics.
+if ! grep -qE "^Magic[[:space:]]+010b" <<<"$header" ||
+   ! sed -n '/^Characteristics/,/^$/p' <<<"$header" | grep -qx $'\tDLL'; then
   echo "windows-check: $dll is not a 32-bit Windows DLL"
   exit 1
 fi

@@ -123,24 +123,41 @@ bool Host::LoadPlugins(const std::string &dir, std::string *error) {
       continue;
     }
     lib->folder = fs::path(f).parent_path().string();
-    int32_t init = lib->main(1, const_cast<th_host_interface *>(Interface()), nullptr,
-                             const_cast<char *>(lib->folder.c_str()));
-    if (init != 1) {
-      // A refused initialisation gets no further action, end included.
-      warnings.push_back(f + " refused initialisation (" + std::to_string(init) + ")");
-      continue;
-    }
-    lib->initialised = 1;
-    if (lib->main(6, reinterpret_cast<void *>(static_cast<intptr_t>(1)), nullptr, nullptr) != 1)
-      warnings.push_back(f + ": its resource could not be loaded");
-    if (lib->main(2, nullptr, nullptr, nullptr) != 1) warnings.push_back(f + " failed to start");
-    libraries_.push_back(std::move(lib));
-    ++started;
+    if (StartLibrary(std::move(lib), f)) ++started;
   }
   if (started == 0) {
     *error = "no plug-in could be started from '" + dir + "'";
     return false;
   }
+  return true;
+}
+
+bool Host::LoadLinkedPlugin(int32_t (*main)(int32_t, void *, void *, void *), const std::string &folder,
+                            std::string *error) {
+  auto lib = std::make_unique<PluginLibrary>();
+  lib->main = main;
+  lib->folder = folder;
+  if (!StartLibrary(std::move(lib), "the linked plug-in")) {
+    *error = "the linked plug-in could not be started";
+    return false;
+  }
+  return true;
+}
+
+// Initialise, load the resource and start, as a host does.
+bool Host::StartLibrary(std::unique_ptr<PluginLibrary> lib, const std::string &name) {
+  int32_t init = lib->main(1, const_cast<th_host_interface *>(Interface()), nullptr,
+                           const_cast<char *>(lib->folder.c_str()));
+  if (init != 1) {
+    // A refused initialisation gets no further action, end included.
+    warnings.push_back(name + " refused initialisation (" + std::to_string(init) + ")");
+    return false;
+  }
+  lib->initialised = 1;
+  if (lib->main(6, reinterpret_cast<void *>(static_cast<intptr_t>(1)), nullptr, nullptr) != 1)
+    warnings.push_back(name + ": its resource could not be loaded");
+  if (lib->main(2, nullptr, nullptr, nullptr) != 1) warnings.push_back(name + " failed to start");
+  libraries_.push_back(std::move(lib));
   return true;
 }
 

@@ -108,6 +108,10 @@ class Host {
   // Loads every plug-in library found in dir (or its subfolders) and runs
   // its start sequence. Answers false with a reason when none could start.
   bool LoadPlugins(const std::string &dir, std::string *error);
+  // Starts a plug-in linked into the host program (for fuzzing): main is its
+  // entry point, folder the plug-in path handed to it.
+  bool LoadLinkedPlugin(int32_t (*main)(int32_t, void *, void *, void *), const std::string &folder,
+                        std::string *error);
   // Ends every plug-in (action 3), frees what it registered, unloads it and
   // saves the stored plug-in data. Also done by the destructor.
   void Shutdown();
@@ -203,6 +207,7 @@ class Host {
   std::unordered_map<void *, int32_t> blocks_;
   std::unordered_set<const void *> handles_;
   std::unordered_set<const Element *> elements_;
+  bool StartLibrary(std::unique_ptr<PluginLibrary> lib, const std::string &name);
   bool shutDown_ = false;
   void *mainWindow_ = nullptr;
 };

@@ -1,0 +1,79 @@
+// libFuzzer target: the whole load of one input through the stand-in host
+// and the plug-in's code, in a mode chosen by the input, with the host's
+// leak and misuse checks after every load.
+//
+// Byte 4 of the input (inside the 12 header bytes the loader never reads)
+// picks the mode: new, merge, or an update of "Target" with each kind.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "DocumentFile.h"
+#include "Host.h"
+#include "user_document.h"
+
+extern "C" int32_t c4d_main(int32_t action, void *p1, void *p2, void *p3);
+
+namespace {
+
+tessaro::Host *host = nullptr;
+std::string path;
+
+void Fail(const char *what) {
+  std::fprintf(stderr, "fuzz_load: %s: %s\n", what, host->LeakReport().c_str());
+  for (const std::string &m : host->misuse) std::fprintf(stderr, "  misuse: %s\n", m.c_str());
+  std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
+  (void)argc, (void)argv;
+  host = new tessaro::Host();
+  std::string why;
+  if (!host->LoadLinkedPlugin(c4d_main, TESSARO_SOURCE_DIR, &why)) {
+    std::fprintf(stderr, "fuzz_load: %s\n", why.c_str());
+    std::abort();
+  }
+  // A memory-backed folder where there is one: every run writes its input.
+  std::error_code ec;
+  std::filesystem::path dir = std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                                             : std::filesystem::temp_directory_path();
+  path = (dir / ("tessaro-fuzz-" + std::to_string(getpid()) + ".ft50")).string();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
+  }
+  tessaro::DialogAnswers answers;
+  const int mode = size > 4 ? data[4] % 6 : 0;
+  const int32_t kinds[] = {10010, 10011, 10012, 10013};
+  if (mode == 0) answers.mode = 10005;
+  if (mode == 1) answers.mode = 10006;
+  if (mode >= 2) {
+    answers.mode = 10007;
+    answers.object = "Target";
+    answers.kind = kinds[mode - 2];
+  }
+  testsupport::MakeUserDocument(*host);
+  const size_t blocks = host->LiveBlocks(), handles = host->LiveHandles();
+  host->Import(path, answers);
+  if (host->LiveBlocks() != blocks || host->LiveHandles() != handles || host->LooseElements() != 0)
+    Fail("the load leaked");
+  if (!host->misuse.empty()) Fail("the plug-in misused the host");
+  // The document file takes whatever the load made.
+  if (std::FILE *sink = std::fopen("/dev/null", "wb")) {
+    tessaro::WriteDocument(*host->ActiveDocument(), sink);
+    std::fclose(sink);
+  }
+  while (host->Documents().size() > 1) host->KillDocument(host->Documents().front().get());
+  host->warnings.clear();
+  host->messages.clear();
+  return 0;
+}

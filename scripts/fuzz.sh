@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# A fuzzing campaign over the whole load: bash scripts/fuzz.sh SECONDS [JOBS]
+# Builds the libFuzzer target with clang (build-fuzz/), seeds the corpus
+# with the examples, the regression files and every FT50 file the tests
+# write, runs JOBS processes for SECONDS, and reports executions, coverage,
+# corpus size and findings (kept in build-fuzz/findings/). Fails when
+# anything was found.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:?usage: scripts/fuzz.sh SECONDS [JOBS]}"
+jobs="${2:-1}"
+root=$PWD
+bash scripts/build.sh >/dev/null
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_FUZZ=ON \
+  -DTESSARO_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j2 --target fuzz_load >/dev/null
+
+corpus=build-fuzz/corpus
+findings=build-fuzz/findings
+mkdir -p "$corpus" "$findings" build-fuzz/logs
+cp examples/*.ft50 tests/regressions/*.ft50 "$corpus/" 2>/dev/null || true
+TESSARO_KEEP_FT50="$root/$corpus" build/tests/host_tests >/dev/null 2>&1 || true
+before=$(ls "$findings" | wc -l)
+
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+pids=()
+for j in $(seq 1 "$jobs"); do
+  build-fuzz/fuzz/fuzz_load -max_total_time="$seconds" -max_len=4096 -dict=fuzz/ft50.dict -print_final_stats=1 \
+    -artifact_prefix="$findings/" "$corpus" >"build-fuzz/logs/job$j.log" 2>&1 &
+  pids+=($!)
+done
+status=0
+for p in "${pids[@]}"; do wait "$p" || status=1; done
+
+execs=0
+cov=0
+for j in $(seq 1 "$jobs"); do
+  log="build-fuzz/logs/job$j.log"
+  n=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  execs=$((execs + ${n:-0}))
+  c=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | awk '{print $2}')
+  [ "${c:-0}" -gt "$cov" ] && cov=$c
+done
+after=$(ls "$findings" | wc -l)
+echo "fuzz: $execs executions in ${seconds}s with $jobs job(s); coverage $cov edges; corpus $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+echo "fuzz: $((after - before)) new finding(s) in $findings"
+if [ "$status" != 0 ] || [ "$after" != "$before" ]; then
+  for j in $(seq 1 "$jobs"); do grep -E "ERROR|runtime error|SUMMARY" "build-fuzz/logs/job$j.log" | head -5 || true; done
+  exit 1
+fi

@@ -323,7 +323,8 @@ th_bool DocInsertMaterial(th_element *d, th_element *m, th_element *pred, th_boo
 th_element *DocSearchMaterial(th_element *d, const th_string *name) {
   H().Fault(Op::SearchMaterial);
   Document *doc = Doc(d, "SearchMaterial");
-  if (!doc || !name) return nullptr;
+  // Most names are not in the document at all: the count says so at once.
+  if (!doc || !name || !doc->materialNames.count(name->s)) return nullptr;
   for (Element *e = doc->materials.first; e; e = e->next)
     if (e->name == name->s) return Handle(e);
   return nullptr;

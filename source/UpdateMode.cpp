@@ -93,6 +93,59 @@ void RemovalWalk(BaseObject *root, TagCarryList *list, LONG kind) {
   }
 }
 
+ULONG NameHash(const String &name) {
+  char text[256];
+  LONG length = name.GetCString(text, sizeof text);
+  ULONG h = 2166136261u ^ static_cast<ULONG>(length);
+  for (const char *c = text; *c; ++c) h = (h ^ static_cast<UCHAR>(*c)) * 16777619u;
+  return h;
+}
+
+void FreeIndex(TagCarryList *list) {
+  GeFree(list->buckets);
+  GeFree(list->chain);
+  list->bucketMask = 0;
+  list->indexed = 0;
+}
+
+// Builds the name index over the holders; false when it cannot be had, and
+// the list is then searched from the first holder.
+Bool BuildIndex(TagCarryList *list) {
+  if (list->buckets && list->indexed == list->count) return TRUE;
+  FreeIndex(list);
+  LONG size = 16;
+  while (size < list->count * 2 && size < (1 << 28)) size *= 2;
+  list->buckets = static_cast<LONG *>(GeAlloc(size * static_cast<LONG>(sizeof(LONG))));
+  list->chain = static_cast<LONG *>(GeAlloc(list->count * static_cast<LONG>(sizeof(LONG))));
+  if (!list->buckets || !list->chain) {
+    FreeIndex(list);
+    return FALSE;
+  }
+  for (LONG b = 0; b < size; ++b) list->buckets[b] = -1;
+  list->bucketMask = size - 1;
+  // From the last holder to the first, so that every chain runs in list order.
+  for (LONG i = list->count - 1; i >= 0; --i) {
+    LONG b = static_cast<LONG>(NameHash(list->holders[i]->GetName()) & static_cast<ULONG>(list->bucketMask));
+    list->chain[i] = list->buckets[b];
+    list->buckets[b] = i;
+  }
+  list->indexed = list->count;
+  return TRUE;
+}
+
+// The first holder, in list order, whose name is the name.
+BaseObject *FirstHolderNamed(TagCarryList *list, const String &name) {
+  if (BuildIndex(list)) {
+    LONG b = static_cast<LONG>(NameHash(name) & static_cast<ULONG>(list->bucketMask));
+    for (LONG i = list->buckets[b]; i >= 0; i = list->chain[i])
+      if (list->holders[i]->GetName() == name) return list->holders[i];
+    return nullptr;
+  }
+  for (LONG i = 0; i < list->count; ++i)
+    if (list->holders[i]->GetName() == name) return list->holders[i];
+  return nullptr;
+}
+
 }  // namespace
 
 BaseObject *FindUpdateTarget(BaseDocument *doc, LONG flags, const String &name, TagCarryList *list) {
@@ -122,24 +175,21 @@ void ClearKind(BaseObject *parent, TagCarryList *list, LONG kind) {
 
 Bool RestoreTags(BaseObject *op, TagCarryList *list) {
   if (list->count == 0) return FALSE;
-  String name = op->GetName();
-  for (LONG i = 0; i < list->count; ++i) {
-    BaseObject *holder = list->holders[i];
-    if (holder->GetName() != name) continue;
-    if (list->restored != op) {
-      CopyTextureTags(holder, op);
-      op->SetEditorMode(holder->GetEditorMode());
-      op->SetRenderMode(holder->GetRenderMode());
-      list->restored = op;
-    }
-    return TRUE;
+  BaseObject *holder = FirstHolderNamed(list, op->GetName());
+  if (!holder) return FALSE;
+  if (list->restored != op) {
+    CopyTextureTags(holder, op);
+    op->SetEditorMode(holder->GetEditorMode());
+    op->SetRenderMode(holder->GetRenderMode());
+    list->restored = op;
   }
-  return FALSE;
+  return TRUE;
 }
 
 void ReleaseCarryList(TagCarryList *list) {
   for (LONG i = 0; i < list->count; ++i) BaseObject::Free(list->holders[i]);
   GeFree(list->holders);
+  FreeIndex(list);
   list->count = 0;
   list->capacity = 0;
   list->restored = nullptr;

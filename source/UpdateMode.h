@@ -12,6 +12,13 @@ struct TagCarryList {
   // The object last given a holder's tags: a later call for it copies
   // nothing, so no object ends with its tags twice over.
   BaseObject *restored = nullptr;
+  // An index of the holders by name (hash buckets of holder positions,
+  // chained in ascending order), so that finding the first holder of a name
+  // does not walk the whole list for every new object. Built on first use.
+  LONG *buckets = nullptr;
+  LONG *chain = nullptr;
+  LONG bucketMask = 0;
+  LONG indexed = 0;
 };
 
 // Finds the top-level object of the name and clears the chosen kinds below

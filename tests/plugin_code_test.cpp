@@ -230,6 +230,28 @@ TEST_F(PluginCodeTest, CarryListSurvivesFailedAllocations) {
   ReleaseCarryList(&carry);
 }
 
+TEST_F(PluginCodeTest, ManyNamesakesFindTheFirstRemoved) {
+  tessaro::Object *target = AddObject("Target", 5140);
+  // Forty removed objects under twenty names: each name twice, the first
+  // with one texture tag, the second with two.
+  for (int round = 0; round < 2; ++round)
+    for (int i = 0; i < 20; ++i) {
+      tessaro::Object *o = AddObject("N" + std::to_string(i), 5100, target);
+      for (int t = 0; t <= round; ++t) AddTexture(o, float(i));
+    }
+  TagCarryList carry;
+  ClearKind(Api(target), &carry, 0);
+  ASSERT_EQ(carry.count, 40);
+  for (int i = 19; i >= 0; --i) {
+    tessaro::Object *fresh = AddObject("N" + std::to_string(i), 5140);
+    ASSERT_TRUE(RestoreTags(Api(fresh), &carry));
+    EXPECT_EQ(fresh->tags.count, 1u) << "the first removed of the name gives its tags";
+  }
+  EXPECT_FALSE(RestoreTags(Api(AddObject("N20", 5140)), &carry));
+  EXPECT_FALSE(RestoreTags(Api(AddObject("", 5140)), &carry));
+  ReleaseCarryList(&carry);
+}
+
 TEST_F(PluginCodeTest, OnlyMessage604ConsumesThePostImportActions) {
   ImportMessagePlugin plugin;
   BaseContainer none;

@@ -147,11 +147,22 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(BaseDocument *doc, LONG index) 
   BaseMaterial *pred = nullptr;
   if ((ImportFlags & IMPORT_UPDATE) && (ImportFlags & IMPORT_MATERIALS)) {
     // A materials update overwrites the document's materials by position.
-    BaseMaterial *at = doc->GetFirstMaterial();
-    for (LONG i = 0; i < index && at; ++i) {
-      pred = at;
-      at = at->GetNext();
+    BaseMaterial *at = nullptr;
+    if (walkDoc_ == doc && walkIndex_ == index - 1 && walkFirst_ == doc->GetFirstMaterial()) {
+      pred = walkAt_ ? walkAt_ : walkPred_;
+      at = walkAt_ ? walkAt_->GetNext() : nullptr;
+    } else {
+      at = doc->GetFirstMaterial();
+      for (LONG i = 0; i < index && at; ++i) {
+        pred = at;
+        at = at->GetNext();
+      }
     }
+    walkDoc_ = doc;
+    walkIndex_ = index;
+    walkAt_ = at;
+    walkPred_ = pred;
+    walkFirst_ = doc->GetFirstMaterial();
     if (at) {
       mat = at;
       doc->AddUndo(TH_UNDO_CHANGE, mat);
@@ -177,7 +188,11 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(BaseDocument *doc, LONG index) 
     if (use != EXISTING) BaseMaterial::Free(mat);
     return nullptr;
   }
-  if (use == APPEND && doc->InsertMaterial(mat, pred, TRUE)) doc->AddUndo(TH_UNDO_NEW, mat);
+  if (use == APPEND && doc->InsertMaterial(mat, pred, TRUE)) {
+    doc->AddUndo(TH_UNDO_NEW, mat);
+    walkAt_ = mat;
+    walkFirst_ = doc->GetFirstMaterial();
+  }
   mat->Message(MSG_UPDATE);
   mat->Update(TRUE, TRUE);
   mat->SetAllBits(mat->GetAllBits() | BIT_MATERIAL_USED);

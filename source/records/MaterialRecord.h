@@ -48,6 +48,18 @@ class ChannelRecord : public RecordReader {
 class MaterialRecordReader : public RecordReader {
  public:
   BaseMaterial *ReadMaterial(BaseDocument *doc, LONG index);
+
+ private:
+  // Where the walk to the last running index ended, so that the next one
+  // (index + 1) takes one step instead of walking from the first material.
+  // Valid only for the same document, the next index and an unchanged
+  // first material: in a materials update only this reader changes the
+  // document's materials, each time at or after that place.
+  BaseDocument *walkDoc_ = nullptr;
+  LONG walkIndex_ = -1;
+  BaseMaterial *walkFirst_ = nullptr;
+  BaseMaterial *walkAt_ = nullptr;    // the material now at walkIndex_, or none
+  BaseMaterial *walkPred_ = nullptr;  // the one before it
 };
 
 // Reads the channel sub-records up to the terminator into the material.

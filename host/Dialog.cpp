@@ -92,6 +92,15 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       return;
     }
   }
+  if (a.deselect) {
+    if (d->lists.empty()) {
+      warn("the dialog has no object list");
+    } else {
+      th_listview *lv = d->lists.begin()->second;
+      lv->selection.clear();
+      Command(d, lv->id);
+    }
+  }
   if (a.kind) chooseRadio(*a.kind, "kind");
   if (a.scale) {
     Gadget *field = nullptr;

@@ -724,8 +724,7 @@ class Reader {
     }
     if (v.HasMember("views")) {
       const rapidjson::Value &views = v["views"];
-      if (!views.IsArray() || views.Size() < 1 || views.Size() > 16)
-        return Fail("/views", "expected a list of 1 to 16 views");
+      if (!views.IsArray() || views.Size() > 16) return Fail("/views", "expected a list of at most 16 views");
       doc->views.assign(views.Size(), View());
       for (rapidjson::SizeType i = 0; i < views.Size(); ++i) {
         std::string at = "/views/" + std::to_string(i);

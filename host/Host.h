@@ -63,6 +63,7 @@ struct DialogAnswers {
   std::optional<int32_t> kind;  // gadget ID of the chosen kind option
   std::optional<std::string> object;
   std::optional<int32_t> row;
+  bool deselect = false;  // clear the object list's selection (after the row)
   std::optional<float> scale;
   bool cancel = false;
   // Called once the dialog is open, before the answers are applied.

@@ -542,9 +542,10 @@ std::string DescKey(const th_descid *id) {
   return key;
 }
 th_bool ListSetParameter(th_element *e, const th_descid *id, const th_gedata *value, int32_t flags) {
-  H().Fault(Op::SetParameter);
   (void)flags;
   return Guard<th_bool>(0, [&] {
+    // A host may refuse a parameter; the caller goes on without it.
+    if (H().Fault(Op::SetParameter)) return 0;
     Element *x = El(e, "SetParameter");
     if (!x || !id || !value || id->count < 1 || id->count > 3) return 0;
     Value v;
@@ -949,7 +950,7 @@ Channel *ChannelOf(const th_element *e, int32_t id, const char *op) {
   return &m->channels[static_cast<size_t>(id)];
 }
 th_channel *MatGetChannel(th_element *e, int32_t id) {
-  H().Fault(Op::GetChannel);
+  if (H().Fault(Op::GetChannel)) return nullptr;
   return reinterpret_cast<th_channel *>(ChannelOf(e, id, "GetChannel"));
 }
 th_bool MatGetChannelState(const th_element *e, int32_t id) {

@@ -1,7 +1,13 @@
 // The tessaro program as a user runs it.
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
+
+#include "ft50_scene.h"
 
 #include "support.h"
 
@@ -128,6 +134,44 @@ TEST_F(CliTest, MaterialsUpdateRefreshesByPosition) {
   EXPECT_LT(varnish, unused);
   EXPECT_TRUE(Has(doc, "\"1002\": \"oak.png\"")) << "channels come from the file";
   EXPECT_TRUE(Has(doc, "\"name\": \"Old leg\"")) << "a materials update leaves the objects alone";
+}
+
+TEST_F(CliTest, KilledWhileWritingLeavesTheEarlierDocumentWhole) {
+  // A mesh large enough that writing its document takes a while.
+  Ft50Writer w;
+  ft50::Object(w, 5100, ft50::Named("Big"), [](Ft50Writer &b) {
+    const int n = 300000;
+    b.Begin(5600).I32(n + 2).I32(0);
+    for (int i = 0; i < n + 2; ++i) b.Vec(float(i), float(i % 7), 0.5f);
+    b.End();
+    b.Begin(5653).I32(n).I32(0);
+    for (int i = 0; i < n; ++i) b.I32(i).I32(i + 1).I32(i + 2);
+    b.End();
+  });
+  w.Terminator();
+  std::string file = Save(w, "big.ft50");
+  std::string out = dir_.File("doc.json");
+  const std::string earlier = "{\"objects\": []}\n";
+  for (int delay : {20, 80, 200, 400}) {
+    WriteText(out, earlier);
+    pid_t child = fork();
+    if (child == 0) {
+      execl(TESSARO_TESSARO, "tessaro", "import", file.c_str(), "--out", out.c_str(), "--prefs",
+            dir_.File("prefs.json").c_str(), static_cast<char *>(nullptr));
+      _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    // Either the earlier document, untouched, or the new one, complete.
+    std::string now = ReadText(out);
+    if (now != earlier) {
+      EXPECT_EQ(now.substr(0, 1), "{") << delay;
+      EXPECT_EQ(now.substr(now.size() - 2), "}\n") << "after " << delay << " ms the document is whole";
+      EXPECT_TRUE(Has(now, "\"name\": \"Big\""));
+    }
+  }
 }
 
 TEST_F(CliTest, DialogAnswersAndTheStoredScale) {

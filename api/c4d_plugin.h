@@ -72,8 +72,7 @@ struct SceneLoaderThunks {
     return static_cast<SceneLoaderData *>(node)->Identify(Filename(name), probe, size);
   }
   static int32_t Load(void *node, const char *name, th_element *doc, int32_t flags, th_string *error, void *thread) {
-    // The host's error text is a String owned by the host; the loader only
-    // sees it through this view.
+    // No loader of this binding reports an error text.
     (void)error;
     return static_cast<SceneLoaderData *>(node)->Load(Filename(name), BaseList2D::From<BaseDocument>(doc), flags,
                                                       nullptr, thread);

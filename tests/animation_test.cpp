@@ -163,7 +163,7 @@ TEST_F(AnimationTest, PositionRotationAndCameraKeys) {
 TEST_F(AnimationTest, EndTimeGrowsOnlyOnAStrictlyLaterKey) {
   auto file = [](float num, float den) {
     Ft50Writer f;
-    ft50::Object(f, 5140 == 0 ? 5100 : 5100, Named("O"), [=](Ft50Writer &b) {
+    ft50::Object(f, 5100, Named("O"), [=](Ft50Writer &b) {
       ft50::Points(b, {{0, 0, 0}});
       ft50::Animation(b, [=](Ft50Writer &a) {
         ft50::KeyList(a, [=](Ft50Writer &k) { ft50::VectorKey(k, 5404, num, den, {1, 1, 1}, {}, {}); });

@@ -1,4 +1,4 @@
-// The stand-in host's own parts: the document file, the file object and
+// The stand-in host on its own: the document file, the file object and
 // the stored plug-in data.
 #include <cmath>
 #include <cstdlib>
@@ -13,7 +13,7 @@ namespace {
 
 using tessaro::Host;
 
-class HostPartsTest : public ::testing::Test {
+class HostModelTest : public ::testing::Test {
  protected:
   void SetUp() override { host_ = std::make_unique<Host>(dir_.File("prefs.json")); }
   tessaro::Object *Add(tessaro::Document *doc, tessaro::Object *parent, int32_t type, const std::string &name) {
@@ -43,7 +43,7 @@ class HostPartsTest : public ::testing::Test {
   std::unique_ptr<Host> host_;
 };
 
-TEST_F(HostPartsTest, RealsReadBackExactlyAndLookLikeReals) {
+TEST_F(HostModelTest, RealsReadBackExactlyAndLookLikeReals) {
   const float values[] = {1.0f, 0.1f, -0.0f, 1e30f, 16777216.0f, 3.4028235e38f, 1.4e-45f, 0.333333343f};
   for (float v : values) {
     std::string s = tessaro::FormatReal(v);
@@ -55,7 +55,7 @@ TEST_F(HostPartsTest, RealsReadBackExactlyAndLookLikeReals) {
   EXPECT_EQ(tessaro::FormatReal(NAN), "\"nan\"");
 }
 
-TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
+TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
   tessaro::Document *doc = host_->ActiveDocument();
   tessaro::Object *root = Add(doc, nullptr, 5140, "Root \"quoted\"");
   root->pos = {1.5f, -2.0f, 0.1f};
@@ -161,7 +161,7 @@ TEST_F(HostPartsTest, DocumentsReadBackToTheSameBytes) {
   EXPECT_EQ(host_->LooseElements(), 0u);
 }
 
-TEST_F(HostPartsTest, BadDocumentsNameTheFileAndThePlace) {
+TEST_F(HostModelTest, BadDocumentsNameTheFileAndThePlace) {
   std::string syntax = ReadError("{\n  \"objects\": [\n    {\"type\": 5100,,}\n  ]\n}");
   EXPECT_NE(syntax.find("bad.json"), std::string::npos) << syntax;
   EXPECT_NE(syntax.find("line 3, column 19"), std::string::npos) << syntax;
@@ -180,7 +180,7 @@ TEST_F(HostPartsTest, BadDocumentsNameTheFileAndThePlace) {
   EXPECT_EQ(host_->LooseElements(), 0u) << "a half-read document is closed with all it holds";
 }
 
-class FileObjectTest : public HostPartsTest {
+class FileObjectTest : public HostModelTest {
  protected:
   th_file *Open(const std::vector<uint8_t> &bytes, int32_t order = TH_BYTEORDER_MOTOROLA) {
     std::string path = dir_.File("data.bin");
@@ -269,7 +269,7 @@ TEST_F(FileObjectTest, ReadsAcrossTheBufferMatchTheFile) {
   t().Free(&f);
 }
 
-TEST_F(HostPartsTest, StoredDataSurvivesARestartAndDamageIsIgnored) {
+TEST_F(HostModelTest, StoredDataSurvivesARestartAndDamageIsIgnored) {
   host_->pluginData[1012349] = {0, 0, 0x20, 0x40};
   std::string why;
   ASSERT_TRUE(host_->SavePrefs(&why)) << why;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Host.h"
+#include "ft50_scene.h"
 
 namespace bench {
 
@@ -32,6 +33,26 @@ inline double ImportSeconds(const std::string &file) {
     std::exit(1);
   }
   return std::chrono::duration<double>(end - start).count();
+}
+
+// A mesh of n triangles in a strip, each triangle in a sub-record of its own.
+inline void SplitMesh(int32_t n, Ft50Writer &w) {
+  ft50::Object(w, 5100, ft50::Named("Strip"), [&](Ft50Writer &b) {
+    b.Begin(5600).I32(n + 2).I32(0);
+    for (int32_t i = 0; i < n + 2; ++i) b.Vec(float(i / 2), float(i % 2), 0);
+    b.End();
+    for (int32_t i = 0; i < n; ++i) b.Begin(5653).I32(1).I32(0).I32(i).I32(i + 1).I32(i + 2).End();
+  });
+}
+
+// n materials, each used by the texture tag of its own object, referred to
+// from the last to the first.
+inline void ManyMaterials(int32_t n, Ft50Writer &w) {
+  for (int32_t i = 1; i <= n; ++i) ft50::Material(w, "M" + std::to_string(i));
+  for (int32_t i = n; i >= 1; --i)
+    ft50::Object(w, 5100, ft50::Named("O" + std::to_string(i)), [&](Ft50Writer &b) {
+      ft50::TextureTag(b, ft50::Uses(i));
+    });
 }
 
 // The median of n imports.

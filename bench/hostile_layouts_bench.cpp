@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "ft50_scene.h"
+#include "bench_support.h"
 
 namespace fs = std::filesystem;
 
@@ -61,23 +61,6 @@ struct Layout {
   std::vector<std::string> answers;
 };
 
-void SplitMesh(int32_t n, Ft50Writer &w, std::string *) {
-  ft50::Object(w, 5100, ft50::Named("Strip"), [&](Ft50Writer &b) {
-    b.Begin(5600).I32(n + 2).I32(0);
-    for (int32_t i = 0; i < n + 2; ++i) b.Vec(float(i / 2), float(i % 2), 0);
-    b.End();
-    for (int32_t i = 0; i < n; ++i) b.Begin(5653).I32(1).I32(0).I32(i).I32(i + 1).I32(i + 2).End();
-  });
-}
-
-void ManyMaterials(int32_t n, Ft50Writer &w, std::string *) {
-  for (int32_t i = 1; i <= n; ++i) ft50::Material(w, "M" + std::to_string(i));
-  for (int32_t i = n; i >= 1; --i)
-    ft50::Object(w, 5100, ft50::Named("O" + std::to_string(i)), [&](Ft50Writer &b) {
-      ft50::TextureTag(b, ft50::Uses(i));
-    });
-}
-
 // An update of a target whose n children (each with a texture tag) the
 // file replaces with n namesakes without points, each given the tags back.
 void Namesakes(int32_t n, Ft50Writer &w, std::string *user) {
@@ -116,8 +99,9 @@ int main(int argc, char **argv) {
   const std::vector<std::string> update = {"--into", (dir / "user.json").string(), "--mode", "update", "--object",
                                            "Target", "--kind", "geometry"};
   const Layout layouts[] = {
-      {"one-polygon sub-records", 250000, SplitMesh, {}},
-      {"materials used by texture tags", 12500, ManyMaterials, {}},
+      {"one-polygon sub-records", 250000, [](int32_t n, Ft50Writer &w, std::string *) { bench::SplitMesh(n, w); }, {}},
+      {"materials used by texture tags", 12500,
+       [](int32_t n, Ft50Writer &w, std::string *) { bench::ManyMaterials(n, w); }, {}},
       {"removed namesakes (update)", 10000, Namesakes, update},
       {"nesting to level 253", 40000, DeepNesting, {}},
       {"zero-length records", 500000, EmptyRecords, {}},

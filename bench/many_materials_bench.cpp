@@ -20,10 +20,7 @@ int main(int argc, char **argv) {
   for (int32_t n = max / 4; n <= max; n *= 2) {
     std::string file = (dir / ("materials-" + std::to_string(n) + ".ft50")).string();
     Ft50Writer w;
-    for (int32_t i = 1; i <= n; ++i) ft50::Material(w, "M" + std::to_string(i));
-    for (int32_t i = n; i >= 1; --i)
-      ft50::Object(w, 5100, ft50::Named("O" + std::to_string(i)),
-                   [&](Ft50Writer &b) { ft50::TextureTag(b, ft50::Uses(i)); });
+    bench::ManyMaterials(n, w);
     w.Terminator();
     w.Save(file);
     double median = bench::MedianImportSeconds(file, 3);

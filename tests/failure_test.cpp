@@ -16,15 +16,14 @@ constexpr int32_t kMerge = 10006, kUpdate = 10007, kGeometry = 10010;
 class FailureTest : public HostTest {};
 
 // A target with a polygon child without points and a mesh the update clears.
-tessaro::Object *UserScene(HostTest &t, tessaro::Host &host) {
-  (void)t;
+tessaro::Object *UserScene(tessaro::Host &host) {
   tessaro::Object *target = testsupport::AddObject(host, "Target");
   testsupport::AddObject(host, "OldGroup", 5100, target);
   return target;
 }
 
 TEST_F(FailureTest, OpenFailureInUpdateModeKeepsTheClearingInsideTheUndoStep) {
-  tessaro::Object *target = UserScene(*this, *host_);
+  tessaro::Object *target = UserScene(*host_);
   host_->FailNth(Op::FileOpen, 1);
   Ft50Writer f;
   f.Terminator();
@@ -36,7 +35,7 @@ TEST_F(FailureTest, OpenFailureInUpdateModeKeepsTheClearingInsideTheUndoStep) {
 }
 
 TEST_F(FailureTest, FailedLoadsLeaveNoPostImportActionsAndNoCleanUp) {
-  tessaro::Object *target = UserScene(*this, *host_);
+  tessaro::Object *target = UserScene(*host_);
   tessaro::Document *user = Doc();
   // An update whose stream ends early: the empty group from the file stays
   // (no final clean-up), and the flagged camera reaches no view.
@@ -70,7 +69,7 @@ TEST_F(FailureTest, NoViewMeansNoCameraStep) {
 }
 
 TEST_F(FailureTest, EmptySelectionInUpdateModeFindsNoTarget) {
-  tessaro::Object *target = UserScene(*this, *host_);
+  tessaro::Object *target = UserScene(*host_);
   Ft50Writer f;
   ft50::Object(f, 5100, Named("Root"));
   ft50::Object(f, 5100, Named("Child", 1), [](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}}); });

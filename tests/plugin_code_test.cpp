@@ -171,7 +171,7 @@ TEST_F(PluginCodeTest, CameraUpdateRemovesCamerasThenTheEmptiedGroup) {
   EXPECT_EQ(NameOf(carry.holders[0]), "Cam1");
   EXPECT_EQ(NameOf(carry.holders[1]), "Cam2");
   EXPECT_EQ(NameOf(carry.holders[2]), "Group");
-  EXPECT_EQ(carry.holders[0]->GetTag(Ttexture, 0) != nullptr, true);
+  EXPECT_NE(carry.holders[0]->GetTag(Ttexture, 0), nullptr) << "the holder carries the camera's texture tag";
   EXPECT_EQ(host_->Calls(tessaro::Op::AddUndo), 1u);
   EXPECT_EQ(target->children.count, 2u);
   EXPECT_EQ(target->children.first, solid);

@@ -178,14 +178,12 @@ TEST_F(SceneTest, FinalCleanUpRemovesEmptyPolygonLeavesBelowTheTarget) {
 
   // Without a matching target the file goes to the top level, uncleaned.
   ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0) << "still finds Target";
-  tessaro::DialogAnswers nowhere = testsupport::Update("Target", kGeometry);
+  // The row named Target is chosen; renaming that object while the dialog
+  // is open leaves the search nothing to find.
   target->name = "Renamed";
-  nowhere.object = "Renamed";
   AddUserObject("Target");
-  // The list shows "Renamed" first; choose the row named Target, then rename
-  // it away so that the search finds nothing.
+  tessaro::DialogAnswers nowhere = testsupport::Update("Target", kGeometry);
   nowhere.onOpen = [&] { Find(host_->ActiveDocument(), "Target")->name = "Gone"; };
-  nowhere.object = "Target";
   ASSERT_EQ(Import(f, nowhere).code, 0);
   EXPECT_EQ(Names(host_->ActiveDocument()->objects),
             (std::vector<std::string>{"EmptyFromFile", "Holder", "Renamed", "Gone"}));

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the build needs, only where it is missing.
+# Installs what the build needs, only where it is missing; with --bench
+# also what the comparison benchmark runs against (Assimp).
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev rapidjson-dev libcli11-dev binutils)
+if [ "${1:-}" = --bench ]; then packages+=(libassimp-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -51,6 +51,12 @@ class HostFile {
   Bool ReadTime(Real *numerator, Real *denominator) noexcept {
     return t_host->file->ReadTime(H(), numerator, denominator);
   }
+  // Runs of n values in one call; each answers how many whole values it
+  // read (n unless the file ends or the read fails first).
+  LONG ReadUWords(UWORD *v, LONG n) noexcept { return t_host->file->ReadUWords(H(), v, n); }
+  LONG ReadLongs(LONG *v, LONG n) noexcept { return t_host->file->ReadLongs(H(), v, n); }
+  LONG ReadReals(Real *v, LONG n) noexcept { return t_host->file->ReadReals(H(), v, n); }
+  LONG ReadVectors(Vector *v, LONG n) noexcept { return t_host->file->ReadVectors(H(), CVec(*v), n); }
 
  private:
   th_file *H() noexcept { return reinterpret_cast<th_file *>(this); }

@@ -337,6 +337,14 @@ typedef struct th_file_table {
   th_bool (*ReadVector)(th_file *f, th_vector *v);
   th_bool (*ReadMatrix)(th_file *f, th_matrix *v);
   th_bool (*ReadTime)(th_file *f, float *numerator, float *denominator);
+  /* Runs of n values of one kind, each read and swapped like its single
+   * read, in one call. They answer how many whole values they read and
+   * consume exactly those: n, or fewer when the file ends or the read fails
+   * first. A negative n or a null out reads nothing. */
+  int32_t (*ReadUWords)(th_file *f, uint16_t *out, int32_t n);
+  int32_t (*ReadLongs)(th_file *f, int32_t *out, int32_t n);
+  int32_t (*ReadReals)(th_file *f, float *out, int32_t n);
+  int32_t (*ReadVectors)(th_file *f, th_vector *out, int32_t n);
 } th_file_table;
 
 /* ---- dialogs --------------------------------------------------------- */

@@ -180,11 +180,77 @@ th_bool ReadTime(th_file *f, float *numerator, float *denominator) {
   return 1;
 }
 
+// A run costs one call, one fault check and a swapping copy out of the
+// buffer, however long it is.
+int32_t ReadRun(th_file *f, void *out, int32_t n, int64_t unitBytes, int valueBytes) {
+  if (H().Fault(tessaro::Op::FileRead) || !f || !f->fp || !out || n <= 0) return 0;
+  return static_cast<int32_t>(f->TakeRun(out, n, unitBytes, valueBytes));
+}
+int32_t ReadUWords(th_file *f, uint16_t *out, int32_t n) { return ReadRun(f, out, n, 2, 2); }
+int32_t ReadLongs(th_file *f, int32_t *out, int32_t n) { return ReadRun(f, out, n, 4, 4); }
+int32_t ReadReals(th_file *f, float *out, int32_t n) { return ReadRun(f, out, n, 4, 4); }
+int32_t ReadVectors(th_file *f, th_vector *out, int32_t n) {
+  static_assert(sizeof(th_vector) == 12, "a vector is three packed floats");
+  return ReadRun(f, out, n, 12, 4);
+}
+
 const th_file_table kFile = {sizeof(th_file_table), FileAlloc, FileFree, FileOpen, FileClose, FileSeek,
                              FileGetPosition, FileGetLength, ReadBytes, ReadChar, ReadUChar, ReadWord, ReadUWord,
-                             ReadLong, ReadReal, ReadLReal, ReadBool, ReadVector, ReadMatrix, ReadTime};
+                             ReadLong, ReadReal, ReadLReal, ReadBool, ReadVector, ReadMatrix, ReadTime,
+                             ReadUWords, ReadLongs, ReadReals, ReadVectors};
+
+void CopySwapped(uint8_t *dst, const uint8_t *src, size_t bytes, int valueBytes) {
+  if (valueBytes == 4) {
+    for (size_t i = 0; i + 4 <= bytes; i += 4) {
+      uint32_t v;
+      std::memcpy(&v, src + i, 4);
+      v = __builtin_bswap32(v);
+      std::memcpy(dst + i, &v, 4);
+    }
+  } else {
+    for (size_t i = 0; i + 2 <= bytes; i += 2) {
+      uint16_t v;
+      std::memcpy(&v, src + i, 2);
+      v = __builtin_bswap16(v);
+      std::memcpy(dst + i, &v, 2);
+    }
+  }
+}
 
 }  // namespace
+
+bool th_file::Fill() {
+  size_t got = 0;
+  if (TESSARO_FSEEK(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.data(), 1, buffer.size(), fp);
+  bufferStart = pos;
+  bufferLength = static_cast<int64_t>(got);
+  return got != 0;
+}
+
+int64_t th_file::TakeRun(void *out, int64_t n, int64_t unitBytes, int valueBytes) {
+  if (n <= 0 || pos > size) return 0;
+  if (n > (size - pos) / unitBytes) n = (size - pos) / unitBytes;
+  auto *dst = static_cast<uint8_t *>(out);
+  int64_t done = 0;
+  while (done < n) {
+    int64_t held = pos >= bufferStart && pos < bufferStart + bufferLength ? bufferStart + bufferLength - pos : 0;
+    if (held < unitBytes) {
+      // A refill starts at pos, so it holds a whole unit unless the file
+      // shrank under us.
+      if (!Fill() || bufferLength < unitBytes) break;
+      continue;
+    }
+    int64_t units = held / unitBytes < n - done ? held / unitBytes : n - done;
+    const uint8_t *src = buffer.data() + (pos - bufferStart);
+    size_t bytes = static_cast<size_t>(units * unitBytes);
+    if (swap) CopySwapped(dst, src, bytes, valueBytes);
+    else std::memcpy(dst, src, bytes);
+    dst += bytes;
+    pos += units * unitBytes;
+    done += units;
+  }
+  return done;
+}
 
 bool th_file::Take(void *out, int64_t n) {
   if (n < 0 || pos > size || size - pos < n) return false;
@@ -192,15 +258,10 @@ bool th_file::Take(void *out, int64_t n) {
   const int64_t start = pos;
   while (n > 0) {
     if (pos < bufferStart || pos >= bufferStart + bufferLength) {
-      size_t got = 0;
-      if (TESSARO_FSEEK(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.data(), 1, buffer.size(), fp);
-      if (got == 0) {
+      if (!Fill()) {
         pos = start;
-        bufferLength = 0;
         return false;
       }
-      bufferStart = pos;
-      bufferLength = static_cast<int64_t>(got);
     }
     int64_t offset = pos - bufferStart;
     int64_t chunk = bufferLength - offset < n ? bufferLength - offset : n;

@@ -43,6 +43,14 @@ struct th_file {
   // Copies n bytes at pos into out and advances; false (nothing consumed)
   // when fewer remain.
   bool Take(void *out, int64_t n);
+  // Copies up to n units of unitBytes at pos into out, each 4- or 2-byte
+  // value in it swapped when the orders differ, and advances past them.
+  // Answers how many whole units it copied.
+  int64_t TakeRun(void *out, int64_t n, int64_t unitBytes, int valueBytes);
+
+ private:
+  // Loads the buffer from pos; false when nothing could be read there.
+  bool Fill();
 };
 
 namespace tessaro {

@@ -87,7 +87,7 @@ Host::~Host() {
     if (!e->list) roots.push_back(e);
   elements_.clear();
   for (const Element *e : roots) delete e;
-  for (auto &kv : blocks_) std::free(kv.first);
+  for (auto &kv : blocks_) SystemFree(kv.first, kv.second > 0 ? static_cast<size_t>(kv.second) : 1);
   blocks_.clear();
   g_current = nullptr;
 }
@@ -327,7 +327,7 @@ void Host::ResetCalls() {
 }
 
 void *Host::Alloc(int32_t size) {
-  void *p = std::malloc(size > 0 ? static_cast<size_t>(size) : 1);
+  void *p = SystemAlloc(size > 0 ? static_cast<size_t>(size) : 1);
   if (p) blocks_[p] = size;
   return p;
 }
@@ -335,8 +335,9 @@ void *Host::Alloc(int32_t size) {
 bool Host::FreeBlock(void *p) {
   auto it = blocks_.find(p);
   if (it == blocks_.end()) return false;
+  size_t size = it->second > 0 ? static_cast<size_t>(it->second) : 1;
   blocks_.erase(it);
-  std::free(p);
+  SystemFree(p, size);
   return true;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "Memory.h"
+
 #include "host_interface.h"
 
 namespace tessaro {
@@ -125,7 +127,7 @@ bool TimeLess(const th_time &a, const th_time &b);
 
 struct Tag : Element {
   explicit Tag(int32_t t) : Element(ElementKind::Tag, t) {}
-  std::vector<uint8_t> payload;  // a variable tag's data array
+  std::vector<uint8_t, ZeroedAllocator<uint8_t>> payload;  // a variable tag's data array
   int32_t entries = 0;
   // A texture tag's placement and the material it links (a weak link: it
   // holds only while the material with that serial lives).

@@ -745,7 +745,7 @@ th_element *ObjMakeVariableTag(th_element *e, int32_t type, int32_t count, th_el
         break;
       }
     }
-    std::vector<uint8_t> payload(entry * static_cast<size_t>(count));
+    decltype(Tag::payload) payload(entry * static_cast<size_t>(count));
     Tag *t = NewTag(o, type, after);
     t->payload.swap(payload);
     t->entries = count;

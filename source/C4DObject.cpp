@@ -25,11 +25,17 @@ Bool Reserve(PolygonBuffer *b, LONG needed) {
   return TRUE;
 }
 
-Bool ReadIndex(Bool wide, LONG *out) {
-  if (wide) return CurrentImportFile->ReadLong(out);
-  UWORD v = 0;  // unsigned: 65535 is a point index, not -1
-  if (!CurrentImportFile->ReadUWord(&v)) return FALSE;
-  *out = v;
+// Runs are read in chunks that stay in the cache while they are scaled,
+// widened or checked.
+const LONG kChunk = 1024;
+
+// n point indices, 32-bit or unsigned 16-bit (65535 is an index, not -1),
+// widened into out.
+Bool ReadIndices(Bool wide, LONG *out, LONG n) {
+  if (wide) return CurrentImportFile->ReadLongs(out, n) == n;
+  UWORD narrow[kChunk * 4];
+  if (CurrentImportFile->ReadUWords(narrow, n) != n) return FALSE;
+  for (LONG k = 0; k < n; ++k) out[k] = narrow[k];
   return TRUE;
 }
 
@@ -47,11 +53,16 @@ Bool PointsReader::Read(BaseObject *op) {
   Vector *points = static_cast<Vector *>(tag->GetDataAddressW());
   if (!points) return FALSE;
   const Real scale = ImportScale;
-  for (LONG i = 0; i < count; ++i) {
-    if (!CurrentImportFile->ReadVector(&points[i])) return FALSE;
-    points[i].x *= scale;
-    points[i].y *= scale;
-    points[i].z *= scale;
+  for (LONG i = 0; i < count; i += kChunk) {
+    LONG want = count - i < kChunk ? count - i : kChunk;
+    // The points read before a short read stay, scaled, in the tag.
+    LONG got = CurrentImportFile->ReadVectors(points + i, want);
+    for (LONG k = i; k < i + got; ++k) {
+      points[k].x *= scale;
+      points[k].y *= scale;
+      points[k].z *= scale;
+    }
+    if (got != want) return FALSE;
   }
   return TRUE;
 }
@@ -63,25 +74,35 @@ Bool PolygonsReader::Read(PolygonBuffer *buffer, LONG corners, Bool wide) {
   if (count > kMaxPolygons - buffer->count) return FALSE;
   if (!Reserve(buffer, buffer->count + count)) return FALSE;
   CPolygon *out = buffer->polygons + buffer->count;
-  for (LONG i = 0; i < count; ++i) {
-    CPolygon &p = out[i];
-    if (!ReadIndex(wide, &p.a) || !ReadIndex(wide, &p.b) || !ReadIndex(wide, &p.c)) return FALSE;
-    if (corners == 4) {
-      if (!ReadIndex(wide, &p.d)) return FALSE;
-    } else {
-      p.d = p.c;
+  ULONG largest = buffer->maxIndex;
+  LONG v[kChunk * 4];
+  for (LONG i = 0; i < count; i += kChunk) {
+    LONG n = count - i < kChunk ? count - i : kChunk;
+    if (!ReadIndices(wide, v, n * corners)) return FALSE;
+    for (LONG k = 0; k < n; ++k) {
+      const LONG *c = v + k * corners;
+      CPolygon &p = out[i + k];
+      p.a = c[0];
+      p.b = c[1];
+      p.c = c[2];
+      p.d = corners == 4 ? c[3] : c[2];
     }
+    for (LONG k = 0; k < n * corners; ++k)
+      if (static_cast<ULONG>(v[k]) > largest) largest = static_cast<ULONG>(v[k]);
   }
   buffer->count += count;
+  buffer->maxIndex = largest;
   return TRUE;
 }
 
 Bool IndexPairsReader::Read(Bool wide) {
   if (!ReadCountAndSecond(&count, &second)) return FALSE;
   if (!FitsInFile(count, wide ? 8 : 4)) return FALSE;
-  LONG a, b;
-  for (LONG i = 0; i < count; ++i)
-    if (!ReadIndex(wide, &a) || !ReadIndex(wide, &b)) return FALSE;
+  LONG v[kChunk * 2];
+  for (LONG i = 0; i < count; i += kChunk) {
+    LONG n = count - i < kChunk ? count - i : kChunk;
+    if (!ReadIndices(wide, v, n * 2)) return FALSE;
+  }
   return TRUE;
 }
 
@@ -95,10 +116,7 @@ Bool UvReader::Read(UvBuffer *buffer) {
   buffer->pairs = static_cast<UvPair *>(GeAlloc(count * static_cast<LONG>(sizeof(UvPair))));
   if (!buffer->pairs) return FALSE;
   buffer->count = count;
-  for (LONG i = 0; i < count; ++i)
-    if (!CurrentImportFile->ReadReal(&buffer->pairs[i].u) || !CurrentImportFile->ReadReal(&buffer->pairs[i].v))
-      return FALSE;
-  return TRUE;
+  return CurrentImportFile->ReadReals(&buffer->pairs[0].u, count * 2) == count * 2;
 }
 
 Bool PhongReader::Read(BaseObject *op) {
@@ -111,14 +129,9 @@ void BuildMeshTags(BaseObject *op, const PolygonBuffer &polygons, const UvBuffer
   if (polygons.count == 0 || *error) return;
   VariableTag *pointTag = static_cast<VariableTag *>(op->GetTag(Tpoint));
   const ULONG points = pointTag ? static_cast<ULONG>(pointTag->GetDataCount()) : 0;
-  for (LONG i = 0; i < polygons.count; ++i) {
-    const CPolygon &p = polygons.polygons[i];
-    // Unsigned compares also refuse negative 32-bit indices.
-    if (static_cast<ULONG>(p.a) >= points || static_cast<ULONG>(p.b) >= points || static_cast<ULONG>(p.c) >= points ||
-        static_cast<ULONG>(p.d) >= points) {
-      *error = TRUE;
-      return;
-    }
+  if (polygons.maxIndex >= points) {
+    *error = TRUE;
+    return;
   }
   VariableTag *tag = op->MakeVariableTag(Tpolygon, polygons.count);
   void *data = tag ? tag->GetDataAddressW() : nullptr;
@@ -152,6 +165,7 @@ void ReleaseMeshBuffers(PolygonBuffer *polygons, UvBuffer *uv) {
   GeFree(polygons->polygons);
   polygons->count = 0;
   polygons->capacity = 0;
+  polygons->maxIndex = 0;
   GeFree(uv->pairs);
   uv->count = 0;
 }

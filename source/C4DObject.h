@@ -22,11 +22,15 @@ struct PolygonBuffer {
   CPolygon *polygons = nullptr;
   LONG count = 0;
   LONG capacity = 0;
+  // The largest corner index, compared unsigned (a negative one is larger
+  // than any point count), so the tags are checked without a second pass.
+  ULONG maxIndex = 0;
 };
 
 struct UvPair {
   Real u, v;
 };
+static_assert(sizeof(UvPair) == 2 * sizeof(Real), "UV pairs are read as one run of reals");
 
 // Per-point UV coordinates; null until a UV sub-record brings some.
 struct UvBuffer {

@@ -157,26 +157,32 @@ TEST_F(FailureTest, ShortTextureAndPointRecordsAtTheEndOfTheFile) {
   EXPECT_EQ(testsupport::TagOf(Find(Doc(), "Points"), 5600), nullptr);
 
   // A read that fails inside the points leaves the tag with what was read.
+  // The points come in runs of 1024; the second run fails.
+  std::vector<ft50::V3> many;
+  for (int i = 0; i < 1500; ++i) many.push_back({float(i), 1, 2});
   Ft50Writer h;
-  ft50::Object(h, 5100, Named("P"), [](Ft50Writer &b) {
-    ft50::Points(b, {{1, 1, 1}, {2, 2, 2}, {3, 3, 3}});
+  ft50::Object(h, 5100, Named("P"), [&](Ft50Writer &b) {
+    ft50::Points(b, many);
     ft50::Polygons(b, 5601, {{0, 1, 2}});
   });
   h.Terminator();
   // Reads: 2 + 2 (record and kind headers), 2 + 8 (object header: its
   // header, level, flags, matrix, three vectors, name length, name), 2 + 2
-  // (points header, count and second integer), then the first point; the
-  // second point is the 20th read.
+  // (points header, count and second integer), then the first run; the
+  // second run is the 20th read.
   host_->ResetCalls();
   host_->FailNth(Op::FileRead, 20);
-  EXPECT_EQ(Import(h, testsupport::Mode(10005)).code, 0);
+  tessaro::DialogAnswers doubled = testsupport::Mode(10005);
+  doubled.scale = 2.0f;
+  EXPECT_EQ(Import(h, doubled).code, 0);
   tessaro::Object *p = Find(Doc(), "P");
   const tessaro::Tag *points = testsupport::TagOf(p, 5600);
   ASSERT_NE(points, nullptr);
   auto read = testsupport::TagData<th_vector>(points);
-  ASSERT_EQ(read.size(), 3u);
-  EXPECT_EQ(read[0], (th_vector{1, 1, 1}));
-  EXPECT_EQ(read[1], (th_vector{0, 0, 0})) << "not read";
+  ASSERT_EQ(read.size(), 1500u);
+  EXPECT_EQ(read[0], (th_vector{0, 2, 4})) << "read and scaled";
+  EXPECT_EQ(read[1023], (th_vector{2046, 2, 4}));
+  EXPECT_EQ(read[1024], (th_vector{0, 0, 0})) << "not read";
   EXPECT_EQ(testsupport::TagOf(p, 5604), nullptr) << "the failed sub-record ends the object";
 }
 

@@ -269,6 +269,58 @@ TEST_F(FileObjectTest, ReadsAcrossTheBufferMatchTheFile) {
   t().Free(&f);
 }
 
+// Runs must give what the single reads give, across buffer refills that
+// leave part of a value behind, and stop at the last whole value.
+TEST_F(FileObjectTest, RunsReadWhatSingleReadsRead) {
+  std::vector<uint8_t> bytes(600001);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 13 + (i >> 9));
+  for (int32_t order : {TH_BYTEORDER_MOTOROLA, TH_BYTEORDER_INTEL}) {
+    th_file *one = Open(bytes, order);
+    th_file *run = Open(bytes, order);
+    ASSERT_TRUE(t().Seek(one, 1) && t().Seek(run, 1));
+    std::vector<th_vector> vectors(30000);
+    ASSERT_EQ(t().ReadVectors(run, vectors.data(), 30000), 30000);
+    for (const th_vector &v : vectors) {
+      th_vector w;
+      ASSERT_TRUE(t().ReadVector(one, &w));
+      ASSERT_EQ(std::memcmp(&v, &w, sizeof w), 0);
+    }
+    std::vector<uint16_t> words(1001);
+    ASSERT_EQ(t().ReadUWords(run, words.data(), 1001), 1001);
+    for (uint16_t v : words) {
+      uint16_t w;
+      ASSERT_TRUE(t().ReadUWord(one, &w));
+      ASSERT_EQ(v, w);
+    }
+    // 600001 - 362003 bytes are left: 59499 whole longs and two bytes.
+    std::vector<int32_t> longs(70000, -1);
+    EXPECT_EQ(t().ReadLongs(run, longs.data(), 70000), 59499);
+    EXPECT_EQ(t().GetPosition(run), 599999) << "exactly the whole values are consumed";
+    EXPECT_EQ(longs[59499], -1);
+    for (int32_t k = 0; k < 59499; ++k) {
+      int32_t w;
+      ASSERT_TRUE(t().ReadLong(one, &w));
+      ASSERT_EQ(longs[k], w);
+    }
+    float r;
+    EXPECT_EQ(t().ReadReals(run, &r, 1), 0);
+    uint16_t last;
+    EXPECT_EQ(t().ReadUWords(run, &last, 1), 1);
+    t().Free(&one);
+    t().Free(&run);
+  }
+  th_file *f = Open({0, 0, 0, 1, 0, 0, 0, 2});
+  int32_t l[2] = {0, 0};
+  EXPECT_EQ(t().ReadLongs(f, l, -1), 0);
+  EXPECT_EQ(t().ReadLongs(f, nullptr, 2), 0);
+  host_->FailNth(tessaro::Op::FileRead, 1);
+  EXPECT_EQ(t().ReadLongs(f, l, 2), 0) << "a failed run reads nothing";
+  EXPECT_EQ(t().GetPosition(f), 0);
+  EXPECT_EQ(t().ReadLongs(f, l, 2), 2);
+  EXPECT_EQ(l[1], 2);
+  t().Free(&f);
+}
+
 TEST_F(HostModelTest, StoredDataSurvivesARestartAndDamageIsIgnored) {
   host_->pluginData[1012349] = {0, 0, 0x20, 0x40};
   std::string why;

@@ -39,17 +39,9 @@ Bool FitsInFile(LONG count, LONG size) {
   return static_cast<int64_t>(count) * size <= rest;
 }
 
-Bool ReadLongs(LONG *out, LONG n) {
-  for (LONG k = 0; k < n; ++k)
-    if (!CurrentImportFile->ReadLong(&out[k])) return FALSE;
-  return TRUE;
-}
+Bool ReadLongs(LONG *out, LONG n) { return CurrentImportFile->ReadLongs(out, n) == n; }
 
-Bool ReadReals(Real *out, LONG n) {
-  for (LONG k = 0; k < n; ++k)
-    if (!CurrentImportFile->ReadReal(&out[k])) return FALSE;
-  return TRUE;
-}
+Bool ReadReals(Real *out, LONG n) { return CurrentImportFile->ReadReals(out, n) == n; }
 
 Bool ReadUChars(UCHAR *out, LONG n) {
   for (LONG k = 0; k < n; ++k)

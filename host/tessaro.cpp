@@ -8,6 +8,7 @@
 
 #include "DocumentFile.h"
 #include "Host.h"
+#include "Inspect.h"
 #include "Library.h"
 
 namespace fs = std::filesystem;
@@ -21,6 +22,7 @@ enum {
   EXIT_FILE = 3,       // a file could not be read, recognised or written
   EXIT_LOAD = 4,       // the load answered a failure
   EXIT_TRUNCATED = 5,  // the stream ended early; what was read is kept
+  EXIT_DAMAGED = 6,    // inspect: the file has framing problems
 };
 
 std::string DefaultPrefs() {
@@ -119,6 +121,17 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   return status;
 }
 
+int Inspect(const std::string &file) {
+  tessaro::Host host;
+  std::string why;
+  int problems = tessaro::InspectFile(file, stdout, &why);
+  if (problems < 0) {
+    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    return EXIT_FILE;
+  }
+  return problems ? EXIT_DAMAGED : EXIT_IMPORTED;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -145,12 +158,18 @@ int main(int argc, char **argv) {
   imp->add_option("--prefs", prefs, "where stored plug-in data lives");
   imp->add_option("--plugins", plugins, "the plug-in folder");
 
+  CLI::App *ins = app.add_subcommand("inspect", "print the record tree of an FT50 file and name its framing problems");
+  std::string inspected;
+  ins->add_option("FILE", inspected, "the file to inspect")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
     int rc = app.exit(e);
     return rc == 0 ? 0 : EXIT_USAGE;
   }
+
+  if (ins->parsed()) return Inspect(inspected);
 
   tessaro::DialogAnswers answers;
   if (mode == "new") answers.mode = 10005;

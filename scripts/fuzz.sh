@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# A fuzzing campaign over the whole load: bash scripts/fuzz.sh SECONDS [JOBS]
+# A fuzzing campaign over the whole load:
+#   bash scripts/fuzz.sh SECONDS [JOBS] [RUNS]
 # Builds the libFuzzer target with clang (build-fuzz/), seeds the corpus
 # with the examples, the regression files and every FT50 file the tests
-# write, runs JOBS processes for SECONDS, and reports executions, coverage,
-# corpus size and findings (kept in build-fuzz/findings/). Fails when
-# anything was found.
+# write, runs JOBS processes for SECONDS (or until each has run RUNS
+# inputs), and reports executions, coverage, corpus size and findings (kept
+# in build-fuzz/findings/). Fails when anything was found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds="${1:?usage: scripts/fuzz.sh SECONDS [JOBS]}"
+seconds="${1:?usage: scripts/fuzz.sh SECONDS [JOBS] [RUNS]}"
 jobs="${2:-1}"
+runs="${3:--1}"
 root=$PWD
 bash scripts/build.sh >/dev/null
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_FUZZ=ON \
@@ -23,9 +25,10 @@ TESSARO_KEEP_FT50="$root/$corpus" build/tests/host_tests >/dev/null 2>&1 || true
 before=$(ls "$findings" | wc -l)
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+started=$SECONDS
 pids=()
 for j in $(seq 1 "$jobs"); do
-  build-fuzz/fuzz/fuzz_load -max_total_time="$seconds" -max_len=4096 -dict=fuzz/ft50.dict -print_final_stats=1 \
+  build-fuzz/fuzz/fuzz_load -max_total_time="$seconds" -runs="$runs" -max_len=4096 -dict=fuzz/ft50.dict -print_final_stats=1 \
     -artifact_prefix="$findings/" "$corpus" >"build-fuzz/logs/job$j.log" 2>&1 &
   pids+=($!)
 done
@@ -42,7 +45,7 @@ for j in $(seq 1 "$jobs"); do
   [ "${c:-0}" -gt "$cov" ] && cov=$c
 done
 after=$(ls "$findings" | wc -l)
-echo "fuzz: $execs executions in ${seconds}s with $jobs job(s); coverage $cov edges; corpus $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+echo "fuzz: $execs executions in $((SECONDS - started))s with $jobs job(s); coverage $cov edges; corpus $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
 echo "fuzz: $((after - before)) new finding(s) in $findings"
 if [ "$status" != 0 ] || [ "$after" != "$before" ]; then
   for j in $(seq 1 "$jobs"); do grep -E "ERROR|runtime error|SUMMARY" "build-fuzz/logs/job$j.log" | head -5 || true; done

@@ -11,7 +11,6 @@ LONG ImportBusy = 0;
 LONG ImportFlags = 0;
 BaseDocument *LoaderDocument = nullptr;
 BaseDocument *UserDocument = nullptr;
-HostFile *CurrentImportFile = nullptr;
 BaseObject *LevelTable[LEVEL_TABLE_SIZE] = {nullptr};
 BaseObject *ViewObject = nullptr;
 LONG PostImportActions = 0;

@@ -20,7 +20,8 @@ class CliTest : public ::testing::Test {
  protected:
   // Runs tessaro with the arguments; answers the exit status.
   int Run(const std::string &args) {
-    std::string cmd = std::string(TESSARO_TESSARO) + " " + args + " --prefs " + dir_.File("prefs.json") + " >" +
+    const bool imports = args.rfind("import ", 0) == 0;
+    std::string cmd = std::string(TESSARO_TESSARO) + " " + args + (imports ? " --prefs " + dir_.File("prefs.json") : "") + " >" +
                       dir_.File("out.txt") + " 2>" + dir_.File("err.txt") + " </dev/null";
     int rc = std::system(cmd.c_str());
     out_ = ReadText(dir_.File("out.txt"));
@@ -193,6 +194,61 @@ TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   WriteText(dir_.File("prefs.json"), "{{{");
   EXPECT_EQ(Run("import " + file + " --out none"), 0);
   EXPECT_TRUE(Has(err_, "damaged")) << err_;
+}
+
+}  // namespace
+
+namespace {
+
+class InspectTest : public CliTest {};
+
+TEST_F(InspectTest, ACleanFileShowsItsTree) {
+  ASSERT_EQ(Run("inspect " TESSARO_SOURCE_DIR "/examples/scene.ft50"), 0) << out_ << err_;
+  EXPECT_TRUE(Has(out_, "        16  2000 document settings, 132 bytes\n")) << out_;
+  EXPECT_TRUE(Has(out_, "  5703 material, ")) << out_;
+  EXPECT_TRUE(Has(out_, "    5704 material header, ")) << "sub-records are indented: " << out_;
+  EXPECT_TRUE(Has(out_, "\n0 framing problems\n")) << out_;
+
+  EXPECT_EQ(Run("inspect " + dir_.File("missing.ft50")), 3);
+  EXPECT_TRUE(Has(err_, "cannot open")) << err_;
+  WriteText(dir_.File("text.ft50"), "not a record stream at all");
+  EXPECT_EQ(Run("inspect " + dir_.File("text.ft50")), 3);
+  EXPECT_TRUE(Has(err_, "is not an FT50 file")) << err_;
+}
+
+// Each framing problem is named where it stands, and the walk goes on where
+// the import would.
+TEST_F(InspectTest, FramingProblemsAreNamed) {
+  Ft50Writer w;
+  ft50::Material(w, "Only");
+  ft50::Object(w, 5100, ft50::Named("Box"), [](Ft50Writer &b) { ft50::TextureTag(b, ft50::Uses(2)); });
+  w.Begin(5703).Begin(5704).I32(7).End();  // no end record in its list
+  w.End();
+  w.Begin(5020).RawHeader(5100, 8).End();  // a sub-record longer than its object
+  w.Terminator();
+  ASSERT_EQ(Run("inspect " + Save(w, "damaged.ft50")), 6) << out_ << err_;
+  EXPECT_TRUE(Has(out_, "! it refers to material 2, but only materials 1 to 1 come before it")) << out_;
+  EXPECT_TRUE(Has(out_, "! no end record before the end of the material record")) << out_;
+  EXPECT_TRUE(Has(out_, "! its length reaches past the end of the object record, to byte 363 of 355")) << out_;
+  EXPECT_TRUE(Has(out_, "       355  0 end, 0 bytes\n")) << "the walk goes on at the object's end: " << out_;
+  EXPECT_TRUE(Has(out_, "\n4 framing problems\n")) << "the object also has no end record: " << out_;
+
+  Ft50Writer n;
+  n.RawHeader(5703, -20);
+  ASSERT_EQ(Run("inspect " + Save(n, "negative.ft50")), 6);
+  EXPECT_TRUE(Has(out_, "! the record at byte 16 has a negative length, -20")) << out_;
+
+  Ft50Writer cut;
+  cut.Begin(4000).Zeros(8).End();
+  cut.RawHeader(5020, 1000);
+  ASSERT_EQ(Run("inspect " + Save(cut, "cut.ft50")), 6);
+  EXPECT_TRUE(Has(out_, "! its length reaches past the end of the file, to byte 1040 of 40")) << out_;
+  EXPECT_TRUE(Has(out_, "! the file ends without an end-of-stream record")) << out_;
+
+  Ft50Writer half;
+  half.I32(0);
+  ASSERT_EQ(Run("inspect " + Save(half, "half.ft50")), 6);
+  EXPECT_TRUE(Has(out_, "! the file ends inside a record header at byte 16 (4 bytes left)")) << out_;
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 
 #include "Globals.h"
 
+// Defined with the cursor that reads it, so the framing links on its own
+// (the host's record inspector uses it).
+HostFile *CurrentImportFile = nullptr;
+
 Bool RecordReader::ReadHeader() {
   LONG word = 0, len = 0;
   if (!CurrentImportFile->ReadLong(&word)) return FALSE;

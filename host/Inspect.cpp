@@ -1,0 +1,181 @@
+// The record tree of an FT50 file, walked with the plug-in's own record
+// cursor (linked into the program from the plug-in's sources), so the tree
+// shows the framing exactly as an import meets it.
+#include "Inspect.h"
+
+#include <cstring>
+
+#include "Globals.h"
+#include "Tables.h"
+#include "records/RecordStream.h"
+
+namespace tessaro {
+
+namespace {
+
+const char *RecordName(LONG type) {
+  switch (type) {
+    case 0: return "end";
+    case 2000: return "document settings";
+    case 4000: return "render settings";
+    case 5020: return "object";
+    case 5021: return "object header";
+    case 5100: return "polygon object kind";
+    case 5101: return "spline kind";
+    case 5102: return "light kind";
+    case 5103: return "camera kind";
+    case 5107: return "kind 5106";
+    case 5124: return "kind 5122";
+    case 5402: return "position key";
+    case 5404: return "rotation key";
+    case 5411: return "camera key";
+    case 5500: return "animation";
+    case 5501: return "key list";
+    case 5600: return "points";
+    case 5601: return "triangles, 16-bit";
+    case 5602: return "quadrangles, 16-bit";
+    case 5603: return "index pairs, 16-bit";
+    case 5612: return "smoothing";
+    case 5616: return "texture tag";
+    case 5618: return "UV coordinates";
+    case 5653: return "triangles, 32-bit";
+    case 5654: return "quadrangles, 32-bit";
+    case 5655: return "index pairs, 32-bit";
+    case 5703: return "material";
+    case 5704: return "material header";
+    case 5900: return "colour channel";
+    case 5902: return "transparency channel";
+    case 5903: return "reflection channel";
+    case 5904: return "environment channel";
+    case 5907: return "alpha channel";
+    case 5908: return "specular channel";
+    case 5909: return "specular colour channel";
+    default: return nullptr;
+  }
+}
+
+// Records that hold a list of sub-records; animations and key lists start
+// theirs with one record read as a whole, whatever its type.
+bool HoldsList(LONG type) { return type == 5020 || type == 5500 || type == 5501 || type == 5703; }
+bool LeadsWithOpaque(LONG type) { return type == 5500 || type == 5501; }
+
+// The texture tag's material index: after two integers, three vectors,
+// four reals, three bytes and an integer.
+const LONG kMaterialIndexAt = 4 + 4 + 3 * 12 + 4 * 4 + 3 + 4;
+
+class Walker {
+ public:
+  Walker(std::FILE *out, LONG length) : out_(out), length_(length) {}
+
+  // One list, from the current position to `limit` (its record's end, or
+  // the file's end at the top level).
+  void List(int depth, LONG limit, LONG parentType, bool leading) {
+    for (bool first = true;; first = false) {
+      const LONG at = CurrentImportFile->GetPosition();
+      if (at >= limit) {
+        if (depth == 0) Problem(depth, "the file ends without an end-of-stream record");
+        else Problem(depth, std::string("no end record before the end of the ") + Name(parentType) + " record");
+        return;
+      }
+      RecordReader r;
+      if (!r.ReadHeader()) {
+        Explain(depth, at);
+        return;
+      }
+      const char *name = RecordName(r.type);
+      std::fprintf(out_, "%10ld  %*s%ld %s", static_cast<long>(at), 2 * depth, "", static_cast<long>(r.type),
+                   name ? name : "(unknown, skipped)");
+      if (r.version) std::fprintf(out_, ", version %d", r.version);
+      std::fprintf(out_, ", %ld bytes\n", static_cast<long>(r.length));
+      const bool opaque = first && leading;
+      if (r.end > length_)
+        Problem(depth, "its length reaches past the end of the file, to byte " + std::to_string(r.end) + " of " +
+                           std::to_string(length_));
+      else if (depth > 0 && r.end > limit)
+        Problem(depth, "its length reaches past the end of the " + std::string(Name(parentType)) + " record, to byte " +
+                           std::to_string(r.end) + " of " + std::to_string(limit));
+      if (!opaque && HoldsList(r.type)) List(depth + 1, r.end < length_ ? r.end : length_, r.type, LeadsWithOpaque(r.type));
+      if (!opaque && r.type == 5616) CheckMaterial(depth, r);
+      if (depth == 0 && r.type == 5703) ++materials_;
+      r.SkipToEnd();
+      if (r.type == 0 && !opaque) return;
+    }
+  }
+
+  int problems() const { return problems_; }
+
+ private:
+  static const char *Name(LONG type) {
+    const char *n = RecordName(type);
+    return n ? n : "enclosing";
+  }
+
+  void Problem(int depth, const std::string &text) {
+    std::fprintf(out_, "%10s  %*s! %s\n", "", 2 * depth + 2, "", text.c_str());
+    ++problems_;
+  }
+
+  // Why a header could not be read at `at`.
+  void Explain(int depth, LONG at) {
+    LONG word = 0, len = 0;
+    CurrentImportFile->Seek(at);
+    if (length_ - at < 8) {
+      Problem(depth, "the file ends inside a record header at byte " + std::to_string(at) + " (" +
+                         std::to_string(length_ - at) + " bytes left)");
+    } else if (CurrentImportFile->ReadLong(&word) && CurrentImportFile->ReadLong(&len) && len < 0) {
+      Problem(depth, "the record at byte " + std::to_string(at) + " has a negative length, " + std::to_string(len));
+    } else {
+      Problem(depth, "the record at byte " + std::to_string(at) + " has a length of " + std::to_string(len) +
+                         ", beyond the largest file position");
+    }
+  }
+
+  void CheckMaterial(int depth, const RecordReader &r) {
+    LONG index = 0;
+    if (r.length < kMaterialIndexAt + 4 || !CurrentImportFile->Seek(r.end - r.length + kMaterialIndexAt) ||
+        !CurrentImportFile->ReadLong(&index))
+      return;
+    if (index < 1 || index > materials_)
+      Problem(depth, "it refers to material " + std::to_string(index) + ", but " +
+                         (materials_ ? "only materials 1 to " + std::to_string(materials_) : std::string("no material")) +
+                         " come before it");
+  }
+
+  std::FILE *out_;
+  LONG length_;
+  LONG materials_ = 0;
+  int problems_ = 0;
+};
+
+}  // namespace
+
+int InspectFile(const std::string &path, std::FILE *out, std::string *why) {
+  t_host = HostInterface();
+  HostFile *file = HostFile::Alloc();
+  if (!file || !file->Open(Filename(path.c_str()), FILEOPEN_READ, 0, BYTEORDER_MOTOROLA, 0, 0)) {
+    if (file) HostFile::Free(file);
+    *why = "cannot open '" + path + "'";
+    return -1;
+  }
+  char magic[4];
+  const LONG length = file->GetLength();
+  if (length < 16 || !file->ReadBytes(magic, 4) || std::memcmp(magic, "FT50", 4) != 0 || !file->Seek(16)) {
+    HostFile::Free(file);
+    *why = "'" + path + "' is not an FT50 file";
+    return -1;
+  }
+  CurrentImportFile = file;
+  std::fprintf(out, "%s: %ld bytes\n%10s  record\n", path.c_str(), static_cast<long>(length), "offset");
+  Walker walker(out, length);
+  walker.List(0, length, 0, false);
+  const LONG after = file->GetPosition();
+  if (walker.problems() == 0 && after < length)
+    std::fprintf(out, "%ld bytes after the end of the stream are never read\n", static_cast<long>(length - after));
+  if (walker.problems() == 1) std::fprintf(out, "1 framing problem\n");
+  else std::fprintf(out, "%d framing problems\n", walker.problems());
+  CurrentImportFile = nullptr;
+  HostFile::Free(file);
+  return walker.problems();
+}
+
+}  // namespace tessaro

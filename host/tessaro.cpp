@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include "DocumentFile.h"
+#include "GltfExport.h"
 #include "Host.h"
 #include "Inspect.h"
 #include "Library.h"
@@ -112,6 +113,11 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   if (out == "none") {
   } else if (out.empty() || out == "-") {
     tessaro::WriteSummary(*doc, stdout);
+  } else if (tessaro::IsGltfPath(out)) {
+    if (!tessaro::WriteGltfFile(*doc, out, &why)) {
+      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      status = EXIT_FILE;
+    }
   } else if (!tessaro::WriteDocumentFile(*doc, out, &why)) {
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
     status = EXIT_FILE;
@@ -154,7 +160,7 @@ int main(int argc, char **argv) {
   auto *scaleOpt = imp->add_option("--scale", scale, "the scale factor for imported lengths");
   imp->add_flag("--cancel", cancel, "cancel the options dialog");
   imp->add_option("--into", into, "load the user's document from this document file first");
-  imp->add_option("--out", out, "write the document here (none: nothing; -: a summary)");
+  imp->add_option("--out", out, "write the document here (none: nothing; -: a summary; .gltf or .glb: glTF 2.0)");
   imp->add_option("--prefs", prefs, "where stored plug-in data lives");
   imp->add_option("--plugins", plugins, "the plug-in folder");
 

@@ -17,6 +17,9 @@ deps=build-windows/deps/include
 mkdir -p "$deps"
 ln -sfn /usr/include/rapidjson "$deps/rapidjson"
 ln -sfn /usr/include/CLI "$deps/CLI"
+ln -sfn /usr/include/tiny_gltf.h "$deps/tiny_gltf.h"
+ln -sfn /usr/include/nlohmann "$deps/nlohmann"
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DTESSARO_TESTS=OFF -DRAPIDJSON_INCLUDE="$PWD/$deps" -DCLI11_INCLUDE="$PWD/$deps" >/dev/null
+  -DTESSARO_TESTS=OFF -DRAPIDJSON_INCLUDE="$PWD/$deps" -DCLI11_INCLUDE="$PWD/$deps" \
+  -DTINYGLTF_INCLUDE="$PWD/$deps" -DNLOHMANN_JSON_INCLUDE="$PWD/$deps" >/dev/null
 cmake --build build-windows -j2

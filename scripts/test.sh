@@ -4,6 +4,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh "$@"
+# Khronos' glTF-Validator, for the export test.
+if ! command -v npm >/dev/null; then
+  SUDO=""
+  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq nodejs npm >/dev/null
+fi
+if [ ! -d tests/gltf/node_modules/gltf-validator ]; then
+  (cd tests/gltf && npm ci --no-audit --no-fund --silent)
+fi
 dir=build
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-sanitize

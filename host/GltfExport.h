@@ -1,0 +1,24 @@
+// The active document as glTF 2.0: `tessaro import … --out scene.gltf`
+// (or .glb).
+#ifndef TESSARO_HOST_GLTF_EXPORT_H
+#define TESSARO_HOST_GLTF_EXPORT_H
+
+#include <string>
+
+#include "Model.h"
+
+namespace tessaro {
+
+// True when the path names a glTF file (.gltf, or .glb for the binary form).
+bool IsGltfPath(const std::string &path);
+
+// Writes the document to a temporary file beside path and renames it, so a
+// failure leaves any earlier file as it was.
+bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error);
+
+// The host's rotation (heading, pitch, bank) as a glTF quaternion x, y, z, w.
+void GltfRotation(const th_vector &hpb, double q[4]);
+
+}  // namespace tessaro
+
+#endif

@@ -6,6 +6,7 @@
 #include "Handles.h"
 #include "Host.h"
 #include "Tables.h"
+#include "TerminalDialog.h"
 
 th_dialog::~th_dialog() {
   for (auto &kv : lists) delete kv.second;
@@ -23,8 +24,9 @@ Gadget *Find(th_dialog *d, int32_t id) {
   return it == d->gadgets.end() ? nullptr : &it->second;
 }
 
-// A gadget takes input only while it and the group holding it are enabled.
-bool Clickable(th_dialog *d, const Gadget &g) {
+}  // namespace
+
+bool GadgetClickable(th_dialog *d, const Gadget &g) {
   if (!g.enabled) return false;
   if (g.def.group) {
     Gadget *group = Find(d, g.def.group);
@@ -33,7 +35,7 @@ bool Clickable(th_dialog *d, const Gadget &g) {
   return true;
 }
 
-void Command(th_dialog *d, int32_t id) {
+void PressGadget(th_dialog *d, int32_t id) {
   th_container msg;
   d->cls->Command(d->ctx, id, &msg);
   // After the plug-in has seen the press, OK and Cancel close the dialog.
@@ -42,6 +44,8 @@ void Command(th_dialog *d, int32_t id) {
     d->ok = id == 1;
   }
 }
+
+namespace {
 
 std::string Label(const Gadget &g) {
   return g.def.label.empty() ? "gadget " + std::to_string(g.def.id) : "\"" + g.def.label + "\"";
@@ -57,13 +61,13 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       warn(std::string("the dialog has no ") + what + " choice " + std::to_string(option));
       return;
     }
-    if (!Clickable(d, *g)) {
+    if (!GadgetClickable(d, *g)) {
       warn(std::string("the ") + what + " choice " + Label(*g) + " is disabled in the dialog; it was not chosen");
       return;
     }
     Gadget *group = Find(d, g->def.group);
     group->l = option;
-    Command(d, group->def.id);
+    PressGadget(d, group->def.id);
   };
   if (a.mode) chooseRadio(*a.mode, "mode");
   if (a.row || a.object) {
@@ -84,11 +88,11 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
     }
     if (row >= 0) {
       lv->selection = {row};
-      Command(d, lv->id);
+      PressGadget(d, lv->id);
     } else {
       // The user could not pick what was asked for: give up on the dialog.
       H().dialogAnswerRefused = true;
-      Command(d, 2);
+      PressGadget(d, 2);
       return;
     }
   }
@@ -98,7 +102,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
     } else {
       th_listview *lv = d->lists.begin()->second;
       lv->selection.clear();
-      Command(d, lv->id);
+      PressGadget(d, lv->id);
     }
   }
   if (a.kind) chooseRadio(*a.kind, "kind");
@@ -108,7 +112,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       if (kv.second.def.kind == GadgetDef::RealField) field = &kv.second;
     if (!field) {
       warn("the dialog has no scale field");
-    } else if (!Clickable(d, *field)) {
+    } else if (!GadgetClickable(d, *field)) {
       warn("the scale field is disabled in the dialog");
     } else {
       float v = *a.scale;
@@ -116,10 +120,10 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       if (field->min < field->max) v = std::fmax(field->min, std::fmin(field->max, v));
       if (v != *a.scale) warn("the scale was clamped to the field's limits");
       field->r = v;
-      Command(d, field->def.id);
+      PressGadget(d, field->def.id);
     }
   }
-  Command(d, a.cancel ? 2 : 1);
+  PressGadget(d, a.cancel ? 2 : 1);
 }
 
 th_dialog *DlgAlloc(const th_dialog_class *cls, void *ctx) {
@@ -166,6 +170,8 @@ th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
     if (!d->loaded || !Find(d, 1)) {
       H().warnings.push_back("the dialog has no confirm button; it was cancelled");
       d->closed = true;
+    } else if (answers.atTerminal && TerminalDialogAvailable()) {
+      RunTerminalDialog(d);
     } else {
       ApplyAnswers(d, answers);
     }

@@ -66,6 +66,8 @@ struct DialogAnswers {
   bool deselect = false;  // clear the object list's selection (after the row)
   std::optional<float> scale;
   bool cancel = false;
+  // No answers: a person at the terminal answers the dialog as a form.
+  bool atTerminal = false;
   // Called once the dialog is open, before the answers are applied.
   std::function<void()> onOpen;
 };

@@ -189,6 +189,9 @@ int main(int argc, char **argv) {
   if (rowOpt->count()) answers.row = row;
   if (scaleOpt->count()) answers.scale = scale;
   answers.cancel = cancel;
+  // With no answer given, a person at a terminal gets the dialog itself.
+  answers.atTerminal = !(mode.size() || kind.size() || objectOpt->count() || rowOpt->count() || scaleOpt->count() ||
+                         cancel);
   try {
     return Import(file, answers, into, out, prefs, plugins, argv[0]);
   } catch (const std::exception &e) {

@@ -4,12 +4,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh "$@"
-# Khronos' glTF-Validator, for the export test.
-if ! command -v npm >/dev/null; then
+# Khronos' glTF-Validator (npm) for the export test, tmux for the terminal
+# dialog's.
+missing=()
+command -v npm >/dev/null || missing+=(nodejs npm)
+command -v tmux >/dev/null || missing+=(tmux)
+if ((${#missing[@]})); then
   SUDO=""
   if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq nodejs npm >/dev/null
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 if [ ! -d tests/gltf/node_modules/gltf-validator ]; then
   (cd tests/gltf && npm ci --no-audit --no-fund --silent)

@@ -252,3 +252,91 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+// The options dialog at a terminal, driven through tmux as a person types.
+class TerminalDialogTest : public CliTest {
+ protected:
+  void SetUp() override {
+    if (std::system("command -v tmux >/dev/null") != 0) GTEST_SKIP() << "tmux is not installed";
+    session_ = "tessaro-" + std::to_string(getpid());
+  }
+  void TearDown() override {
+    if (!session_.empty()) std::system(("tmux kill-session -t " + session_ + " 2>/dev/null").c_str());
+  }
+  void Start(const std::string &args) {
+    std::string inner = std::string(TESSARO_TESSARO) + " import " + args + " --prefs " + dir_.File("prefs.json") +
+                        " --out " + dir_.File("out.json") + "; echo $? > " + dir_.File("rc.txt");
+    std::string cmd = "tmux new-session -d -s " + session_ + " -x 100 -y 40 '" + inner + "; sleep 30'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+  }
+  std::string Screen() {
+    std::string file = dir_.File("screen.txt");
+    std::system(("tmux capture-pane -p -t " + session_ + " > " + file).c_str());
+    return ReadText(file);
+  }
+  bool WaitFor(const std::string &text) {
+    for (int i = 0; i < 100; ++i) {
+      if (Has(Screen(), text)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  void Keys(const std::string &keys) {
+    ASSERT_EQ(std::system(("tmux send-keys -t " + session_ + " " + keys).c_str()), 0);
+  }
+  // The program's exit status once it has ended.
+  int Finish() {
+    for (int i = 0; i < 100; ++i) {
+      std::string rc = ReadText(dir_.File("rc.txt"));
+      if (!rc.empty()) return std::atoi(rc.c_str());
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return -1;
+  }
+  std::string session_;
+};
+
+TEST_F(TerminalDialogTest, AChoiceAndEnterMerge) {
+  Start(TESSARO_SOURCE_DIR "/examples/scene.ft50 --into " TESSARO_SOURCE_DIR "/examples/room.json");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  std::string first = Screen();
+  EXPECT_TRUE(Has(first, "(*) 3 Update an object of the active document")) << "the plug-in's default: " << first;
+  EXPECT_TRUE(Has(first, "[x] 1 Table")) << first;
+  Keys("2");  // the cursor starts on the mode group
+  ASSERT_TRUE(WaitFor("(*) 2 Merge into the active document")) << Screen();
+  EXPECT_TRUE(Has(Screen(), "Replace (disabled)")) << "the plug-in disables the kind group: " << Screen();
+  Keys("Enter");
+  ASSERT_EQ(Finish(), 0);
+  std::string doc = ReadText(dir_.File("out.json"));
+  EXPECT_TRUE(Has(doc, "\"name\": \"Table\"")) << "the user's document, merged into";
+  EXPECT_TRUE(Has(doc, "\"name\": \"Board\"")) << doc.substr(0, 400);
+}
+
+TEST_F(TerminalDialogTest, TheScaleIsTypedAndEscapeCancels) {
+  Start(TESSARO_SOURCE_DIR "/examples/scene.ft50");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  EXPECT_TRUE(Has(Screen(), "(*) 1 New document")) << Screen();
+  EXPECT_TRUE(Has(Screen(), "( ) 3 Update an object of the active document -")) << "disabled: " << Screen();
+  Keys("3");
+  Keys("Down Down");  // past merge to the scale field: update, the list and the kinds take no input
+  ASSERT_TRUE(WaitFor("> Scale: ")) << Screen();
+  Keys("2 Enter");
+  ASSERT_EQ(Finish(), 0);
+  std::string doc = ReadText(dir_.File("out.json"));
+  // Pressing 3 changed nothing: the same as answering new document, scale 2.
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --scale 2 --out " + dir_.File("ref.json")), 0);
+  EXPECT_EQ(doc, ReadText(dir_.File("ref.json")));
+
+  std::system(("tmux kill-session -t " + session_).c_str());
+  std::remove(dir_.File("rc.txt").c_str());
+  std::remove(dir_.File("out.json").c_str());
+  Start(TESSARO_SOURCE_DIR "/examples/scene.ft50");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  Keys("Escape");
+  ASSERT_EQ(Finish(), 0);
+  EXPECT_FALSE(Has(ReadText(dir_.File("out.json")), "\"name\": \"Board\"")) << "cancelled: nothing imported";
+}
+
+}  // namespace

@@ -8,13 +8,8 @@
 // does not read memory, so the loop is written here.
 // Usage: bench_compare [--rounds N] [--keep] [TRIANGLES...] (default 10000 1000000
 // 4000000); --keep leaves the files in the temporary folder, for profiling.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -25,8 +20,11 @@
 #include <vector>
 
 #include "ft50_scene.h"
+#include "process.h"
 
 namespace fs = std::filesystem;
+using bench::Run;
+using bench::RunProcess;
 
 namespace {
 
@@ -103,39 +101,6 @@ void WritePly(const Grid &g, const std::string &path) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     std::exit(1);
   }
-}
-
-struct Run {
-  double seconds = 0;
-  double peakMB = 0;
-};
-
-// Runs argv as a process with its standard output discarded.
-Run RunProcess(const std::vector<std::string> &args) {
-  std::vector<char *> argv;
-  for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-  argv.push_back(nullptr);
-  std::fflush(stdout);  // or the child's first write repeats what is buffered
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid == 0) {
-    FILE *null = std::freopen("/dev/null", "w", stdout);
-    (void)null;
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage;
-  if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) {
-    std::perror("run");
-    std::exit(1);
-  }
-  auto end = std::chrono::steady_clock::now();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "%s failed (status %d)\n", args[0].c_str(), status);
-    std::exit(1);
-  }
-  return {std::chrono::duration<double>(end - start).count(), double(usage.ru_maxrss) / 1024.0};
 }
 
 // The output of a command, for the check before timing.

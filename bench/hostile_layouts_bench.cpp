@@ -3,10 +3,6 @@
 // and peak memory per megabyte of input. Linear cost shows as equal
 // columns at both sizes.
 // Usage: hostile_layouts_bench [SCALE] (sizes are multiplied by SCALE, default 1)
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -18,40 +14,19 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "process.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-  double seconds;
-  double peakMb;
-};
-
 // Runs tessaro on the file (into the user document, when given) and answers
 // its time and peak resident memory.
-Run Import(const std::string &file, const std::vector<std::string> &extra) {
+bench::Run Import(const std::string &file, const std::vector<std::string> &extra) {
   std::vector<std::string> args = {TESSARO_TESSARO, "import", file, "--out", "none", "--prefs",
                                    (fs::temp_directory_path() / "tessaro-bench-prefs.json").string()};
   args.insert(args.end(), extra.begin(), extra.end());
-  std::vector<char *> argv;
-  for (std::string &a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  auto start = std::chrono::steady_clock::now();
-  pid_t child = fork();
-  if (child == 0) {
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  wait4(child, &status, 0, &usage);
-  auto end = std::chrono::steady_clock::now();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "import of %s failed\n", file.c_str());
-    std::exit(1);
-  }
-  return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss / 1024.0};
+  return bench::RunProcess(args);
 }
 
 struct Layout {
@@ -116,12 +91,12 @@ int main(int argc, char **argv) {
       w.Terminator();
       w.Save(file);
       if (!user.empty()) std::ofstream(dir / "user.json") << user;
-      std::vector<Run> runs;
+      std::vector<bench::Run> runs;
       for (int i = 0; i < 3; ++i) runs.push_back(Import(file, l.answers));
-      std::sort(runs.begin(), runs.end(), [](const Run &a, const Run &b) { return a.seconds < b.seconds; });
+      std::sort(runs.begin(), runs.end(), [](const bench::Run &a, const bench::Run &b) { return a.seconds < b.seconds; });
       double mb = double(fs::file_size(file)) / 1e6;
       double peak = 0;
-      for (const Run &r : runs) peak = std::max(peak, r.peakMb);
+      for (const bench::Run &r : runs) peak = std::max(peak, r.peakMB);
       std::printf("%-32s %10d %8.2f %9.3f %9.4f %10.1f %9.2f\n", l.name, n, mb, runs[1].seconds,
                   runs[1].seconds / mb, peak, peak / mb);
       std::fflush(stdout);

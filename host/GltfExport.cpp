@@ -33,6 +33,7 @@ namespace tessaro {
 namespace {
 
 const int32_t kPositionTrack = 903, kRotationTrack = 904;
+const double kPi = 3.14159265358979323846;
 
 struct Quat {
   double x = 0, y = 0, z = 0, w = 1;
@@ -326,8 +327,8 @@ class Exporter {
     double intensity = RealParam(o, "90001", 1);
     l.intensity = std::isfinite(intensity) && intensity >= 0 ? intensity : 1;
     if (f == 1) {
-      double cone = RealParam(o, "90011", M_PI / 4);
-      if (!(cone > 0) || cone > M_PI / 2) cone = M_PI / 4;
+      double cone = RealParam(o, "90011", kPi / 4);
+      if (!(cone > 0) || cone > kPi / 2) cone = kPi / 4;
       l.spot.outerConeAngle = cone;
       l.spot.innerConeAngle = 0;
     }

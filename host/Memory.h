@@ -1,7 +1,5 @@
-// Zeroed memory for the host's blocks and tag data. Large blocks come
-// straight from the system in transparent huge pages where there are any,
-// so filling a mesh's arrays costs one page fault per 2 MiB rather than
-// one per 4 KiB, and nothing has to be cleared by hand.
+// Zeroed memory for the host's blocks and tag data: a tag of millions of
+// entries is not cleared by a pass of its own before the plug-in fills it.
 #ifndef TESSARO_HOST_MEMORY_H
 #define TESSARO_HOST_MEMORY_H
 

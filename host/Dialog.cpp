@@ -19,17 +19,17 @@ Host &H() { return Host::Get(); }
 
 bool Live(th_dialog *d) { return d && H().Tracked(d); }
 
-Gadget *Find(th_dialog *d, int32_t id) {
+}  // namespace
+
+Gadget *FindGadget(th_dialog *d, int32_t id) {
   auto it = d->gadgets.find(id);
   return it == d->gadgets.end() ? nullptr : &it->second;
 }
 
-}  // namespace
-
 bool GadgetClickable(th_dialog *d, const Gadget &g) {
   if (!g.enabled) return false;
   if (g.def.group) {
-    Gadget *group = Find(d, g.def.group);
+    Gadget *group = FindGadget(d, g.def.group);
     if (group && !group->enabled) return false;
   }
   return true;
@@ -56,7 +56,7 @@ std::string Label(const Gadget &g) {
 void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
   auto warn = [](const std::string &w) { H().warnings.push_back(w); };
   auto chooseRadio = [&](int32_t option, const char *what) {
-    Gadget *g = Find(d, option);
+    Gadget *g = FindGadget(d, option);
     if (!g || g->def.kind != GadgetDef::Radio) {
       warn(std::string("the dialog has no ") + what + " choice " + std::to_string(option));
       return;
@@ -65,7 +65,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       warn(std::string("the ") + what + " choice " + Label(*g) + " is disabled in the dialog; it was not chosen");
       return;
     }
-    Gadget *group = Find(d, g->def.group);
+    Gadget *group = FindGadget(d, g->def.group);
     group->l = option;
     PressGadget(d, group->def.id);
   };
@@ -167,7 +167,7 @@ th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
     d->cls->InitValues(d->ctx);
     DialogAnswers answers = H().dialogAnswers;
     if (answers.onOpen) answers.onOpen();
-    if (!d->loaded || !Find(d, 1)) {
+    if (!d->loaded || !FindGadget(d, 1)) {
       H().warnings.push_back("the dialog has no confirm button; it was cancelled");
       d->closed = true;
     } else if (answers.atTerminal && TerminalDialogAvailable()) {
@@ -212,7 +212,7 @@ th_bool DlgLoadResource(th_dialog *d, int32_t id, const th_resource *res, int32_
 th_bool DlgEnable(th_dialog *d, int32_t id, th_bool enabled) {
   H().Fault(Op::DialogEnable);
   if (!Live(d)) return 0;
-  Gadget *g = Find(d, id);
+  Gadget *g = FindGadget(d, id);
   if (!g) return 0;
   g->enabled = enabled != 0;
   return 1;
@@ -222,7 +222,7 @@ th_bool DlgSetLong(th_dialog *d, int32_t id, int32_t value, int32_t min, int32_t
   H().Fault(Op::DialogSet);
   (void)tristate;
   if (!Live(d)) return 0;
-  Gadget *g = Find(d, id);
+  Gadget *g = FindGadget(d, id);
   if (!g) return 0;
   g->l = value;
   g->min = static_cast<float>(min);
@@ -236,7 +236,7 @@ th_bool DlgSetReal(th_dialog *d, int32_t id, float value, float min, float max, 
   H().Fault(Op::DialogSet);
   (void)format, (void)min2, (void)max2, (void)quadscale, (void)tristate;
   if (!Live(d)) return 0;
-  Gadget *g = Find(d, id);
+  Gadget *g = FindGadget(d, id);
   if (!g) return 0;
   g->r = value;
   g->min = min;
@@ -248,7 +248,7 @@ th_bool DlgSetReal(th_dialog *d, int32_t id, float value, float min, float max, 
 th_bool DlgGetLong(th_dialog *d, int32_t id, int32_t *value) {
   H().Fault(Op::DialogGet);
   if (!Live(d) || !value) return 0;
-  Gadget *g = Find(d, id);
+  Gadget *g = FindGadget(d, id);
   if (!g) return 0;
   *value = g->l;
   return 1;
@@ -257,7 +257,7 @@ th_bool DlgGetLong(th_dialog *d, int32_t id, int32_t *value) {
 th_bool DlgGetReal(th_dialog *d, int32_t id, float *value) {
   H().Fault(Op::DialogGet);
   if (!Live(d) || !value) return 0;
-  Gadget *g = Find(d, id);
+  Gadget *g = FindGadget(d, id);
   if (!g) return 0;
   *value = g->r;
   return 1;
@@ -273,7 +273,7 @@ th_listview *ListAttach(th_dialog *d, int32_t id) {
   H().Fault(Op::ListViewAttach);
   try {
     if (!Live(d)) return nullptr;
-    Gadget *g = Find(d, id);
+    Gadget *g = FindGadget(d, id);
     if (!g || g->def.kind != GadgetDef::ListView) return nullptr;
     auto it = d->lists.find(id);
     if (it != d->lists.end()) return it->second;

@@ -832,6 +832,27 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
   return std::ferror(out) == 0;
 }
 
+bool ReplaceFile(const std::string &path, const std::string &bytes, std::string *error) {
+  std::string tmp = path + ".tmp";
+  std::error_code ec;
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+      fs::remove(tmp, ec);
+      *error = "cannot write '" + tmp + "'";
+      return false;
+    }
+  }
+  fs::rename(tmp, path, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    *error = "cannot write '" + path + "': " + ec.message();
+    return false;
+  }
+  return true;
+}
+
 bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error) {
   std::string tmp = path + ".tmp";
   std::FILE *out = std::fopen(tmp.c_str(), "wb");

@@ -11,16 +11,15 @@
 #include "GltfExport.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <tuple>
 #include <unordered_map>
 
+#include "DocumentFile.h"
 #include "Host.h"
 
 #define TINYGLTF_IMPLEMENTATION
@@ -54,13 +53,6 @@ Quat About(int axis, double angle) {
 
 double Clamp01(double v) { return std::isnan(v) ? 0 : std::min(1.0, std::max(0.0, v)); }
 bool Finite(float v) { return std::isfinite(v); }
-
-const Tag *TagOf(const Object &o, int32_t type) {
-  const Tag *found = nullptr;
-  for (const Element *t = o.tags.first; t; t = t->next)
-    if (t->type == type) found = static_cast<const Tag *>(t);
-  return found;
-}
 
 template <class T>
 const T *TagEntries(const Tag *t) {
@@ -221,7 +213,7 @@ class Exporter {
   // gives (a, b, c) and (a, c, d), a triangle (d = c) gives (a, b, c). With
   // a UVW tag every distinct pair of point and UV is a vertex of its own.
   int AddMesh(const Object &o) {
-    const Tag *pointTag = TagOf(o, 5600), *polygonTag = TagOf(o, 5604), *uvwTag = TagOf(o, 5671);
+    const Tag *pointTag = FindTag(o, 5600), *polygonTag = FindTag(o, 5604), *uvwTag = FindTag(o, 5671);
     const auto *points = TagEntries<th_vector>(pointTag);
     const auto *polygons = TagEntries<int32_t[4]>(polygonTag);
     if (!points || !polygons) return -1;
@@ -438,26 +430,7 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     *error = "cannot export the document as glTF";
     return false;
   }
-  std::string tmp = path + ".tmp";
-  std::error_code ec;
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    std::string bytes = text.str();
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      fs::remove(tmp, ec);
-      *error = "cannot write '" + tmp + "': " + std::strerror(errno);
-      return false;
-    }
-  }
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    *error = "cannot write '" + path + "'";
-    return false;
-  }
-  return true;
+  return ReplaceFile(path, text.str(), error);
 }
 
 }  // namespace tessaro

@@ -12,6 +12,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "DocumentFile.h"
 #include "Handles.h"
 #include "Library.h"
 #include "Tables.h"
@@ -399,18 +400,9 @@ bool Host::SavePrefs(std::string *error) const {
   std::error_code ec;
   fs::path path(prefsPath_);
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
-  std::string tmp = prefsPath_ + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out << buffer.GetString() << "\n";
-    if (!out.flush()) {
-      *error = "cannot write the stored plug-in data to '" + tmp + "'";
-      return false;
-    }
-  }
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    *error = "cannot store the plug-in data in '" + prefsPath_ + "': " + ec.message();
+  std::string why;
+  if (!ReplaceFile(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
+    *error = "cannot store the plug-in data: " + why;
     return false;
   }
   return true;

@@ -49,6 +49,12 @@ size_t VariableTagEntrySize(int32_t type) {
   }
 }
 
+Tag *FindTag(const Object &o, int32_t type, int32_t nr) {
+  for (Element *t = o.tags.first; t; t = t->next)
+    if (t->type == type && nr-- == 0) return static_cast<Tag *>(t);
+  return nullptr;
+}
+
 bool IsContainerKey(const std::string &key) {
   if (key.empty() || key.size() > 11) return false;
   size_t i = key[0] == '-' ? 1 : 0;

@@ -140,6 +140,9 @@ struct Tag : Element {
 // Bytes per entry of the variable tag types; 0 for other types.
 size_t VariableTagEntrySize(int32_t type);
 
+// The object's nr-th tag of the type (from 0), or null.
+Tag *FindTag(const Object &o, int32_t type, int32_t nr = 0);
+
 struct Channel {
   int32_t state = 0;
   Container data;

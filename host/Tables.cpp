@@ -654,26 +654,21 @@ th_element *ObjFirstTag(th_element *e) {
   Object *o = Obj(e, "GetFirstTag");
   return o ? Handle(o->tags.first) : nullptr;
 }
-Tag *FindTag(Object *o, int32_t type, int32_t nr) {
-  for (Element *t = o->tags.first; t; t = t->next)
-    if (t->type == type && nr-- == 0) return static_cast<Tag *>(t);
-  return nullptr;
-}
 th_element *ObjGetTag(th_element *e, int32_t type, int32_t nr) {
   H().Fault(Op::GetTag);
   Object *o = Obj(e, "GetTag");
-  return o ? Handle(FindTag(o, type, nr)) : nullptr;
+  return o ? Handle(FindTag(*o, type, nr)) : nullptr;
 }
 void *ObjGetTagData(th_element *e, int32_t type, int32_t nr) {
   H().Fault(Op::GetTagData);
   Object *o = Obj(e, "GetTagData");
-  Tag *t = o ? FindTag(o, type, nr) : nullptr;
+  Tag *t = o ? FindTag(*o, type, nr) : nullptr;
   return t && !t->payload.empty() ? t->payload.data() : nullptr;
 }
 int32_t ObjGetTagDataCount(th_element *e, int32_t type) {
   H().Fault(Op::GetTagDataCount);
   Object *o = Obj(e, "GetTagDataCount");
-  Tag *t = o ? FindTag(o, type, 0) : nullptr;
+  Tag *t = o ? FindTag(*o, type, 0) : nullptr;
   return t ? t->entries : 0;
 }
 void ObjInsertTag(th_element *e, th_element *tag, th_element *pred) {

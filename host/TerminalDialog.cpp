@@ -117,10 +117,7 @@ class Form {
   }
 
  private:
-  Gadget *Find(int32_t id) {
-    auto it = d_->gadgets.find(id);
-    return it == d_->gadgets.end() ? nullptr : &it->second;
-  }
+  Gadget *Find(int32_t id) { return FindGadget(d_, id); }
   th_listview *List(int32_t id) {
     auto it = d_->lists.find(id);
     return it == d_->lists.end() ? nullptr : it->second;

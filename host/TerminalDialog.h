@@ -11,6 +11,8 @@ namespace tessaro {
 
 struct Gadget;
 
+// The dialog's gadget with the ID, or null.
+Gadget *FindGadget(th_dialog *d, int32_t id);
 // A gadget takes input only while it and the group holding it are enabled.
 bool GadgetClickable(th_dialog *d, const Gadget &g);
 // The plug-in sees the press; OK and Cancel then close the dialog.

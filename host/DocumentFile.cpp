@@ -832,7 +832,7 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
   return std::ferror(out) == 0;
 }
 
-bool ReplaceFile(const std::string &path, const std::string &bytes, std::string *error) {
+bool WriteWholeFile(const std::string &path, const std::string &bytes, std::string *error) {
   std::string tmp = path + ".tmp";
   std::error_code ec;
   {

@@ -14,7 +14,7 @@ namespace tessaro {
 bool WriteDocument(const Document &doc, std::FILE *out);
 // Writes bytes to a temporary file beside path and renames it over path, so
 // that a failure never leaves half a file; false with why otherwise.
-bool ReplaceFile(const std::string &path, const std::string &bytes, std::string *error);
+bool WriteWholeFile(const std::string &path, const std::string &bytes, std::string *error);
 // Writes to a temporary file beside path and renames it, so that a failure
 // never leaves half a document.
 bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error);

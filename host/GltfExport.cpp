@@ -430,7 +430,7 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     *error = "cannot export the document as glTF";
     return false;
   }
-  return ReplaceFile(path, text.str(), error);
+  return WriteWholeFile(path, text.str(), error);
 }
 
 }  // namespace tessaro

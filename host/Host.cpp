@@ -401,7 +401,7 @@ bool Host::SavePrefs(std::string *error) const {
   fs::path path(prefsPath_);
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
   std::string why;
-  if (!ReplaceFile(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
+  if (!WriteWholeFile(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
     *error = "cannot store the plug-in data: " + why;
     return false;
   }

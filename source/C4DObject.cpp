@@ -43,15 +43,20 @@ Bool ReadCountAndSecond(LONG *count, LONG *second) {
   return CurrentImportFile->ReadLong(count) && CurrentImportFile->ReadLong(second);
 }
 
+Bool OutOfMemory() {
+  ImportOutOfMemory = TRUE;
+  return FALSE;
+}
+
 }  // namespace
 
-Bool PointsReader::Read(BaseObject *op) {
+Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
   if (!ReadCountAndSecond(&count, &second)) return FALSE;
-  if (!FitsInFile(count, 12)) return FALSE;
+  if (!record.Holds(count, 12)) return FALSE;
   VariableTag *tag = op->MakeVariableTag(Tpoint, count);
-  if (!tag) return FALSE;
+  if (!tag) return OutOfMemory();
   Vector *points = static_cast<Vector *>(tag->GetDataAddressW());
-  if (!points) return FALSE;
+  if (!points) return OutOfMemory();
   const Real scale = ImportScale;
   for (LONG i = 0; i < count; i += kChunk) {
     LONG want = count - i < kChunk ? count - i : kChunk;
@@ -67,12 +72,12 @@ Bool PointsReader::Read(BaseObject *op) {
   return TRUE;
 }
 
-Bool PolygonsReader::Read(PolygonBuffer *buffer, LONG corners, Bool wide) {
+Bool PolygonsReader::Read(const RecordReader &record, PolygonBuffer *buffer, LONG corners, Bool wide) {
   if (!ReadCountAndSecond(&count, &second)) return FALSE;
   if (count == 0) return TRUE;
-  if (!FitsInFile(count, corners * (wide ? 4 : 2))) return FALSE;
-  if (count > kMaxPolygons - buffer->count) return FALSE;
-  if (!Reserve(buffer, buffer->count + count)) return FALSE;
+  if (!record.Holds(count, corners * (wide ? 4 : 2))) return FALSE;
+  if (count > kMaxPolygons - buffer->count) return OutOfMemory();
+  if (!Reserve(buffer, buffer->count + count)) return OutOfMemory();
   CPolygon *out = buffer->polygons + buffer->count;
   ULONG largest = buffer->maxIndex;
   LONG v[kChunk * 4];
@@ -95,9 +100,11 @@ Bool PolygonsReader::Read(PolygonBuffer *buffer, LONG corners, Bool wide) {
   return TRUE;
 }
 
-Bool IndexPairsReader::Read(Bool wide) {
+Bool IndexPairsReader::Read(const RecordReader &record, Bool wide) {
   if (!ReadCountAndSecond(&count, &second)) return FALSE;
-  if (!FitsInFile(count, wide ? 8 : 4)) return FALSE;
+  // The pairs are not used: a negative count reads none.
+  if (count < 0) return TRUE;
+  if (!record.Holds(count, wide ? 8 : 4)) return FALSE;
   LONG v[kChunk * 2];
   for (LONG i = 0; i < count; i += kChunk) {
     LONG n = count - i < kChunk ? count - i : kChunk;
@@ -106,15 +113,15 @@ Bool IndexPairsReader::Read(Bool wide) {
   return TRUE;
 }
 
-Bool UvReader::Read(UvBuffer *buffer) {
+Bool UvReader::Read(const RecordReader &record, UvBuffer *buffer) {
   if (!ReadCountAndSecond(&count, &second)) return FALSE;
   if (!CurrentImportFile->ReadBool(&first) || !CurrentImportFile->ReadBool(&secondFlag)) return FALSE;
   if (count == 0) return TRUE;
-  if (!FitsInFile(count, static_cast<LONG>(sizeof(UvPair)))) return FALSE;
+  if (!record.Holds(count, static_cast<LONG>(sizeof(UvPair)))) return FALSE;
   GeFree(buffer->pairs);
   buffer->count = 0;
   buffer->pairs = static_cast<UvPair *>(GeAlloc(count * static_cast<LONG>(sizeof(UvPair))));
-  if (!buffer->pairs) return FALSE;
+  if (!buffer->pairs) return OutOfMemory();
   buffer->count = count;
   return CurrentImportFile->ReadReals(&buffer->pairs[0].u, count * 2) == count * 2;
 }
@@ -137,13 +144,18 @@ void BuildMeshTags(BaseObject *op, const PolygonBuffer &polygons, const UvBuffer
   void *data = tag ? tag->GetDataAddressW() : nullptr;
   if (!data) {
     *error = TRUE;
+    OutOfMemory();
     return;
   }
   memcpy(data, polygons.polygons, polygons.count * sizeof(CPolygon));
   if (!uv.pairs) return;
-  // Without a UVW tag the mesh is still whole: the UV step is left out.
+  // Without a UVW tag the mesh is still whole: the UV step is left out,
+  // and the load says that something could not be held.
   UVWTag *uvw = static_cast<UVWTag *>(op->MakeVariableTag(Tuvw, polygons.count));
-  if (!uvw) return;
+  if (!uvw) {
+    OutOfMemory();
+    return;
+  }
   auto corner = [&](LONG index, Vector *v) {
     bool known = static_cast<ULONG>(index) < static_cast<ULONG>(uv.count);
     v->x = known ? uv.pairs[index].u : 0;

@@ -38,28 +38,31 @@ struct UvBuffer {
   LONG count = 0;
 };
 
+// Each mesh reader gets its sub-record, whose end bounds every count it
+// reads. A host allocation that fails also sets ImportOutOfMemory, so that
+// the load does not answer success for a mesh it could not hold.
 class PointsReader : public RecordReader {
  public:
-  Bool Read(BaseObject *op);
+  Bool Read(const RecordReader &record, BaseObject *op);
   LONG count = 0, second = 0;
 };
 
 class PolygonsReader : public RecordReader {
  public:
   // corners: 3 or 4; wide: 32-bit indices, else unsigned 16-bit.
-  Bool Read(PolygonBuffer *buffer, LONG corners, Bool wide);
+  Bool Read(const RecordReader &record, PolygonBuffer *buffer, LONG corners, Bool wide);
   LONG count = 0, second = 0;
 };
 
 class IndexPairsReader : public RecordReader {
  public:
-  Bool Read(Bool wide);
+  Bool Read(const RecordReader &record, Bool wide);
   LONG count = 0, second = 0;
 };
 
 class UvReader : public RecordReader {
  public:
-  Bool Read(UvBuffer *buffer);
+  Bool Read(const RecordReader &record, UvBuffer *buffer);
   LONG count = 0, second = 0;
   Bool first = FALSE, secondFlag = FALSE;
 };

@@ -14,5 +14,6 @@ BaseDocument *UserDocument = nullptr;
 BaseObject *LevelTable[LEVEL_TABLE_SIZE] = {nullptr};
 BaseObject *ViewObject = nullptr;
 LONG PostImportActions = 0;
+Bool ImportOutOfMemory = FALSE;
 
 String ResourceString(LONG id) { return PluginResource.LoadString(id); }

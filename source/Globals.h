@@ -46,6 +46,9 @@ extern HostFile *CurrentImportFile;
 extern BaseObject *LevelTable[LEVEL_TABLE_SIZE];
 extern BaseObject *ViewObject;
 extern LONG PostImportActions;
+// Set when the host could not give the memory for a mesh the file holds;
+// the load then answers the out-of-memory result instead of success.
+extern Bool ImportOutOfMemory;
 
 // A resource string; the host's empty string while no resource is loaded.
 String ResourceString(LONG id);

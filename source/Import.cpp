@@ -16,6 +16,9 @@ const LONG kFileType = 0x43344443;     // 'C4DC'
 const LONG kFileCreator = 0x43344431;  // 'C4D1'
 const LONG kOpenErrorDialog = 2;
 
+// The host could not give memory: no file object, or no room for a mesh.
+const LONG LOAD_OUT_OF_MEMORY = -7;
+
 enum { RECORD_END = 0, RECORD_DOCUMENT = 2000, RECORD_RENDER = 4000, RECORD_OBJECT = 5020, RECORD_MATERIAL = 5703 };
 
 void ResetLevelTable(BaseObject *root) {
@@ -59,6 +62,10 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   ImportFlags = flags;
   LoaderDocument = doc;
   UserDocument = active;
+  // A hand-over that no core message consumed speaks of the documents just
+  // replaced: left armed, it would close this load's document.
+  PostImportActions = 0;
+  ImportOutOfMemory = FALSE;
 
   BaseDocument *target = nullptr;
   Bool undo = FALSE;
@@ -81,7 +88,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     if (undo) target->EndUndo();
     ImportBusy = 0;
     ReleaseCarryList(&carry);
-    return -7;
+    return LOAD_OUT_OF_MEMORY;
   }
 
   Bool opened = file->Open(name, FILEOPEN_READ, kOpenErrorDialog, BYTEORDER_MOTOROLA, kFileType, kFileCreator);
@@ -107,12 +114,14 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
           renderReader.ReadRenderSettingsRecord(target);
           break;
         case RECORD_OBJECT:
-          objectReader.ReadObjectRecord(target, ImportMaterials.entries, ImportMaterials.count, &carry);
+          objectReader.ReadObjectRecord(&cursor, target, ImportMaterials.entries, ImportMaterials.count, &carry);
           break;
         case RECORD_MATERIAL: {
-          BaseMaterial *mat = materialReader.ReadMaterial(target, materialIndex);
+          BaseMaterial *mat = materialReader.ReadMaterial(&cursor, target, materialIndex);
           ++materialIndex;
-          if (mat) AppendMaterial(mat);
+          // A material that failed keeps its place as an empty entry, so the
+          // texture tags' references to the materials after it stay aligned.
+          AppendMaterial(mat);
           break;
         }
         default:
@@ -123,6 +132,9 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     }
     if (!file->Close()) result = -2;
   }
+  // A mesh the host could not hold is not a success, nor only a truncation.
+  if (ImportOutOfMemory && (result == 0 || result == -3)) result = LOAD_OUT_OF_MEMORY;
+  ReleaseFramingMemo();
   CurrentImportFile = nullptr;
   HostFile::Free(file);
 

@@ -14,6 +14,10 @@ namespace {
 
 // The resource folder beside the library, kept while the resource is loaded.
 char ResourcePath[PLUGIN_PATH_SIZE + 8] = {0};
+// Whether start got as far as reading the stored scale. Only then does the
+// end store it: a start whose registration was refused never read it, and
+// writing the default back would lose the user's value.
+Bool ScaleRestored = FALSE;
 
 void ReleasePluginResource() {
   PluginResource.Free();
@@ -52,11 +56,13 @@ LONG PluginStart() {
   }
   // Nothing stored yet (a first run) leaves ImportScale as it is.
   ReadPluginInfo(ID_TESSARO_SCENELOADER, &ImportScale, sizeof(ImportScale));
+  ScaleRestored = TRUE;
   return 1;
 }
 
 void PluginEnd() {
-  WritePluginInfo(ID_TESSARO_SCENELOADER, &ImportScale, sizeof(ImportScale));
+  if (ScaleRestored) WritePluginInfo(ID_TESSARO_SCENELOADER, &ImportScale, sizeof(ImportScale));
+  ScaleRestored = FALSE;
   ReleasePluginResource();
 }
 

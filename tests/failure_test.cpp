@@ -79,7 +79,10 @@ TEST_F(FailureTest, EmptySelectionInUpdateModeFindsNoTarget) {
   EXPECT_EQ(Import(f, a).code, 0);
   EXPECT_EQ(target->children.count, 1u) << "nothing is cleared";
   EXPECT_EQ(Names(Doc()->objects), (std::vector<std::string>{"Child", "Target"})) << "the file goes to the top";
-  EXPECT_TRUE(Doc()->undo.empty());
+  ASSERT_EQ(Doc()->undo.size(), 1u) << "one undo step";
+  ASSERT_EQ(Doc()->undo[0].size(), 1u) << "no target to change: only the insertion at the top to undo";
+  EXPECT_EQ(Doc()->undo[0][0].type, 44);
+  EXPECT_EQ(Doc()->undo[0][0].name, "Child");
 }
 
 TEST_F(FailureTest, TextureTagsThatCannotBeMadeEndTheCopy) {
@@ -120,7 +123,7 @@ TEST_F(FailureTest, RefusedParametersAndMissingChannels) {
   ft50::Material(f, "NoChannel", [](Ft50Writer &w) { ft50::Channel(w, 0, {1, 1, 1}, 1, ""); });
   ft50::Material(f, "Kept");
   ft50::Object(f, 5100, Named("User"), [](Ft50Writer &b) {
-    ft50::TextureTag(b, ft50::Uses(1));
+    ft50::TextureTag(b, ft50::Uses(2));
   });
   f.Terminator();
   host_->FailNth(Op::SetParameter, 1);  // the camera's 1010

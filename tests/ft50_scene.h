@@ -62,9 +62,10 @@ inline void Points(Ft50Writer &w, const std::vector<V3> &points) {
 }
 
 // Polygons in one of the four encodings: type 5601, 5602 (16-bit), 5653,
-// 5654 (32-bit); each polygon lists 3 or 4 indices as the type says.
+// 5654 (32-bit); each polygon lists 3 or 4 indices as the type says. Index
+// pairs likewise: 5603 (16-bit), 5655 (32-bit).
 inline void Polygons(Ft50Writer &w, uint32_t type, const std::vector<std::vector<int64_t>> &polygons) {
-  bool wide = type == 5653 || type == 5654;
+  bool wide = type == 5653 || type == 5654 || type == 5655;
   w.Begin(type).I32(static_cast<int32_t>(polygons.size())).I32(0);
   for (const auto &p : polygons)
     for (int64_t i : p) {

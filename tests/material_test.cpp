@@ -152,18 +152,23 @@ TEST_F(MaterialTest, ReferencesOutsideTheTableFailTheObject) {
   EXPECT_EQ(host_->Calls(Op::TagAlloc), 0u) << "no tag is made for a bad reference";
 }
 
-TEST_F(MaterialTest, FailedMaterialsMoveLaterOnesUp) {
+TEST_F(MaterialTest, FailedMaterialsKeepTheirPlaces) {
   Ft50Writer f;
   f.Begin(5703).Begin(5999).End().Terminator().End();  // not a header first
   // A name longer than the buffer; a texture name longer than the buffer.
   ft50::Material(f, std::string(260, 'n'));
   ft50::Material(f, "LongTexture", [](Ft50Writer &w) { ft50::Channel(w, 0, {1, 1, 1}, 1, std::string(260, 't')); });
   ft50::Material(f, "Good");
-  Textured(f, "X", {ft50::Uses(1)});
+  // The tags name materials by their record's place: the fourth is Good;
+  // the second failed, and its tag is made but links nothing.
+  Textured(f, "X", {ft50::Uses(4)});
+  Textured(f, "Y", {ft50::Uses(2)});
   f.Terminator();
   ASSERT_EQ(Import(f).code, 0);
   EXPECT_EQ(Names(Doc()->materials), (std::vector<std::string>{"Good"}));
   EXPECT_EQ(LinkedName(Find(Doc(), "X")), "Good");
+  EXPECT_EQ(LinkedName(Find(Doc(), "Y")), "(none)");
+  EXPECT_NE(Texture(Find(Doc(), "Y")), nullptr);
   EXPECT_EQ(host_->Calls(Op::MaterialAlloc), 4u);
 }
 
@@ -338,11 +343,11 @@ TEST_F(MaterialTest, HostFaultsLeakNoMaterial) {
     uint64_t nth;
     std::vector<std::string> materials;
   };
-  // The first material (the second moves up); the table's first array (the
-  // first material is released, the second gets the array); the texture
-  // tag; the insertion into the document (the tag links a material that is
-  // released at the end, so it links none).
-  const Case cases[] = {{Op::MaterialAlloc, 1, {"M2"}},
+  // The first material (its place stays, empty: the tag links nothing); the
+  // table's first array (the first material is released, the second gets
+  // the array); the texture tag; the insertion into the document (the tag
+  // links a material that is released at the end, so it links none).
+  const Case cases[] = {{Op::MaterialAlloc, 1, {}},
                         {Op::GeAlloc, 1, {"M2"}},
                         {Op::TagAlloc, 1, {}},
                         {Op::InsertMaterial, 1, {}}};

@@ -22,11 +22,14 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
 
 }  // namespace
 
-Bool KeyListHeader::Read() {
+Bool KeyListHeader::Read(const RecordHeader &list) {
   HostFile *f = CurrentImportFile;
-  if (!ReadHeader() || !ReadTime(&t1) || !ReadTime(&t2) || !f->ReadLong(&l1) || !f->ReadUChar(&u1) ||
+  if (!ReadHeaderWithin(list) || !ReadTime(&t1) || !ReadTime(&t2) || !f->ReadLong(&l1) || !f->ReadUChar(&u1) ||
       !f->ReadLong(&count))
     return FALSE;
+  // The vectors are read and dropped; a count beyond the record fails it
+  // as a short read would, before anything is read.
+  if (count > 0 && !Holds(count, 12)) return FALSE;
   Vector discarded;
   for (LONG i = 0; i < count; ++i)
     if (!f->ReadVector(&discarded)) return FALSE;
@@ -45,25 +48,25 @@ Bool CameraKeyRecord::Read() {
          f->ReadReal(&r3) && f->ReadReal(&r4) && f->ReadReal(&r5) && f->ReadReal(&r6);
 }
 
-Bool ReadAnimationRecord(BaseDocument *doc, BaseObject *op) {
+Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op) {
   RecordReader cursor;
   // The leading record is skipped unread, whatever its type.
-  if (!cursor.ReadHeader()) return FALSE;
+  if (!cursor.ReadHeaderWithin(record)) return FALSE;
   cursor.SkipToEnd();
   for (;;) {
-    if (!cursor.ReadHeader()) return FALSE;
-    if (cursor.type == SUB_KEY_LIST && !ReadKeyList(doc, op)) return FALSE;
+    if (!cursor.ReadHeaderWithin(record)) return FALSE;
+    if (cursor.type == SUB_KEY_LIST && !ReadKeyList(cursor, doc, op)) return FALSE;
     cursor.SkipToEnd();
     if (cursor.type == 0) return TRUE;
   }
 }
 
-Bool ReadKeyList(BaseDocument *doc, BaseObject *op) {
+Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op) {
   KeyListHeader header;
-  if (!header.Read()) return FALSE;
+  if (!header.Read(list)) return FALSE;
   for (;;) {
     RecordReader cursor;
-    if (!cursor.ReadHeader()) return FALSE;
+    if (!cursor.ReadHeaderWithin(list)) return FALSE;
     switch (cursor.type) {
       case KEY_POSITION: {
         VectorKeyRecord k;

@@ -10,7 +10,8 @@ enum { SUB_KEY_LIST = 5501, KEY_POSITION = 5402, KEY_ROTATION = 5404, KEY_CAMERA
 // A key-list header: no effect, read and skipped.
 class KeyListHeader : public RecordReader {
  public:
-  Bool Read();
+  // Reads the header record, which must lie inside its key list.
+  Bool Read(const RecordHeader &list);
   BaseTime t1, t2;
   LONG l1 = 0;
   UCHAR u1 = 0;
@@ -36,8 +37,10 @@ class CameraKeyRecord : public RecordReader {
   Real r3 = 0, r4 = 0, r5 = 0, r6 = 0;
 };
 
-Bool ReadAnimationRecord(BaseDocument *doc, BaseObject *op);
-Bool ReadKeyList(BaseDocument *doc, BaseObject *op);
+// record: the 5500 sub-record, list: the 5501 key list; each bounds the
+// records nested in it.
+Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op);
+Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op);
 // Makes one key on the track (level1, level2; level2 0 for one level).
 Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2, const BaseTime &time, Real value,
                      Real second, Real third);

@@ -97,9 +97,17 @@ Bool GrowTable(MaterialTable &t) {
 
 }  // namespace
 
-Bool MaterialHeader::Read() {
+Bool MaterialHeader::Read(RecordReader *record) {
+  if (ReadNextInRecord(record, this) != NEXT_RECORD) return FALSE;
+  const Bool ok = type == SUB_MATERIAL_HEADER && ReadFields();
+  SkipToEnd();
+  // A material that is not read on still ends where its list does.
+  if (!ok && type != 0) PassOverList(record);
+  return ok;
+}
+
+Bool MaterialHeader::ReadFields() {
   HostFile *f = CurrentImportFile;
-  if (!ReadHeader() || type != SUB_MATERIAL_HEADER) return FALSE;
   if (!ReadText(&name, TEXT_BUFFER_SIZE - 1)) return FALSE;
   if (!f->ReadBytes(switches, MATERIAL_CHANNELS) || !f->ReadBytes(&extra, 1)) return FALSE;
   if (extra) {
@@ -107,7 +115,6 @@ Bool MaterialHeader::Read() {
     int64_t target = static_cast<int64_t>(f->GetPosition()) + extraLength;
     if (target < 0 || target > INT32_MAX || !f->Seek(static_cast<LONG>(target))) return FALSE;
   }
-  SkipToEnd();
   return TRUE;
 }
 
@@ -131,17 +138,24 @@ Bool ChannelRecord::Read(BaseMaterial *mat) {
   return ReadExtension(mat, channel);
 }
 
-Bool ReadChannels(BaseMaterial *mat) {
+Bool ReadChannels(RecordReader *record, BaseMaterial *mat) {
   for (;;) {
     ChannelRecord channel;
-    if (!channel.ReadHeader()) return FALSE;
-    if (HandledChannel(channel.type) && !channel.Read(mat)) return FALSE;
+    const NextRecord step = ReadNextInRecord(record, &channel);
+    // Ended where the next top-level record starts: as if terminated.
+    if (step == NEXT_NONE) return TRUE;
+    if (step == NEXT_BROKEN) return FALSE;
+    const Bool ok = !HandledChannel(channel.type) || channel.Read(mat);
     channel.SkipToEnd();
     if (channel.type == 0) return TRUE;
+    if (!ok) {
+      PassOverList(record);
+      return FALSE;
+    }
   }
 }
 
-BaseMaterial *MaterialRecordReader::ReadMaterial(BaseDocument *doc, LONG index) {
+BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index) {
   enum { PLAIN, EXISTING, APPEND } use = PLAIN;
   BaseMaterial *mat = nullptr;
   BaseMaterial *pred = nullptr;
@@ -177,11 +191,11 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(BaseDocument *doc, LONG index) 
   if (!mat) return nullptr;
 
   MaterialHeader header;
-  Bool ok = header.Read();
+  Bool ok = header.Read(record);
   if (ok) {
     mat->SetName(header.name);
     for (LONG c = 0; c < MATERIAL_CHANNELS; ++c) mat->SetChannelState(c, header.switches[c]);
-    ok = ReadChannels(mat);
+    ok = ReadChannels(record, mat);
   }
   if (!ok) {
     // An existing material keeps what was changed; its undo entry covers it.
@@ -203,7 +217,7 @@ void AppendMaterial(BaseMaterial *mat) {
   MaterialTable &t = ImportMaterials;
   if (t.count == t.capacity && !GrowTable(t)) {
     // Not in the table, nothing would release it at the end of the load.
-    if (!mat->GetDocument()) BaseMaterial::Free(mat);
+    if (mat && !mat->GetDocument()) BaseMaterial::Free(mat);
     return;
   }
   t.entries[t.count++] = mat;
@@ -232,7 +246,7 @@ Bool PlacedCovers(BaseDocument *doc, MaterialTable &t) {
   t.placed = tree;
   t.placedSize = size;
   for (LONG i = 0; i < t.count; ++i)
-    if (t.entries[i]->GetDocument() == doc) PlacedUpdate(t, i);
+    if (t.entries[i] && t.entries[i]->GetDocument() == doc) PlacedUpdate(t, i);
   return TRUE;
 }
 
@@ -243,7 +257,7 @@ BaseMaterial *NearestPlacedBefore(BaseDocument *doc, LONG position) {
   if (!PlacedCovers(doc, t)) {
     // Without the tree, the walk it stands for.
     for (LONG k = position - 1; k >= 0; --k)
-      if (t.entries[k]->GetDocument() == doc) return t.entries[k];
+      if (t.entries[k] && t.entries[k]->GetDocument() == doc) return t.entries[k];
     return nullptr;
   }
   LONG best = 0;

@@ -23,12 +23,16 @@ extern MaterialTable ImportMaterials;
 // Sub-record 5704: the name and the twelve channel switches.
 class MaterialHeader : public RecordReader {
  public:
-  Bool Read();
+  // Reads the header sub-record of the material record.
+  Bool Read(RecordReader *record);
 
   String name;
   UCHAR switches[MATERIAL_CHANNELS] = {0};
   UCHAR extra = 0;
   LONG extraLength = 0;
+
+ private:
+  Bool ReadFields();
 };
 
 // One channel sub-record: the common block and the extension of its channel.
@@ -47,7 +51,9 @@ class ChannelRecord : public RecordReader {
 
 class MaterialRecordReader : public RecordReader {
  public:
-  BaseMaterial *ReadMaterial(BaseDocument *doc, LONG index);
+  // record: the top-level cursor on the 5703 record; its end bounds the
+  // material's sub-records (see ReadNextInRecord).
+  BaseMaterial *ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index);
 
  private:
   // Where the walk to the last running index ended, so that the next one
@@ -62,10 +68,12 @@ class MaterialRecordReader : public RecordReader {
   BaseMaterial *walkPred_ = nullptr;  // the one before it
 };
 
-// Reads the channel sub-records up to the terminator into the material.
-Bool ReadChannels(BaseMaterial *mat);
-// Appends a material to the table; a material that cannot be held and is
-// in no document is freed.
+// Reads the channel sub-records of the material record up to the terminator
+// into the material.
+Bool ReadChannels(RecordReader *record, BaseMaterial *mat);
+// Appends a material, or an empty entry for a material record that failed,
+// to the table; a material that cannot be held and is in no document is
+// freed.
 void AppendMaterial(BaseMaterial *mat);
 // Frees every material of the table that is in no document; empties the table.
 void ReleaseLooseMaterials(BaseDocument *doc);

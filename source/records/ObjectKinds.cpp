@@ -101,7 +101,6 @@ BaseObject *LightRecord::BuildLight() {
 }
 
 BaseObject *ReadKindRecord(RecordReader *cursor) {
-  if (!cursor->ReadHeader()) return nullptr;
   BaseObject *op = nullptr;
   switch (cursor->type) {
     case KIND_POLYGON:
@@ -131,10 +130,7 @@ BaseObject *ReadKindRecord(RecordReader *cursor) {
       break;
     }
     default:
-      cursor->SkipToEnd();
-      return nullptr;
+      break;
   }
-  // A failed read leaves the file where it failed; the object record fails.
-  if (op) cursor->SkipToEnd();
   return op;
 }

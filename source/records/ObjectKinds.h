@@ -81,8 +81,9 @@ class LightRecord : public RecordReader {
   EntryA tableC[5] = {};
 };
 
-// Reads the kind sub-record into cursor and answers the new object, in no
-// document, or nothing.
+// Reads the body of the kind sub-record whose header cursor holds and
+// answers the new object, in no document, or nothing. The caller skips to
+// the sub-record's end.
 BaseObject *ReadKindRecord(RecordReader *cursor);
 
 #endif

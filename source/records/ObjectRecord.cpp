@@ -26,7 +26,7 @@ Bool Wanted(LONG type, LONG level) {
 
 LONG ObjectHeader::Read(BaseObject *op) {
   HostFile *f = CurrentImportFile;
-  if (!ReadHeader() || type != SUB_OBJECT_HEADER) return -1;
+  if (type != SUB_OBJECT_HEADER) return -1;
   if (!f->ReadLong(&level) || !f->ReadLong(&flags) || !f->ReadMatrix(&matrix) || !f->ReadVector(&position) ||
       !f->ReadVector(&scale) || !f->ReadVector(&rotation) || !f->ReadWord(&nameLength))
     return -1;
@@ -42,45 +42,66 @@ LONG ObjectHeader::Read(BaseObject *op) {
   op->SetRot(rotation);
   op->SetScale(scale);
   op->SetMl(matrix, TRUE);
-  SkipToEnd();
   return level;
 }
 
-LONG ReadObjectHeader(BaseObject *op) {
-  ObjectHeader header;
-  return header.Read(op);
+namespace {
+
+// An object that is not read on still ends where its list does, so that
+// the top-level walk goes on after it.
+Bool Drop(RecordReader *record, BaseObject *op, Bool result) {
+  BaseObject::Free(op);
+  PassOverList(record);
+  return result;
 }
 
-Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **materials, LONG materialCount,
-                                          TagCarryList *carry) {
+}  // namespace
+
+Bool ObjectRecordReader::ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **materials,
+                                          LONG materialCount, TagCarryList *carry) {
   RecordReader kind;
+  if (ReadNextInRecord(record, &kind) != NEXT_RECORD) return FALSE;
   BaseObject *op = ReadKindRecord(&kind);
-  if (!op) return FALSE;
+  kind.SkipToEnd();
+  if (!op) {
+    if (kind.type != SUB_END) PassOverList(record);
+    return FALSE;
+  }
 
   ObjectHeader header;
-  const LONG level = header.Read(op);
-  const LONG type = op->GetType();
-  if (level < 0 || level > MAX_LEVEL) {
-    BaseObject::Free(op);
-    return FALSE;
+  LONG level = -1;
+  const NextRecord next = ReadNextInRecord(record, &header);
+  if (next == NEXT_RECORD) {
+    level = header.Read(op);
+    header.SkipToEnd();
+    // The list's end record in the header's place: nothing follows to skip.
+    if (header.type == SUB_END) {
+      BaseObject::Free(op);
+      return FALSE;
+    }
   }
+  const LONG type = op->GetType();
+  if (next != NEXT_RECORD || level < 0 || level > MAX_LEVEL) return Drop(record, op, FALSE);
   // An update keeps the target: the file's top level is not inserted, its
   // level-1 objects go below the target through LevelTable entry 1.
-  if ((ImportFlags & IMPORT_UPDATE) && level == 0) {
-    BaseObject::Free(op);
-    return TRUE;
+  if ((ImportFlags & IMPORT_UPDATE) && level == 0) return Drop(record, op, TRUE);
+  if (!Wanted(type, level)) return Drop(record, op, TRUE);
+
+  BaseObject *parent = LevelTable[level];
+  BaseObject *pred = LevelTable[level + 1];
+  // In an update every object belongs below the target, also one whose
+  // parent the kind filter dropped; the predecessor recorded for its level
+  // may stand under another parent, and then it goes first.
+  if (!parent && (ImportFlags & IMPORT_UPDATE) && LevelTable[1]) {
+    parent = LevelTable[1];
+    if (pred && pred->GetUp() != parent) pred = nullptr;
   }
-  if (!Wanted(type, level)) {
-    BaseObject::Free(op);
-    return TRUE;
-  }
-  if (!doc->InsertObject(op, LevelTable[level], LevelTable[level + 1], FALSE)) {
-    BaseObject::Free(op);
-    return FALSE;
-  }
+  if (!doc->InsertObject(op, parent, pred, FALSE)) return Drop(record, op, FALSE);
   LevelTable[level + 1] = op;
   LevelTable[level + 2] = nullptr;
-  if (level == 0 && (ImportFlags & IMPORT_MERGE)) doc->AddUndo(TH_UNDO_NEW, op);
+  // An object that enters the user's document at its top level is a change
+  // of its own to undo; objects below others go with them.
+  if ((ImportFlags & (IMPORT_MERGE | IMPORT_UPDATE)) && !op->GetUp()) doc->AddUndo(TH_UNDO_NEW, op);
   if (header.flags & HEADER_SELECTED) op->SetBit(BIT_SELECTED);
   if (header.flags & HEADER_VIEW_OBJECT) ViewObject = op;
 
@@ -95,35 +116,39 @@ Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **mate
   UvBuffer uv;
   Bool error = FALSE;
   for (;;) {
-    if (!sub.ReadHeader()) {
+    const NextRecord step = ReadNextInRecord(record, &sub);
+    // The record ended where the next top-level record starts: its list
+    // ends there as if terminated.
+    if (step == NEXT_NONE) break;
+    if (step == NEXT_BROKEN) {
       ReleaseMeshBuffers(&polygons, &uv);
       return FALSE;
     }
     Bool ok = TRUE;
     switch (sub.type) {
       case SUB_POINTS:
-        ok = points.Read(op);
+        ok = points.Read(sub, op);
         break;
       case SUB_TRIANGLES16:
-        ok = polygonReader.Read(&polygons, 3, FALSE);
+        ok = polygonReader.Read(sub, &polygons, 3, FALSE);
         break;
       case SUB_QUADRANGLES16:
-        ok = polygonReader.Read(&polygons, 4, FALSE);
+        ok = polygonReader.Read(sub, &polygons, 4, FALSE);
         break;
       case SUB_TRIANGLES32:
-        ok = polygonReader.Read(&polygons, 3, TRUE);
+        ok = polygonReader.Read(sub, &polygons, 3, TRUE);
         break;
       case SUB_QUADRANGLES32:
-        ok = polygonReader.Read(&polygons, 4, TRUE);
+        ok = polygonReader.Read(sub, &polygons, 4, TRUE);
         break;
       case SUB_PAIRS16:
-        ok = pairs.Read(FALSE);
+        ok = pairs.Read(sub, FALSE);
         break;
       case SUB_PAIRS32:
-        ok = pairs.Read(TRUE);
+        ok = pairs.Read(sub, TRUE);
         break;
       case SUB_UV:
-        ok = uvReader.Read(&uv);
+        ok = uvReader.Read(sub, &uv);
         break;
       case SUB_PHONG:
         ok = phong.Read(op);
@@ -132,14 +157,18 @@ Bool ObjectRecordReader::ReadObjectRecord(BaseDocument *doc, BaseMaterial **mate
         ok = texture.ReadTextureTag(doc, op, materials, materialCount, carry);
         break;
       case SUB_ANIMATION:
-        ok = ReadAnimationRecord(doc, op);
+        ok = ReadAnimationRecord(sub, doc, op);
         break;
       default:
         break;
     }
     if (!ok) error = TRUE;
     sub.SkipToEnd();
-    if (sub.type == SUB_END || error) break;
+    if (sub.type == SUB_END) break;
+    if (error) {
+      PassOverList(record);
+      break;
+    }
   }
 
   if (!op->GetTagData(Tpoint)) RestoreTags(op, carry);

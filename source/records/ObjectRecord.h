@@ -10,7 +10,8 @@ enum { SUB_END = 0, SUB_OBJECT_HEADER = 5021, SUB_ANIMATION = 5500, SUB_TEXTURE 
 // Sub-record 5021: hierarchy level, flags, placement and name.
 class ObjectHeader : public RecordReader {
  public:
-  // Reads the header and applies it to op; answers the level, or -1.
+  // Reads the header whose record header this cursor holds and applies it
+  // to op; answers the level, or -1.
   LONG Read(BaseObject *op);
 
   LONG level = 0;
@@ -23,9 +24,11 @@ class ObjectHeader : public RecordReader {
 
 class ObjectRecordReader : public RecordReader {
  public:
-  Bool ReadObjectRecord(BaseDocument *doc, BaseMaterial **materials, LONG materialCount, TagCarryList *carry);
+  // record: the top-level cursor on the 5020 record; its end bounds the
+  // object's sub-records, and moves past them when the record's length
+  // proved too short (see ReadNextInRecord).
+  Bool ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **materials, LONG materialCount,
+                        TagCarryList *carry);
 };
-
-LONG ReadObjectHeader(BaseObject *op);
 
 #endif

@@ -22,8 +22,118 @@ Bool RecordReader::ReadHeader() {
   return TRUE;
 }
 
+Bool RecordReader::ReadHeaderWithin(const RecordHeader &parent) {
+  RecordHeader before = *this;
+  if (!ReadHeader()) return FALSE;
+  if (end <= parent.end) return TRUE;
+  static_cast<RecordHeader &>(*this) = before;
+  return FALSE;
+}
+
 void RecordReader::SkipToEnd() {
   if (CurrentImportFile->GetPosition() != end) CurrentImportFile->Seek(end);
+}
+
+namespace {
+
+enum { TOP_DOCUMENT = 2000, TOP_RENDER = 4000, TOP_OBJECT = 5020, TOP_MATERIAL = 5703 };
+
+// One bit per file position from which a list's framing was followed.
+UCHAR *Followed = nullptr;
+LONG FollowedLength = 0;
+
+// Whether the header at position starts a top-level record: one of the
+// record types of the top level, ending inside the file, or the stream's
+// empty end record. The file is left where it was.
+Bool TopLevelRecordAt(LONG position) {
+  HostFile *f = CurrentImportFile;
+  const LONG back = f->GetPosition();
+  const LONG length = f->GetLength();
+  Bool top = FALSE;
+  RecordReader next;
+  if (f->Seek(position) && next.ReadHeader()) {
+    switch (next.type) {
+      case TOP_DOCUMENT:
+      case TOP_RENDER:
+      case TOP_OBJECT:
+      case TOP_MATERIAL:
+        top = next.end <= length;
+        break;
+      case 0:
+        top = next.length == 0;
+        break;
+      default:
+        break;
+    }
+  }
+  f->Seek(back);
+  return top;
+}
+
+// Marks position as followed; answers whether it had been before.
+Bool FollowedBefore(LONG position) {
+  const LONG length = CurrentImportFile->GetLength();
+  if (!Followed || FollowedLength != length) {
+    GeFree(Followed);
+    FollowedLength = 0;
+    Followed = static_cast<UCHAR *>(GeAlloc(length / 8 + 1));
+    // Without the memory to remember, nothing is followed at all.
+    if (!Followed) return TRUE;
+    memset(Followed, 0, static_cast<size_t>(length / 8 + 1));
+    FollowedLength = length;
+  }
+  UCHAR &byte = Followed[position / 8];
+  const UCHAR bit = static_cast<UCHAR>(1u << (position % 8));
+  if (byte & bit) return TRUE;
+  byte |= bit;
+  return FALSE;
+}
+
+// Follows the framing from sub (whose header was just read) to the list's
+// end record; on reaching it inside the file, moves the record's end there.
+// The file is left at sub's payload.
+Bool ExtendToListEnd(RecordReader *record, const RecordReader &sub) {
+  HostFile *f = CurrentImportFile;
+  const LONG back = f->GetPosition();
+  const LONG length = f->GetLength();
+  RecordReader at = sub;
+  Bool found = FALSE;
+  for (;;) {
+    if (at.end > length) break;
+    if (at.type == 0) {
+      found = TRUE;
+      break;
+    }
+    if (FollowedBefore(at.end) || !f->Seek(at.end) || !at.ReadHeader()) break;
+  }
+  f->Seek(back);
+  if (found) record->end = at.end;
+  return found;
+}
+
+}  // namespace
+
+NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub) {
+  const LONG at = CurrentImportFile->GetPosition();
+  if (at == record->end && TopLevelRecordAt(at)) return NEXT_NONE;
+  if (!sub->ReadHeader()) return NEXT_BROKEN;
+  if (sub->end <= record->end) return NEXT_RECORD;
+  if (at < record->end && TopLevelRecordAt(record->end)) return NEXT_BROKEN;
+  return ExtendToListEnd(record, *sub) ? NEXT_RECORD : NEXT_BROKEN;
+}
+
+void PassOverList(RecordReader *record) {
+  for (;;) {
+    RecordReader sub;
+    if (ReadNextInRecord(record, &sub) != NEXT_RECORD) return;
+    sub.SkipToEnd();
+    if (sub.type == 0) return;
+  }
+}
+
+void ReleaseFramingMemo() {
+  GeFree(Followed);
+  FollowedLength = 0;
 }
 
 Bool ReadText(String *out, LONG maxLength) {
@@ -37,9 +147,11 @@ Bool ReadText(String *out, LONG maxLength) {
   return TRUE;
 }
 
-Bool FitsInFile(LONG count, LONG size) {
+Bool RecordReader::Holds(LONG count, LONG size) const {
   if (count < 0 || size < 0) return FALSE;
-  int64_t rest = static_cast<int64_t>(CurrentImportFile->GetLength()) - CurrentImportFile->GetPosition();
+  int64_t limit = CurrentImportFile->GetLength();
+  if (end < limit) limit = end;
+  int64_t rest = limit - CurrentImportFile->GetPosition();
   return static_cast<int64_t>(count) * size <= rest;
 }
 

@@ -21,13 +21,43 @@ class RecordReader : public RecordHeader {
   // file position: such a record has no end to skip to, and the walk must
   // never move backwards.
   Bool ReadHeader();
+  // Reads the next header of a list nested in parent. A record that would
+  // end beyond its parent's end is refused like an unreadable header: what
+  // it holds belongs to no one the walk can trust, and reading it would let
+  // the parent's skip move back over bytes already read.
+  Bool ReadHeaderWithin(const RecordHeader &parent);
   // Puts the file at the end of the current record, whatever was consumed.
   void SkipToEnd();
+  // True when count entries of size bytes each still fit between the file
+  // position and the end of this record (and of the file). Counts are
+  // checked with this before anything is allocated or read, so that no
+  // record makes the import read beyond it or hold more than it carries.
+  Bool Holds(LONG count, LONG size) const;
 };
 
-// True when count entries of size bytes each could still follow in the
-// file: a count the rest of the file cannot hold is not worth allocating for.
-Bool FitsInFile(LONG count, LONG size);
+// The lists nested in a top-level record (an object's sub-records, a
+// material's) are walked with ReadNextInRecord, which keeps every
+// sub-record inside its record and settles where a record's length and
+// its list's framing disagree:
+// - at the record's end stands the next top-level record: the list ends
+//   there (NEXT_NONE), as if terminated;
+// - a sub-record runs past the record's end while a top-level record starts
+//   at that end: the sub-record's length is wrong, the list is broken
+//   (NEXT_BROKEN) and the walk above goes on at the record's end;
+// - otherwise the record's own length is wrong when the list's framing,
+//   followed header by header, reaches its end record inside the file: the
+//   record's end moves there (never backwards), so the walk above goes on
+//   after the list instead of reading the list's end record as its own.
+// Each file position is followed at most once per load, so no input makes
+// this cost more than linear time.
+enum NextRecord { NEXT_RECORD, NEXT_NONE, NEXT_BROKEN };
+NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub);
+// Skips the rest of a nested list, up to its end record, with the same
+// rules: a record whose reader gave up early still ends where its list does.
+void PassOverList(RecordReader *record);
+// Frees what ReadNextInRecord remembers of the file; the load calls it once
+// its walk is done.
+void ReleaseFramingMemo();
 
 // Runs of fields of one primitive; each stops at the first failed read.
 Bool ReadLongs(LONG *out, LONG n);

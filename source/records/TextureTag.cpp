@@ -62,6 +62,11 @@ Bool TextureTagRecord::ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMat
       BaseTag::Free(unused);
       return TRUE;
     }
+  }
+  if (!m) {
+    // The material record it names failed: the tag keeps its projection
+    // and links nothing.
+  } else if (ImportFlags & IMPORT_UPDATE) {
     BaseMaterial *same = doc->SearchMaterial(m->GetName());
     if (same) {
       link = same;

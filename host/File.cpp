@@ -14,6 +14,7 @@
 namespace {
 
 constexpr size_t kBufferSize = 1 << 18;
+constexpr size_t kPageSize = 1 << 12;
 // File positions and lengths are signed 32-bit values on the interface.
 constexpr int64_t kLargestPosition = INT32_MAX;
 
@@ -54,8 +55,7 @@ th_bool FileClose(th_file *f) {
   if (!Live(f, "Close") || !f->fp) return 0;
   int rc = std::fclose(f->fp);
   f->fp = nullptr;
-  f->buffer.clear();
-  f->buffer.shrink_to_fit();
+  f->buffer.reset();
   return rc == 0 && !fail;
 }
 
@@ -92,7 +92,7 @@ th_bool FileOpen(th_file *f, const char *name, int32_t mode, int32_t error_dialo
     return 0;
   }
   try {
-    f->buffer.resize(kBufferSize);
+    f->buffer.reset(new uint8_t[kBufferSize]);
   } catch (...) {
     std::fclose(fp);
     return 0;
@@ -220,8 +220,13 @@ void CopySwapped(uint8_t *dst, const uint8_t *src, size_t bytes, int valueBytes)
 }  // namespace
 
 bool th_file::Fill() {
+  // Reading on from the end of the buffer takes a whole buffer; after a jump
+  // (a reader looking at a header elsewhere and coming back) a page will
+  // do, so that such a look costs what it reads, not a buffer each way.
+  const bool onward = bufferLength > 0 && pos == bufferStart + bufferLength;
+  const size_t want = onward ? kBufferSize : kPageSize;
   size_t got = 0;
-  if (TESSARO_FSEEK(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.data(), 1, buffer.size(), fp);
+  if (TESSARO_FSEEK(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.get(), 1, want, fp);
   bufferStart = pos;
   bufferLength = static_cast<int64_t>(got);
   return got != 0;
@@ -241,7 +246,7 @@ int64_t th_file::TakeRun(void *out, int64_t n, int64_t unitBytes, int valueBytes
       continue;
     }
     int64_t units = held / unitBytes < n - done ? held / unitBytes : n - done;
-    const uint8_t *src = buffer.data() + (pos - bufferStart);
+    const uint8_t *src = buffer.get() + (pos - bufferStart);
     size_t bytes = static_cast<size_t>(units * unitBytes);
     if (swap) CopySwapped(dst, src, bytes, valueBytes);
     else std::memcpy(dst, src, bytes);
@@ -265,7 +270,7 @@ bool th_file::Take(void *out, int64_t n) {
     }
     int64_t offset = pos - bufferStart;
     int64_t chunk = bufferLength - offset < n ? bufferLength - offset : n;
-    std::memcpy(dst, buffer.data() + offset, static_cast<size_t>(chunk));
+    std::memcpy(dst, buffer.get() + offset, static_cast<size_t>(chunk));
     dst += chunk;
     pos += chunk;
     n -= chunk;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,7 +37,8 @@ struct th_file {
   bool swap = false;  // file order differs from this machine's
   int64_t size = 0;
   int64_t pos = 0;    // logical position; may lie past the end after a seek
-  std::vector<uint8_t> buffer;
+  // Not cleared when allocated: only what a refill wrote is ever read.
+  std::unique_ptr<uint8_t[]> buffer;
   int64_t bufferStart = 0;
   int64_t bufferLength = 0;
 

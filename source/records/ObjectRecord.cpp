@@ -80,8 +80,13 @@ Bool ObjectRecordReader::ReadObjectRecord(RecordReader *record, BaseDocument *do
       return FALSE;
     }
   }
+  if (next != NEXT_RECORD) {
+    // Nothing to pass over that the framing can vouch for.
+    BaseObject::Free(op);
+    return FALSE;
+  }
   const LONG type = op->GetType();
-  if (next != NEXT_RECORD || level < 0 || level > MAX_LEVEL) return Drop(record, op, FALSE);
+  if (level < 0 || level > MAX_LEVEL) return Drop(record, op, FALSE);
   // An update keeps the target: the file's top level is not inserted, its
   // level-1 objects go below the target through LevelTable entry 1.
   if ((ImportFlags & IMPORT_UPDATE) && level == 0) return Drop(record, op, TRUE);

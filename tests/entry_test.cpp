@@ -159,6 +159,25 @@ TEST_F(EntryTest, RefusedRegistrationsShowTheFailureMessage) {
   }
 }
 
+TEST_F(EntryTest, RefusedStartKeepsTheStoredScale) {
+  // The scale is read only when both registrations succeeded; an end after
+  // a refused start must not write the default over the user's value.
+  const float saved = 2.5f;
+  for (Op refused : {Op::RegisterSceneLoader, Op::RegisterMessagePlugin}) {
+    SCOPED_TRACE(tessaro::OpName(refused));
+    Open(PluginDir());
+    host_->pluginData[1012349].assign(reinterpret_cast<const uint8_t *>(&saved),
+                                      reinterpret_cast<const uint8_t *>(&saved) + 4);
+    host_->FailNth(refused, 1);
+    Start(0);
+    EXPECT_EQ(Main(3), 1);
+    float stored = 0;
+    ASSERT_EQ(host_->pluginData[1012349].size(), 4u);
+    std::memcpy(&stored, host_->pluginData[1012349].data(), 4);
+    EXPECT_EQ(stored, saved);
+  }
+}
+
 TEST_F(EntryTest, OnlyTheLastEndStoresTheScaleAndReleasesTheResource) {
   ASSERT_EQ(Init(), 1);
   ASSERT_EQ(Init(), 1);

@@ -44,7 +44,7 @@ LONG FollowedLength = 0;
 
 // Whether the header at position starts a top-level record: one of the
 // record types of the top level, ending inside the file, or the stream's
-// empty end record. The file is left where it was.
+// empty end record at the end of the file. The file is left where it was.
 Bool TopLevelRecordAt(LONG position) {
   HostFile *f = CurrentImportFile;
   const LONG back = f->GetPosition();
@@ -60,7 +60,9 @@ Bool TopLevelRecordAt(LONG position) {
         top = next.end <= length;
         break;
       case 0:
-        top = next.length == 0;
+        // Only the stream's own end: zero bytes inside a record look like
+        // an empty end record too.
+        top = next.length == 0 && next.end == length;
         break;
       default:
         break;

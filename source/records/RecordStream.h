@@ -39,8 +39,9 @@ class RecordReader : public RecordHeader {
 // material's) are walked with ReadNextInRecord, which keeps every
 // sub-record inside its record and settles where a record's length and
 // its list's framing disagree:
-// - at the record's end stands the next top-level record: the list ends
-//   there (NEXT_NONE), as if terminated;
+// - at the record's end stands the next top-level record (or the stream's
+//   end record, last in the file): the list ends there (NEXT_NONE), as if
+//   terminated;
 // - a sub-record runs past the record's end while a top-level record starts
 //   at that end: the sub-record's length is wrong, the list is broken
 //   (NEXT_BROKEN) and the walk above goes on at the record's end;

@@ -54,10 +54,45 @@ const char *RecordName(LONG type) {
   }
 }
 
-// Records that hold a list of sub-records; animations and key lists start
-// theirs with one record read as a whole, whatever its type.
-bool HoldsList(LONG type) { return type == 5020 || type == 5500 || type == 5501 || type == 5703; }
+// Records that hold a list of sub-records, where the import opens them:
+// objects and materials at the top level, animations in objects, key lists
+// in animations. So the walk is never deeper than the format, whatever the
+// input nests. Animations and key lists start their lists with one record
+// read as a whole, whatever its type.
+bool HoldsList(LONG type, LONG parentType, int depth) {
+  switch (type) {
+    case 5020:
+    case 5703: return depth == 0;
+    case 5500: return parentType == 5020;
+    case 5501: return parentType == 5500;
+    default: return false;
+  }
+}
 bool LeadsWithOpaque(LONG type) { return type == 5500 || type == 5501; }
+
+// Where a sub-record's count stands and how many bytes each counted entry
+// takes, for the records whose count the import reads; 0 for the others.
+struct Counted {
+  LONG at = 0;     // the count's offset in the payload
+  LONG size = 0;   // bytes of one entry
+  LONG start = 0;  // offset of the first entry
+  bool negativeFails = false;  // else a negative count reads nothing
+};
+Counted CountOf(LONG type, LONG parentType, bool leading) {
+  if (leading && parentType == 5501) return {21, 12, 25, false};  // the key list header's vectors
+  if (parentType != 5020) return {};
+  switch (type) {
+    case 5600: return {0, 12, 8, true};
+    case 5601: return {0, 6, 8, true};
+    case 5602: return {0, 8, 8, true};
+    case 5653: return {0, 12, 8, true};
+    case 5654: return {0, 16, 8, true};
+    case 5603: return {0, 4, 8, false};
+    case 5655: return {0, 8, 8, false};
+    case 5618: return {0, 8, 10, true};
+    default: return {};
+  }
+}
 
 // The texture tag's material index: after two integers, three vectors,
 // four reals, three bytes and an integer.
@@ -94,7 +129,9 @@ class Walker {
       else if (depth > 0 && r.end > limit)
         Problem(depth, "its length reaches past the end of the " + std::string(Name(parentType)) + " record, to byte " +
                            std::to_string(r.end) + " of " + std::to_string(limit));
-      if (!opaque && HoldsList(r.type)) List(depth + 1, r.end < length_ ? r.end : length_, r.type, LeadsWithOpaque(r.type));
+      CheckCount(depth, r, CountOf(r.type, parentType, first && leading));
+      if (!opaque && HoldsList(r.type, parentType, depth))
+        List(depth + 1, r.end < length_ ? r.end : length_, r.type, LeadsWithOpaque(r.type));
       if (!opaque && r.type == 5616) CheckMaterial(depth, r);
       if (depth == 0 && r.type == 5703) ++materials_;
       r.SkipToEnd();
@@ -128,6 +165,21 @@ class Walker {
       Problem(depth, "the record at byte " + std::to_string(at) + " has a length of " + std::to_string(len) +
                          ", beyond the largest file position");
     }
+  }
+
+  // A count whose entries do not fit the record: the import fails the
+  // record rather than read what follows it.
+  void CheckCount(int depth, const RecordReader &r, Counted c) {
+    LONG count = 0;
+    if (c.size == 0 || r.length < c.at + 4 || !CurrentImportFile->Seek(r.end - r.length + c.at) ||
+        !CurrentImportFile->ReadLong(&count))
+      return;
+    const int64_t room = int64_t(r.length) - c.start;
+    if (count < 0 && c.negativeFails)
+      Problem(depth, "its count is negative, " + std::to_string(count));
+    else if (count > 0 && int64_t(count) * c.size > room)
+      Problem(depth, "its count of " + std::to_string(count) + " entries of " + std::to_string(c.size) +
+                         " bytes reaches past its end (" + std::to_string(room < 0 ? 0 : room) + " bytes)");
   }
 
   void CheckMaterial(int depth, const RecordReader &r) {

@@ -249,6 +249,24 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
   half.I32(0);
   ASSERT_EQ(Run("inspect " + Save(half, "half.ft50")), 6);
   EXPECT_TRUE(Has(out_, "! the file ends inside a record header at byte 16 (4 bytes left)")) << out_;
+
+  // Counts that reach past their record; a negative count of index pairs
+  // reads nothing and is no problem; records nest only where the import
+  // opens them, however deep the input nests.
+  Ft50Writer counts;
+  ft50::Object(counts, 5100, ft50::Named("Counts"), [](Ft50Writer &b) {
+    b.Begin(5601).I32(1000).I32(0).U16(0).U16(1).U16(2).End();
+    b.Begin(5618).I32(-1).I32(0).U8(1).U8(0).End();
+    b.Begin(5603).I32(-1).I32(0).End();
+    ft50::Animation(b, [](Ft50Writer &a) { ft50::KeyList(a, [](Ft50Writer &) {}, 0); });
+    for (int i = 0; i < 5000; ++i) b.Begin(5020);
+    for (int i = 0; i < 5000; ++i) b.End();
+  });
+  counts.Terminator();
+  ASSERT_EQ(Run("inspect " + Save(counts, "counts.ft50")), 6) << out_ << err_;
+  EXPECT_TRUE(Has(out_, "! its count of 1000 entries of 6 bytes reaches past its end (6 bytes)")) << out_;
+  EXPECT_TRUE(Has(out_, "! its count is negative, -1")) << out_;
+  EXPECT_TRUE(Has(out_, "\n2 framing problems\n")) << out_;
 }
 
 }  // namespace

@@ -142,6 +142,51 @@ TEST_F(BoundsTest, ObjectRecordTooShortEndsWhereItsListEnds) {
       << "the user's mesh without points goes with the clean-up";
 }
 
+TEST_F(BoundsTest, AWrongLengthCostsAtMostItsOwnRecord) {
+  // The first record, an object or a material, with or without the end
+  // record of its list, has a length too short or too long by each amount;
+  // it is read whole when its list says where it ends, and whatever
+  // follows is read as if nothing were wrong.
+  for (bool object : {true, false}) {
+    for (bool terminated : {true, false}) {
+      Ft50Writer w;
+      if (object) {
+        w.Begin(5020).Empty(5100);
+        ft50::ObjectHeader(w, Named("A"));
+        ft50::Points(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+        ft50::Polygons(w, 5601, {{0, 1, 2}});
+      } else {
+        w.Begin(5703).Begin(5704).Text("One").Zeros(12).U8(0).End();
+      }
+      if (terminated) w.Terminator();
+      w.End();
+      const int32_t right = LengthAt(w, 16);
+      if (object) ft50::Material(w, "One");
+      ft50::Material(w, "Two");
+      ft50::Object(w, 5100, Named("B"), [](Ft50Writer &b) {
+        ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+        ft50::Polygons(b, 5601, {{0, 1, 2}});
+        ft50::TextureTag(b, ft50::Uses(2));
+      });
+      Mesh(w, "C");
+      w.Terminator();
+      for (int32_t delta : {-right, -right / 2, -4, 1, 8, 100, 5000}) {
+        SCOPED_TRACE(std::string(object ? "object" : "material") + (terminated ? ", terminated" : ", open") +
+                     ", length off by " + std::to_string(delta));
+        ASSERT_EQ(Import(Patched(w, 16, right + delta), testsupport::Mode(kNew)).code, 0);
+        EXPECT_EQ(Names(Doc()->objects), object ? (std::vector<std::string>{"A", "B", "C"})
+                                                : (std::vector<std::string>{"B", "C"}));
+        if (object) {
+          EXPECT_EQ(PolygonCount(Find(Doc(), "A")), 1u);
+        }
+        EXPECT_EQ(PolygonCount(Find(Doc(), "B")), 1u);
+        EXPECT_EQ(Names(Doc()->materials), (std::vector<std::string>{"Two"})) << "B's tag links the second";
+        EXPECT_EQ(PolygonCount(Find(Doc(), "C")), 1u);
+      }
+    }
+  }
+}
+
 TEST_F(BoundsTest, SubRecordTooLongCostsOnlyItsObject) {
   Ft50Writer f;
   ft50::Object(f, 5100, Named("Broken"), [](Ft50Writer &b) {

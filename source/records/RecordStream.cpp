@@ -42,32 +42,33 @@ enum { TOP_DOCUMENT = 2000, TOP_RENDER = 4000, TOP_OBJECT = 5020, TOP_MATERIAL =
 UCHAR *Followed = nullptr;
 LONG FollowedLength = 0;
 
-// Whether the header at position starts a top-level record: one of the
+// Whether the header just read into h starts a top-level record: one of the
 // record types of the top level, ending inside the file, or the stream's
-// empty end record at the end of the file. The file is left where it was.
+// empty end record at the end of the file (zero bytes inside a record look
+// like an empty end record too). No list of sub-records holds these types.
+Bool StartsTopLevel(const RecordReader &h, LONG length) {
+  switch (h.type) {
+    case TOP_DOCUMENT:
+    case TOP_RENDER:
+    case TOP_OBJECT:
+    case TOP_MATERIAL:
+      return h.end <= length;
+    case 0:
+      return h.length == 0 && h.end == length;
+    default:
+      return FALSE;
+  }
+}
+
+LONG HeaderAt(const RecordReader &h) { return h.end - h.length - 8; }
+
+// Whether a top-level record starts at position. The file is left where it
+// was.
 Bool TopLevelRecordAt(LONG position) {
   HostFile *f = CurrentImportFile;
   const LONG back = f->GetPosition();
-  const LONG length = f->GetLength();
-  Bool top = FALSE;
   RecordReader next;
-  if (f->Seek(position) && next.ReadHeader()) {
-    switch (next.type) {
-      case TOP_DOCUMENT:
-      case TOP_RENDER:
-      case TOP_OBJECT:
-      case TOP_MATERIAL:
-        top = next.end <= length;
-        break;
-      case 0:
-        // Only the stream's own end: zero bytes inside a record look like
-        // an empty end record too.
-        top = next.length == 0 && next.end == length;
-        break;
-      default:
-        break;
-    }
-  }
+  const Bool top = f->Seek(position) && next.ReadHeader() && StartsTopLevel(next, f->GetLength());
   f->Seek(back);
   return top;
 }
@@ -91,26 +92,30 @@ Bool FollowedBefore(LONG position) {
   return FALSE;
 }
 
-// Follows the framing from sub (whose header was just read) to the list's
-// end record; on reaching it inside the file, moves the record's end there.
-// The file is left at sub's payload.
-Bool ExtendToListEnd(RecordReader *record, const RecordReader &sub) {
+// Follows the framing from sub (whose header was just read) to where the
+// list ends: after its end record, or, for a list without one, where the
+// next top-level record starts. Answers that position, or -1 when the
+// framing breaks first. The file is left at sub's payload.
+LONG FollowToListEnd(const RecordReader &sub) {
   HostFile *f = CurrentImportFile;
   const LONG back = f->GetPosition();
   const LONG length = f->GetLength();
   RecordReader at = sub;
-  Bool found = FALSE;
+  LONG end = -1;
   for (;;) {
+    if (StartsTopLevel(at, length)) {
+      end = HeaderAt(at);
+      break;
+    }
     if (at.end > length) break;
     if (at.type == 0) {
-      found = TRUE;
+      end = at.end;
       break;
     }
     if (FollowedBefore(at.end) || !f->Seek(at.end) || !at.ReadHeader()) break;
   }
   f->Seek(back);
-  if (found) record->end = at.end;
-  return found;
+  return end;
 }
 
 }  // namespace
@@ -119,9 +124,29 @@ NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub) {
   const LONG at = CurrentImportFile->GetPosition();
   if (at == record->end && TopLevelRecordAt(at)) return NEXT_NONE;
   if (!sub->ReadHeader()) return NEXT_BROKEN;
-  if (sub->end <= record->end) return NEXT_RECORD;
-  if (at < record->end && TopLevelRecordAt(record->end)) return NEXT_BROKEN;
-  return ExtendToListEnd(record, *sub) ? NEXT_RECORD : NEXT_BROKEN;
+  if (sub->type != 0 && StartsTopLevel(*sub, CurrentImportFile->GetLength())) {
+    // No list holds a top-level record: this list had no end record, and
+    // the record ends where the next top-level record starts.
+    record->end = at;
+    return NEXT_NONE;
+  }
+  if (sub->end > record->end) {
+    // The sub-record's length is wrong when a top-level record starts where
+    // the record ends; else the record's own length is, and the list's
+    // framing says where the record really ends.
+    if (at < record->end && TopLevelRecordAt(record->end)) return NEXT_BROKEN;
+    const LONG end = FollowToListEnd(*sub);
+    if (end < 0) return NEXT_BROKEN;
+    record->end = end;
+    if (end == at) return NEXT_NONE;
+  } else if (sub->type == 0 && sub->end < record->end && TopLevelRecordAt(sub->end) &&
+             !TopLevelRecordAt(record->end)) {
+    // The list ended before its record, a top-level record follows its end
+    // record, and none starts at the record's end: the record's length is
+    // too long, and the walk goes on after the list.
+    record->end = sub->end;
+  }
+  return NEXT_RECORD;
 }
 
 void PassOverList(RecordReader *record) {

@@ -38,17 +38,20 @@ class RecordReader : public RecordHeader {
 // The lists nested in a top-level record (an object's sub-records, a
 // material's) are walked with ReadNextInRecord, which keeps every
 // sub-record inside its record and settles where a record's length and
-// its list's framing disagree:
-// - at the record's end stands the next top-level record (or the stream's
-//   end record, last in the file): the list ends there (NEXT_NONE), as if
-//   terminated;
-// - a sub-record runs past the record's end while a top-level record starts
-//   at that end: the sub-record's length is wrong, the list is broken
-//   (NEXT_BROKEN) and the walk above goes on at the record's end;
-// - otherwise the record's own length is wrong when the list's framing,
-//   followed header by header, reaches its end record inside the file: the
-//   record's end moves there (never backwards), so the walk above goes on
-//   after the list instead of reading the list's end record as its own.
+// its list's framing disagree. A top-level record starts with a top-level
+// type (no list holds one) or is the stream's end record, last in the file.
+// - At the record's end a top-level record starts: the list ends there
+//   (NEXT_NONE), as if terminated.
+// - A sub-record runs past the record's end while a top-level record starts
+//   at that end: the sub-record's length is wrong; the list is broken
+//   (NEXT_BROKEN) and the walk above goes on at the record's end.
+// - Otherwise the record's length is too short: the list's framing is
+//   followed, header by header, to its end record, or to the next top-level
+//   record for a list without one, and the record's end moves there; a
+//   framing that breaks first breaks the list.
+// - The list's end record comes before the record's end, a top-level record
+//   follows it, and none starts at the record's end: the record's length is
+//   too long, and its end moves back to the list's.
 // Each file position is followed at most once per load, so no input makes
 // this cost more than linear time.
 enum NextRecord { NEXT_RECORD, NEXT_NONE, NEXT_BROKEN };

@@ -44,7 +44,7 @@ const char *LoadFailure(int32_t code) {
   switch (code) {
     case -1: return "the file could not be opened, or a load was already running";
     case -2: return "the file could not be closed after reading";
-    case -7: return "the host ran out of memory (no file object, or no room for a mesh the file holds)";
+    case -7: return "the host ran out of memory (no file object, or no room for what the file holds)";
     default: return "the load failed";
   }
 }

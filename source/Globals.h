@@ -46,9 +46,17 @@ extern HostFile *CurrentImportFile;
 extern BaseObject *LevelTable[LEVEL_TABLE_SIZE];
 extern BaseObject *ViewObject;
 extern LONG PostImportActions;
-// Set when the host could not give the memory for a mesh the file holds;
-// the load then answers the out-of-memory result instead of success.
+// Set when the host could not give the memory for what the file holds (a
+// mesh, an object, a material, a tag, a key); the load then answers the
+// out-of-memory result instead of success.
 extern Bool ImportOutOfMemory;
+
+// Answers what the host allocated, noting when it could not.
+template <class T>
+T *Held(T *allocated) {
+  if (!allocated) ImportOutOfMemory = TRUE;
+  return allocated;
+}
 
 // A resource string; the host's empty string while no resource is loaded.
 String ResourceString(LONG id);

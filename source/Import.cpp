@@ -16,7 +16,7 @@ const LONG kFileType = 0x43344443;     // 'C4DC'
 const LONG kFileCreator = 0x43344431;  // 'C4D1'
 const LONG kOpenErrorDialog = 2;
 
-// The host could not give memory: no file object, or no room for a mesh.
+// The host could not give memory: no file object, or no room for content.
 const LONG LOAD_OUT_OF_MEMORY = -7;
 
 enum { RECORD_END = 0, RECORD_DOCUMENT = 2000, RECORD_RENDER = 4000, RECORD_OBJECT = 5020, RECORD_MATERIAL = 5703 };
@@ -132,7 +132,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     }
     if (!file->Close()) result = -2;
   }
-  // A mesh the host could not hold is not a success, nor only a truncation.
+  // Content the host could not hold is not a success, nor only a truncation.
   if (ImportOutOfMemory && (result == 0 || result == -3)) result = LOAD_OUT_OF_MEMORY;
   ReleaseFramingMemo();
   CurrentImportFile = nullptr;

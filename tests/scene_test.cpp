@@ -388,9 +388,9 @@ TEST_F(SceneTest, HostFaultsFailOnlyTheirObject) {
   };
   // The object; its point tag; the polygon buffer (the first block); the UV
   // buffer (the second); the polygon tag (the second variable tag); the UVW
-  // tag (the third: the mesh stays whole without it). Mesh data the host
-  // cannot hold is answered with the out-of-memory result, never success.
-  const Case cases[] = {{Op::ObjectAlloc, 1, false, {}, 0},
+  // tag (the third: the mesh stays whole without it). What the host cannot
+  // hold is answered with the out-of-memory result, never success.
+  const Case cases[] = {{Op::ObjectAlloc, 1, false, {}, -7},
                         {Op::MakeVariableTag, 1, true, {}, -7},
                         {Op::GeAlloc, 1, true, {5600}, -7},
                         {Op::GeAlloc, 2, true, {5600}, -7},

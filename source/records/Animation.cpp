@@ -105,7 +105,7 @@ Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2
   DescID id = twoLevels ? DescID(level1, level2) : DescID(level1);
   BaseTrack *track = FindTrack(op, id);
   if (!track) {
-    track = BaseTrack::Alloc(op, id);
+    track = Held(BaseTrack::Alloc(op, id));
     if (!track) return FALSE;
     if (!InsertTrack(op, track, nullptr)) {
       BaseTrack::Free(track);
@@ -116,7 +116,7 @@ Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2
   while (seq && !(seq->GetT1() <= time && seq->GetT2() >= time)) seq = seq->GetNext();
   if (!seq) seq = track->AutoAddSequence(doc, time);
   if (!seq) return FALSE;
-  BaseKey *key = BaseKey::Alloc(seq->GetType());
+  BaseKey *key = Held(BaseKey::Alloc(seq->GetType()));
   if (!key) return FALSE;
   LONG count = 0;
   Real *data = key->GetData(&count);

@@ -26,7 +26,7 @@ Bool RenderSettingsRecord::ReadRenderSettingsRecord(BaseDocument *doc) {
       !ReadLongs(i + 15, 7) || !ReadUChars(b, 2) || !ReadLongs(i + 22, 1) || !ReadReals(r, 1) || !ReadUChars(b + 2, 9) || !ReadReals(r + 1, 6) ||
       !ReadReals(p, 4) || !ReadLongs(i + 23, 3))
     return FALSE;
-  RenderData *rd = RenderData::Alloc();
+  RenderData *rd = Held(RenderData::Alloc());
   if (!rd) return FALSE;
   if (!doc->InsertRenderData(rd, nullptr)) {
     RenderData::Free(rd);

@@ -182,11 +182,11 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocum
       doc->AddUndo(TH_UNDO_CHANGE, mat);
       use = EXISTING;
     } else {
-      mat = BaseMaterial::Alloc(Mmaterial);
+      mat = Held(BaseMaterial::Alloc(Mmaterial));
       use = APPEND;
     }
   } else {
-    mat = BaseMaterial::Alloc(Mmaterial);
+    mat = Held(BaseMaterial::Alloc(Mmaterial));
   }
   if (!mat) return nullptr;
 
@@ -216,8 +216,10 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocum
 void AppendMaterial(BaseMaterial *mat) {
   MaterialTable &t = ImportMaterials;
   if (t.count == t.capacity && !GrowTable(t)) {
-    // Not in the table, nothing would release it at the end of the load.
+    // Not in the table, nothing would release it at the end of the load;
+    // and the references after it no longer line up.
     if (mat && !mat->GetDocument()) BaseMaterial::Free(mat);
+    ImportOutOfMemory = TRUE;
     return;
   }
   t.entries[t.count++] = mat;

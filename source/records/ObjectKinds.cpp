@@ -8,7 +8,9 @@ BaseObject *SplineRecord::BuildSpline() {
   if (!f->ReadLong(&first) || !f->ReadUChar(&flag) || !f->ReadLong(&splineType) || !f->ReadLong(&pointCount) ||
       !f->ReadReal(&last))
     return nullptr;
-  return SplineObject::Alloc(pointCount, splineType);
+  BaseObject *spline = SplineObject::Alloc(pointCount, splineType);
+  // A negative count is refused for what it is, not for want of memory.
+  return pointCount < 0 ? spline : Held(spline);
 }
 
 namespace {
@@ -34,7 +36,7 @@ BaseObject *CameraRecord::BuildCamera() {
   if (!f->ReadReal(&r1) || !f->ReadReal(&r2) || !f->ReadVector(&v1) || !f->ReadLong(&projection) ||
       !f->ReadReal(&r3) || !f->ReadReal(&r4) || !f->ReadReal(&r5) || !f->ReadReal(&r6))
     return nullptr;
-  CameraObject *cam = CameraObject::Alloc();
+  CameraObject *cam = Held(CameraObject::Alloc());
   if (!cam) return nullptr;
   // Focus and aperture both come from the first real.
   cam->SetFocus(r1);
@@ -50,7 +52,7 @@ BaseObject *Kind5107Record::BuildKind5107() {
   if (!f->ReadVector(&a) || !f->ReadVector(&b) || !f->ReadReal(&r1) || !f->ReadReal(&r2) || !f->ReadReal(&r3) ||
       !f->ReadReal(&r4) || !ReadLongs(longs, 4) || !f->ReadUChar(&u1) || !f->ReadUChar(&u2) || !f->ReadUChar(&u3))
     return nullptr;
-  BaseObject *op = BaseObject::Alloc(OBJECT_5106);
+  BaseObject *op = Held(BaseObject::Alloc(OBJECT_5106));
   if (!op) return nullptr;
   SetVector(op, 1000, a);
   SetVector(op, 1003, a);
@@ -73,7 +75,7 @@ BaseObject *LightRecord::BuildLight() {
     if (!ReadEntryB(&e)) return nullptr;
   for (EntryA &e : tableC)
     if (!ReadEntryA(&e)) return nullptr;
-  BaseObject *light = BaseObject::Alloc(Olight);
+  BaseObject *light = Held(BaseObject::Alloc(Olight));
   if (!light) return nullptr;
   const Real r1 = r[0], r2 = r[1], r3 = r[2], r4 = r[3], r7 = r[6];
   const LONG l2 = l[1];
@@ -104,10 +106,10 @@ BaseObject *ReadKindRecord(RecordReader *cursor) {
   BaseObject *op = nullptr;
   switch (cursor->type) {
     case KIND_POLYGON:
-      op = BaseObject::Alloc(Opolygon);
+      op = Held(BaseObject::Alloc(Opolygon));
       break;
     case KIND_5124:
-      op = BaseObject::Alloc(OBJECT_5122);
+      op = Held(BaseObject::Alloc(OBJECT_5122));
       break;
     case KIND_SPLINE: {
       SplineRecord spline;

@@ -35,7 +35,7 @@ Bool TextureTagRecord::ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMat
       !f->ReadLong(&projection) || !f->ReadLong(&materialIndex) || !f->ReadMatrix(&matrix) || !f->ReadLong(&last))
     return FALSE;
   if (materialIndex < 1 || materialIndex > count) return FALSE;
-  TextureTag *tag = TextureTag::Alloc();
+  TextureTag *tag = Held(TextureTag::Alloc());
   if (!tag) return FALSE;
 
   const Real s = ImportScale;

@@ -103,19 +103,19 @@ class Walker {
   Walker(std::FILE *out, LONG length) : out_(out), length_(length) {}
 
   // One list, from the current position to `limit` (its record's end, or
-  // the file's end at the top level).
-  void List(int depth, LONG limit, LONG parentType, bool leading) {
+  // the file's end at the top level); true when its end record ended it.
+  bool List(int depth, LONG limit, LONG parentType, bool leading) {
     for (bool first = true;; first = false) {
       const LONG at = CurrentImportFile->GetPosition();
       if (at >= limit) {
         if (depth == 0) Problem(depth, "the file ends without an end-of-stream record");
         else Problem(depth, std::string("no end record before the end of the ") + Name(parentType) + " record");
-        return;
+        return false;
       }
       RecordReader r;
       if (!r.ReadHeader()) {
         Explain(depth, at);
-        return;
+        return false;
       }
       const char *name = RecordName(r.type);
       std::fprintf(out_, "%10ld  %*s%ld %s", static_cast<long>(at), 2 * depth, "", static_cast<long>(r.type),
@@ -130,16 +130,24 @@ class Walker {
         Problem(depth, "its length reaches past the end of the " + std::string(Name(parentType)) + " record, to byte " +
                            std::to_string(r.end) + " of " + std::to_string(limit));
       CheckCount(depth, r, CountOf(r.type, parentType, first && leading));
-      if (!opaque && HoldsList(r.type, parentType, depth))
-        List(depth + 1, r.end < length_ ? r.end : length_, r.type, LeadsWithOpaque(r.type));
+      if (!opaque && HoldsList(r.type, parentType, depth)) {
+        const LONG limit = r.end < length_ ? r.end : length_;
+        const bool ended = List(depth + 1, limit, r.type, LeadsWithOpaque(r.type));
+        // Bytes between a list's end record and its record's end are never
+        // read: most often the record's length is too long.
+        const LONG after = CurrentImportFile->GetPosition();
+        if (ended && after < limit)
+          Problem(depth, "its list ends " + std::to_string(limit - after) + " bytes before the record does");
+      }
       if (!opaque && r.type == 5616) CheckMaterial(depth, r);
       if (depth == 0 && r.type == 5703) ++materials_;
       r.SkipToEnd();
-      if (r.type == 0 && !opaque) return;
+      if (r.type == 0 && !opaque) return true;
     }
   }
 
   int problems() const { return problems_; }
+  void AddProblem() { ++problems_; }
 
  private:
   static const char *Name(LONG type) {
@@ -221,8 +229,16 @@ int InspectFile(const std::string &path, std::FILE *out, std::string *why) {
   Walker walker(out, length);
   walker.List(0, length, 0, false);
   const LONG after = file->GetPosition();
-  if (walker.problems() == 0 && after < length)
+  RecordReader next;
+  if (after + 8 <= length && next.ReadHeader() && RecordName(next.type) && next.type != 0 && next.end <= length) {
+    // What follows the end record looks like records of the stream: an end
+    // record too many, or one in the wrong place.
+    std::fprintf(out, "%10s  ! a record follows the end of the stream at byte %ld (%s); it is never read\n", "",
+                 static_cast<long>(after), RecordName(next.type));
+    walker.AddProblem();
+  } else if (walker.problems() == 0 && after < length) {
     std::fprintf(out, "%ld bytes after the end of the stream are never read\n", static_cast<long>(length - after));
+  }
   if (walker.problems() == 1) std::fprintf(out, "1 framing problem\n");
   else std::fprintf(out, "%d framing problems\n", walker.problems());
   CurrentImportFile = nullptr;

@@ -267,6 +267,21 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
   EXPECT_TRUE(Has(out_, "! its count of 1000 entries of 6 bytes reaches past its end (6 bytes)")) << out_;
   EXPECT_TRUE(Has(out_, "! its count is negative, -1")) << out_;
   EXPECT_TRUE(Has(out_, "\n2 framing problems\n")) << out_;
+
+  // A length too long leaves bytes after its list, and here the walk lands
+  // in B's list, whose end record ends the stream before C.
+  Ft50Writer longer;
+  ft50::Object(longer, 5100, ft50::Named("A"));
+  ft50::Object(longer, 5100, ft50::Named("B"));
+  ft50::Object(longer, 5100, ft50::Named("C"));
+  longer.Terminator();
+  std::vector<uint8_t> bytes = longer.Data();
+  bytes[16 + 7] += 8;
+  Ft50Writer patched;
+  patched.Bytes(bytes.data() + 16, bytes.size() - 16);
+  ASSERT_EQ(Run("inspect " + Save(patched, "longer.ft50")), 6) << out_ << err_;
+  EXPECT_TRUE(Has(out_, "! its list ends 8 bytes before the record does")) << out_;
+  EXPECT_TRUE(Has(out_, "! a record follows the end of the stream at byte")) << out_;
 }
 
 }  // namespace

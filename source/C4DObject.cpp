@@ -39,8 +39,9 @@ Bool ReadIndices(Bool wide, LONG *out, LONG n) {
   return TRUE;
 }
 
-Bool ReadCountAndSecond(LONG *count, LONG *second) {
-  return CurrentImportFile->ReadLong(count) && CurrentImportFile->ReadLong(second);
+// The count and the second integer, which must lie inside the record.
+Bool ReadCountAndSecond(const RecordReader &record, LONG *count, LONG *second) {
+  return CurrentImportFile->ReadLong(count) && CurrentImportFile->ReadLong(second) && record.Within();
 }
 
 Bool OutOfMemory() {
@@ -51,7 +52,7 @@ Bool OutOfMemory() {
 }  // namespace
 
 Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
-  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
   if (!record.Holds(count, 12)) return FALSE;
   VariableTag *tag = op->MakeVariableTag(Tpoint, count);
   if (!tag) return OutOfMemory();
@@ -73,7 +74,7 @@ Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
 }
 
 Bool PolygonsReader::Read(const RecordReader &record, PolygonBuffer *buffer, LONG corners, Bool wide) {
-  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
   if (count == 0) return TRUE;
   if (!record.Holds(count, corners * (wide ? 4 : 2))) return FALSE;
   if (count > kMaxPolygons - buffer->count) return OutOfMemory();
@@ -101,7 +102,7 @@ Bool PolygonsReader::Read(const RecordReader &record, PolygonBuffer *buffer, LON
 }
 
 Bool IndexPairsReader::Read(const RecordReader &record, Bool wide) {
-  if (!ReadCountAndSecond(&count, &second)) return FALSE;
+  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
   // The pairs are not used: a negative count reads none.
   if (count < 0) return TRUE;
   if (!record.Holds(count, wide ? 8 : 4)) return FALSE;
@@ -114,8 +115,9 @@ Bool IndexPairsReader::Read(const RecordReader &record, Bool wide) {
 }
 
 Bool UvReader::Read(const RecordReader &record, UvBuffer *buffer) {
-  if (!ReadCountAndSecond(&count, &second)) return FALSE;
-  if (!CurrentImportFile->ReadBool(&first) || !CurrentImportFile->ReadBool(&secondFlag)) return FALSE;
+  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
+  if (!CurrentImportFile->ReadBool(&first) || !CurrentImportFile->ReadBool(&secondFlag) || !record.Within())
+    return FALSE;
   if (count == 0) return TRUE;
   if (!record.Holds(count, static_cast<LONG>(sizeof(UvPair)))) return FALSE;
   GeFree(buffer->pairs);
@@ -127,7 +129,7 @@ Bool UvReader::Read(const RecordReader &record, UvBuffer *buffer) {
 }
 
 Bool PhongReader::Read(BaseObject *op) {
-  if (!ReadCountAndSecond(&first, &second) || !CurrentImportFile->ReadReal(&angle)) return FALSE;
+  if (!ReadCountAndSecond(*this, &first, &second) || !CurrentImportFile->ReadReal(&angle) || !Within()) return FALSE;
   op->SetPhong(TRUE, TRUE, angle);
   return TRUE;
 }

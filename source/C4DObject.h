@@ -67,6 +67,7 @@ class UvReader : public RecordReader {
   Bool first = FALSE, secondFlag = FALSE;
 };
 
+// Reads the record whose header it adopted.
 class PhongReader : public RecordReader {
  public:
   Bool Read(BaseObject *op);

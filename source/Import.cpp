@@ -108,9 +108,13 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
       // at the next record whatever the reader consumed.
       switch (cursor.type) {
         case RECORD_DOCUMENT:
-          if (flags & IMPORT_CAMERAS) documentReader.ReadDocumentSettingsRecord(target);
+          if (flags & IMPORT_CAMERAS) {
+            documentReader.Adopt(cursor);
+            documentReader.ReadDocumentSettingsRecord(target);
+          }
           break;
         case RECORD_RENDER:
+          renderReader.Adopt(cursor);
           renderReader.ReadRenderSettingsRecord(target);
           break;
         case RECORD_OBJECT:

@@ -187,6 +187,52 @@ TEST_F(BoundsTest, AWrongLengthCostsAtMostItsOwnRecord) {
   }
 }
 
+TEST_F(BoundsTest, RecordsShorterThanTheirFieldsBuildNothingFromTheirNeighbours) {
+  // Each record below is cut short inside its own fields while the file goes
+  // on: what follows must not be read as the rest of it.
+  Ft50Writer f;
+  ft50::DocumentSettings(f, 50, 100);  // the frame rate is at byte 100
+  f.Begin(5703).Begin(5704).Text("Cut").Zeros(12).U8(0).End();
+  f.Begin(5900).Vec(1, 1, 1).End();  // a channel of its colour only
+  f.Terminator().End();
+  ft50::Material(f, "Whole");
+  ft50::Object(f, 5103, Named("EmptyCamera"));  // a camera kind without its body
+  ft50::Object(f, 5100, Named("Keys"), [](Ft50Writer &b) {
+    ft50::Animation(b, [](Ft50Writer &a) {
+      ft50::KeyList(a, [](Ft50Writer &k) {
+        ft50::VectorKey(k, 5402, 1, 1, {1, 2, 3}, {0, 0, 0}, {0, 0, 0});
+        for (int i = 0; i < 50; ++i) k.Empty(5402);  // keys of no bytes
+      });
+    });
+  });
+  ft50::Object(f, 5100, Named("ShortTag"), [](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    b.Begin(5616).I32(0).I32(0).End();  // a texture tag of two integers
+    ft50::TextureTag(b, ft50::Uses(2));
+  });
+  f.Begin(5020).Empty(5100).Begin(5021).I32(0).End().Terminator().End();  // a header of its level only
+  Mesh(f, "Last");
+  f.Terminator();
+  tessaro::Document *user = testsupport::MakeUserDocument(*host_);
+  user->fps = 24;
+  ASSERT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  EXPECT_EQ(user->fps, 24) << "no frame rate from the next record's bytes";
+  EXPECT_EQ(Find(user, "EmptyCamera"), nullptr);
+  tessaro::Object *keys = Find(user, "Keys");
+  ASSERT_NE(keys, nullptr);
+  size_t made = 0;
+  for (const tessaro::Element *t = keys->tracks.first; t; t = t->next)
+    for (const tessaro::Element *q = static_cast<const tessaro::Track *>(t)->sequences.first; q; q = q->next)
+      made += static_cast<const tessaro::Sequence *>(q)->keys.count;
+  EXPECT_EQ(made, 3u) << "one key on each of x, y and z; an empty key record fails its list";
+  tessaro::Object *tagged = Find(user, "ShortTag");
+  ASSERT_NE(tagged, nullptr);
+  EXPECT_TRUE(testsupport::TagTypes(tagged) == (std::vector<int32_t>{5600})) << "the cut tag fails the object";
+  EXPECT_EQ(Names(user->objects), (std::vector<std::string>{"Keys", "ShortTag", "Last", "Target", "Other"}));
+  EXPECT_EQ(PolygonCount(Find(user, "Last")), 1u);
+  EXPECT_EQ(Names(user->materials), (std::vector<std::string>{"Oak", "Pine"})) << "Cut failed, Whole unused";
+}
+
 TEST_F(BoundsTest, SubRecordTooLongCostsOnlyItsObject) {
   Ft50Writer f;
   ft50::Object(f, 5100, Named("Broken"), [](Ft50Writer &b) {

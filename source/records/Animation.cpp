@@ -29,7 +29,7 @@ Bool KeyListHeader::Read(const RecordHeader &list) {
     return FALSE;
   // The vectors are read and dropped; a count beyond the record fails it
   // as a short read would, before anything is read.
-  if (count > 0 && !Holds(count, 12)) return FALSE;
+  if (!Within() || (count > 0 && !Holds(count, 12))) return FALSE;
   Vector discarded;
   for (LONG i = 0; i < count; ++i)
     if (!f->ReadVector(&discarded)) return FALSE;
@@ -39,13 +39,13 @@ Bool KeyListHeader::Read(const RecordHeader &list) {
 
 Bool VectorKeyRecord::Read() {
   HostFile *f = CurrentImportFile;
-  return ReadTime(&time) && f->ReadVector(&value) && f->ReadVector(&second) && f->ReadVector(&third);
+  return ReadTime(&time) && f->ReadVector(&value) && f->ReadVector(&second) && f->ReadVector(&third) && Within();
 }
 
 Bool CameraKeyRecord::Read() {
   HostFile *f = CurrentImportFile;
   return ReadTime(&time) && f->ReadReal(&r1) && f->ReadReal(&r2) && f->ReadVector(&v1) && f->ReadLong(&projection) &&
-         f->ReadReal(&r3) && f->ReadReal(&r4) && f->ReadReal(&r5) && f->ReadReal(&r6);
+         f->ReadReal(&r3) && f->ReadReal(&r4) && f->ReadReal(&r5) && f->ReadReal(&r6) && Within();
 }
 
 Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op) {
@@ -70,18 +70,21 @@ Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op) {
     switch (cursor.type) {
       case KEY_POSITION: {
         VectorKeyRecord k;
+        k.Adopt(cursor);
         if (!k.Read()) return FALSE;
         AddVectorKeys(doc, op, TRACK_POSITION, k, ImportScale);
         break;
       }
       case KEY_ROTATION: {
         VectorKeyRecord k;
+        k.Adopt(cursor);
         if (!k.Read()) return FALSE;
         AddVectorKeys(doc, op, TRACK_ROTATION, k, 1.0f);
         break;
       }
       case KEY_CAMERA: {
         CameraKeyRecord k;
+        k.Adopt(cursor);
         if (!k.Read()) return FALSE;
         // The tracks take what the camera builder gives the camera.
         AddAnimationKey(doc, op, 500, 0, k.time, k.r1, 0, 0);

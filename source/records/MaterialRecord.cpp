@@ -25,13 +25,13 @@ void SetRealParameter(BaseMaterial *mat, LONG id, Real v) { mat->SetParameter(De
 
 // Reads a channel's extension and sets the material parameters it carries,
 // in their order.
-Bool ReadExtension(BaseMaterial *mat, LONG channel) {
+Bool ReadExtension(const RecordReader &record, BaseMaterial *mat, LONG channel) {
   HostFile *f = CurrentImportFile;
   switch (channel) {
     case CHANNEL_TRANSPARENCY: {
       UCHAR t1 = 0;  // unsigned: 255 stays 255
       Real t2 = 0;
-      if (!f->ReadUChar(&t1) || !f->ReadReal(&t2)) return FALSE;
+      if (!f->ReadUChar(&t1) || !f->ReadReal(&t2) || !record.Within()) return FALSE;
       SetLongParameter(mat, 1003, t1);
       SetRealParameter(mat, 1005, t2);
       SetLongParameter(mat, 1004, 1);
@@ -39,14 +39,14 @@ Bool ReadExtension(BaseMaterial *mat, LONG channel) {
     }
     case CHANNEL_ENVIRONMENT: {
       Real e1 = 0, e2 = 0;
-      if (!f->ReadReal(&e1) || !f->ReadReal(&e2)) return FALSE;
+      if (!f->ReadReal(&e1) || !f->ReadReal(&e2) || !record.Within()) return FALSE;
       SetRealParameter(mat, 1006, e1);
       SetRealParameter(mat, 1007, e2);
       return TRUE;
     }
     case CHANNEL_ALPHA: {
       Vector a1;
-      if (!f->ReadVector(&a1)) return FALSE;
+      if (!f->ReadVector(&a1) || !record.Within()) return FALSE;
       mat->SetParameter(DescID(1011), GeData(a1), 0);
       SetLongParameter(mat, 1012, 0);
       return TRUE;
@@ -54,7 +54,7 @@ Bool ReadExtension(BaseMaterial *mat, LONG channel) {
     case CHANNEL_SPECULAR: {
       Real s1 = 0, s2 = 0;
       LONG s3 = 0;
-      if (!f->ReadReal(&s1) || !f->ReadReal(&s2) || !f->ReadLong(&s3)) return FALSE;
+      if (!f->ReadReal(&s1) || !f->ReadReal(&s2) || !f->ReadLong(&s3) || !record.Within()) return FALSE;
       // A power, not a cube root: a negative value gives not-a-number.
       const double third = 0.3333333333333333;
       SetRealParameter(mat, 1016, static_cast<Real>(pow(static_cast<double>(s1), third)));
@@ -115,7 +115,7 @@ Bool MaterialHeader::ReadFields() {
     int64_t target = static_cast<int64_t>(f->GetPosition()) + extraLength;
     if (target < 0 || target > INT32_MAX || !f->Seek(static_cast<LONG>(target))) return FALSE;
   }
-  return TRUE;
+  return Within();
 }
 
 Bool ChannelRecord::Read(BaseMaterial *mat) {
@@ -125,6 +125,7 @@ Bool ChannelRecord::Read(BaseMaterial *mat) {
     return FALSE;
   for (LONG &v : integers)
     if (!f->ReadLong(&v)) return FALSE;
+  if (!Within()) return FALSE;
   const LONG channel = type - SUB_CHANNEL_FIRST;
   BaseChannel *ch = mat->GetChannel(channel);
   if (!ch) return FALSE;
@@ -135,7 +136,7 @@ Bool ChannelRecord::Read(BaseMaterial *mat) {
   data.SetReal(ID_CHANNEL_REAL, channelReal);
   data.SetLong(ID_ENABLED, 1);
   ch->SetData(data);
-  return ReadExtension(mat, channel);
+  return ReadExtension(*this, mat, channel);
 }
 
 Bool ReadChannels(RecordReader *record, BaseMaterial *mat) {

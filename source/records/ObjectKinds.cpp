@@ -6,7 +6,7 @@ BaseObject *SplineRecord::BuildSpline() {
   HostFile *f = CurrentImportFile;
   if (!ReadText(&name, TEXT_BUFFER_SIZE - 1)) return nullptr;
   if (!f->ReadLong(&first) || !f->ReadUChar(&flag) || !f->ReadLong(&splineType) || !f->ReadLong(&pointCount) ||
-      !f->ReadReal(&last))
+      !f->ReadReal(&last) || !Within())
     return nullptr;
   BaseObject *spline = SplineObject::Alloc(pointCount, splineType);
   // A negative count is refused for what it is, not for want of memory.
@@ -34,7 +34,7 @@ Bool ReadEntryB(LightRecord::EntryB *e) {
 BaseObject *CameraRecord::BuildCamera() {
   HostFile *f = CurrentImportFile;
   if (!f->ReadReal(&r1) || !f->ReadReal(&r2) || !f->ReadVector(&v1) || !f->ReadLong(&projection) ||
-      !f->ReadReal(&r3) || !f->ReadReal(&r4) || !f->ReadReal(&r5) || !f->ReadReal(&r6))
+      !f->ReadReal(&r3) || !f->ReadReal(&r4) || !f->ReadReal(&r5) || !f->ReadReal(&r6) || !Within())
     return nullptr;
   CameraObject *cam = Held(CameraObject::Alloc());
   if (!cam) return nullptr;
@@ -50,7 +50,8 @@ BaseObject *CameraRecord::BuildCamera() {
 BaseObject *Kind5107Record::BuildKind5107() {
   HostFile *f = CurrentImportFile;
   if (!f->ReadVector(&a) || !f->ReadVector(&b) || !f->ReadReal(&r1) || !f->ReadReal(&r2) || !f->ReadReal(&r3) ||
-      !f->ReadReal(&r4) || !ReadLongs(longs, 4) || !f->ReadUChar(&u1) || !f->ReadUChar(&u2) || !f->ReadUChar(&u3))
+      !f->ReadReal(&r4) || !ReadLongs(longs, 4) || !f->ReadUChar(&u1) || !f->ReadUChar(&u2) || !f->ReadUChar(&u3) ||
+      !Within())
     return nullptr;
   BaseObject *op = Held(BaseObject::Alloc(OBJECT_5106));
   if (!op) return nullptr;
@@ -75,6 +76,7 @@ BaseObject *LightRecord::BuildLight() {
     if (!ReadEntryB(&e)) return nullptr;
   for (EntryA &e : tableC)
     if (!ReadEntryA(&e)) return nullptr;
+  if (!Within()) return nullptr;
   BaseObject *light = Held(BaseObject::Alloc(Olight));
   if (!light) return nullptr;
   const Real r1 = r[0], r2 = r[1], r3 = r[2], r4 = r[3], r7 = r[6];
@@ -113,21 +115,25 @@ BaseObject *ReadKindRecord(RecordReader *cursor) {
       break;
     case KIND_SPLINE: {
       SplineRecord spline;
+      spline.Adopt(*cursor);
       op = spline.BuildSpline();
       break;
     }
     case KIND_CAMERA: {
       CameraRecord camera;
+      camera.Adopt(*cursor);
       op = camera.BuildCamera();
       break;
     }
     case KIND_LIGHT: {
       LightRecord light;
+      light.Adopt(*cursor);
       op = light.BuildLight();
       break;
     }
     case KIND_5107: {
       Kind5107Record kind5107;
+      kind5107.Adopt(*cursor);
       op = kind5107.BuildKind5107();
       break;
     }

@@ -33,6 +33,7 @@ LONG ObjectHeader::Read(BaseObject *op) {
   // A name that does not fit the buffer fails the header like a short read.
   if (nameLength < 0 || nameLength >= TEXT_BUFFER_SIZE) return -1;
   if (nameLength > 0 && !f->ReadBytes(name, nameLength)) return -1;
+  if (!Within()) return -1;
   name[nameLength] = 0;
   const Real s = ImportScale;
   position = Vector(position.x * s, position.y * s, position.z * s);
@@ -156,9 +157,11 @@ Bool ObjectRecordReader::ReadObjectRecord(RecordReader *record, BaseDocument *do
         ok = uvReader.Read(sub, &uv);
         break;
       case SUB_PHONG:
+        phong.Adopt(sub);
         ok = phong.Read(op);
         break;
       case SUB_TEXTURE:
+        texture.Adopt(sub);
         ok = texture.ReadTextureTag(doc, op, materials, materialCount, carry);
         break;
       case SUB_ANIMATION:

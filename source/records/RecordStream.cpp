@@ -30,6 +30,8 @@ Bool RecordReader::ReadHeaderWithin(const RecordHeader &parent) {
   return FALSE;
 }
 
+Bool RecordReader::Within() const { return CurrentImportFile->GetPosition() <= end; }
+
 void RecordReader::SkipToEnd() {
   if (CurrentImportFile->GetPosition() != end) CurrentImportFile->Seek(end);
 }

@@ -28,6 +28,12 @@ class RecordReader : public RecordHeader {
   Bool ReadHeaderWithin(const RecordHeader &parent);
   // Puts the file at the end of the current record, whatever was consumed.
   void SkipToEnd();
+  // Takes the header another cursor read, for a reader of that record.
+  void Adopt(const RecordHeader &header) { static_cast<RecordHeader &>(*this) = header; }
+  // True while the reads have stayed inside this record. A reader checks it
+  // after its fields and before it builds anything from them: fields that
+  // ran into the next record hold that record's bytes, not this one's.
+  Bool Within() const;
   // True when count entries of size bytes each still fit between the file
   // position and the end of this record (and of the file). Counts are
   // checked with this before anything is allocated or read, so that no

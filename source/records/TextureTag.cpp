@@ -32,7 +32,8 @@ Bool TextureTagRecord::ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMat
   if (!f->ReadLong(&first) || !f->ReadLong(&second) || !f->ReadVector(&position) || !f->ReadVector(&scale) ||
       !f->ReadVector(&rotation) || !f->ReadReal(&offsetX) || !f->ReadReal(&offsetY) || !f->ReadReal(&lengthX) ||
       !f->ReadReal(&lengthY) || !f->ReadUChar(&tile) || !f->ReadUChar(&byte2) || !f->ReadUChar(&byte3) ||
-      !f->ReadLong(&projection) || !f->ReadLong(&materialIndex) || !f->ReadMatrix(&matrix) || !f->ReadLong(&last))
+      !f->ReadLong(&projection) || !f->ReadLong(&materialIndex) || !f->ReadMatrix(&matrix) || !f->ReadLong(&last) ||
+      !Within())
     return FALSE;
   if (materialIndex < 1 || materialIndex > count) return FALSE;
   TextureTag *tag = Held(TextureTag::Alloc());

@@ -57,7 +57,8 @@ Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
   VariableTag *tag = op->MakeVariableTag(Tpoint, count);
   if (!tag) return OutOfMemory();
   Vector *points = static_cast<Vector *>(tag->GetDataAddressW());
-  if (!points) return OutOfMemory();
+  // An empty tag has no data address: the record fails, for no want of memory.
+  if (!points) return count > 0 ? OutOfMemory() : FALSE;
   const Real scale = ImportScale;
   for (LONG i = 0; i < count; i += kChunk) {
     LONG want = count - i < kChunk ? count - i : kChunk;

@@ -110,12 +110,12 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
         case RECORD_DOCUMENT:
           if (flags & IMPORT_CAMERAS) {
             documentReader.Adopt(cursor);
-            documentReader.ReadDocumentSettingsRecord(target);
+            if (documentReader.ReadDocumentSettingsRecord(target)) EndsBefore(&cursor, file->GetPosition());
           }
           break;
         case RECORD_RENDER:
           renderReader.Adopt(cursor);
-          renderReader.ReadRenderSettingsRecord(target);
+          if (renderReader.ReadRenderSettingsRecord(target)) EndsBefore(&cursor, file->GetPosition());
           break;
         case RECORD_OBJECT:
           objectReader.ReadObjectRecord(&cursor, target, ImportMaterials.entries, ImportMaterials.count, &carry);

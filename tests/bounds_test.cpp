@@ -233,6 +233,77 @@ TEST_F(BoundsTest, RecordsShorterThanTheirFieldsBuildNothingFromTheirNeighbours)
   EXPECT_EQ(Names(user->materials), (std::vector<std::string>{"Oak", "Pine"})) << "Cut failed, Whole unused";
 }
 
+TEST_F(BoundsTest, LengthsThatLandOnHeaderShapedDataOrWholeRecords) {
+  // B's triangles hold one whose corners read as an object header of a
+  // length that fits the file. A length that lands there, or on a record
+  // boundary further on, must not take the records after it along.
+  auto build = [](Ft50Writer &w, size_t *a, size_t *b, size_t *fake, size_t *triangles, size_t *c) {
+    *a = w.Size();
+    Mesh(w, "A");
+    *b = w.Size();
+    w.Begin(5020).Empty(5100);
+    ft50::ObjectHeader(w, Named("B"));
+    ft50::Points(w, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    *triangles = w.Size();
+    w.Begin(5653).I32(3).I32(0).I32(0).I32(1).I32(2);
+    *fake = w.Size();
+    w.I32(5020).I32(40).I32(5).I32(0).I32(1).I32(2).End();
+    w.Terminator().End();
+    *c = w.Size();
+    Mesh(w, "C");
+    Mesh(w, "D");
+    ft50::DocumentSettings(w, 25);
+    Mesh(w, "E");
+    w.Terminator();
+  };
+  Ft50Writer w;
+  size_t a, b, fake, triangles, c;
+  build(w, &a, &b, &fake, &triangles, &c);
+  struct Case {
+    const char *what;
+    size_t header;
+    int32_t length;
+    std::vector<std::string> objects;
+  };
+  const Case cases[] = {
+      {"B's triangles end on the header-shaped one", triangles, int32_t(fake - triangles - 8), {"A", "B", "C", "D", "E"}},
+      {"A ends on the header-shaped triangle", a, int32_t(fake - a - 8), {"A", "B", "C", "D", "E"}},
+      {"A takes in B whole", a, int32_t(c - a - 8), {"A", "B", "C", "D", "E"}},
+  };
+  for (const Case &k : cases) {
+    SCOPED_TRACE(k.what);
+    ASSERT_EQ(Import(Patched(w, k.header, k.length), testsupport::Mode(kNew)).code, 0);
+    EXPECT_EQ(Names(Doc()->objects), k.objects);
+    for (const char *name : {"A", "C", "D", "E"}) EXPECT_EQ(PolygonCount(Find(Doc(), name)), 1u) << name;
+    EXPECT_EQ(Doc()->fps, 25);
+  }
+  // Settings records have no list to say where they end: what follows
+  // their fields does, when it is a top-level record.
+  Ft50Writer s;
+  ft50::DocumentSettings(s, 25);
+  ft50::RenderSettings(s);
+  Mesh(s, "After");
+  s.Terminator();
+  const size_t render = 16 + 8 + 132;
+  Ft50Writer longer = Patched(Patched(s, 16, 132 + 8), render, LengthAt(s, render) + 30);
+  ASSERT_EQ(Import(longer, testsupport::Mode(kNew)).code, 0);
+  EXPECT_EQ(Doc()->fps, 25);
+  EXPECT_EQ(Doc()->renderData.count, 1u);
+  EXPECT_EQ(PolygonCount(Find(Doc(), "After")), 1u);
+}
+
+TEST_F(BoundsTest, AnEmptyPointRecordFailsItsObjectOnly) {
+  // The host has no data address for an empty tag: the record fails, and
+  // that is no want of memory.
+  Ft50Writer f;
+  ft50::Object(f, 5100, Named("Empty"), [](Ft50Writer &b) { ft50::Points(b, {}); });
+  Mesh(f, "Next");
+  f.Terminator();
+  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  EXPECT_EQ(Names(Doc()->objects), (std::vector<std::string>{"Empty", "Next"}));
+  EXPECT_EQ(PolygonCount(Find(Doc(), "Next")), 1u);
+}
+
 TEST_F(BoundsTest, SubRecordTooLongCostsOnlyItsObject) {
   Ft50Writer f;
   ft50::Object(f, 5100, Named("Broken"), [](Ft50Writer &b) {

@@ -126,9 +126,11 @@ NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub) {
   const LONG at = CurrentImportFile->GetPosition();
   if (at == record->end && TopLevelRecordAt(at)) return NEXT_NONE;
   if (!sub->ReadHeader()) return NEXT_BROKEN;
-  if (sub->type != 0 && StartsTopLevel(*sub, CurrentImportFile->GetLength())) {
+  if (sub->type != 0 && StartsTopLevel(*sub, CurrentImportFile->GetLength()) && !TopLevelRecordAt(record->end)) {
     // No list holds a top-level record: this list had no end record, and
-    // the record ends where the next top-level record starts.
+    // the record ends where the next top-level record starts. (Where one
+    // starts at the record's end, the record's length is trusted, and this
+    // is data that only looks like a header.)
     record->end = at;
     return NEXT_NONE;
   }
@@ -141,14 +143,16 @@ NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub) {
     if (end < 0) return NEXT_BROKEN;
     record->end = end;
     if (end == at) return NEXT_NONE;
-  } else if (sub->type == 0 && sub->end < record->end && TopLevelRecordAt(sub->end) &&
-             !TopLevelRecordAt(record->end)) {
-    // The list ended before its record, a top-level record follows its end
-    // record, and none starts at the record's end: the record's length is
-    // too long, and the walk goes on after the list.
-    record->end = sub->end;
+  } else if (sub->type == 0) {
+    EndsBefore(record, sub->end);
   }
   return NEXT_RECORD;
+}
+
+void EndsBefore(RecordReader *record, LONG after) {
+  // A top-level record right after what was read: the record's length is
+  // too long (were the length right, the records it covers would be lost).
+  if (after < record->end && TopLevelRecordAt(after)) record->end = after;
 }
 
 void PassOverList(RecordReader *record) {

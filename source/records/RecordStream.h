@@ -55,13 +55,19 @@ class RecordReader : public RecordHeader {
 //   followed, header by header, to its end record, or to the next top-level
 //   record for a list without one, and the record's end moves there; a
 //   framing that breaks first breaks the list.
-// - The list's end record comes before the record's end, a top-level record
-//   follows it, and none starts at the record's end: the record's length is
-//   too long, and its end moves back to the list's.
+// - The list's end record comes before the record's end and a top-level
+//   record follows it: the record's length is too long, and its end moves
+//   back to the list's (EndsBefore).
+// - Inside the list, a header of a top-level type ends a list without its
+//   end record, unless a top-level record starts at the record's end.
 // Each file position is followed at most once per load, so no input makes
 // this cost more than linear time.
 enum NextRecord { NEXT_RECORD, NEXT_NONE, NEXT_BROKEN };
 NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub);
+// A record whose reading ended at after, before the record's end, when a
+// top-level record starts there: the record's length is too long, and its
+// end moves back to after.
+void EndsBefore(RecordReader *record, LONG after);
 // Skips the rest of a nested list, up to its end record, with the same
 // rules: a record whose reader gave up early still ends where its list does.
 void PassOverList(RecordReader *record);

@@ -141,6 +141,14 @@ void UnusedMaterials(int32_t n, Ft50Writer &w, std::string *) {
   for (int32_t i = 0; i < n; ++i) ft50::Material(w, "");
 }
 
+// One object of n records that read as top-level headers, each asking
+// whether a top-level record starts at the object's far end.
+void HeaderShapedRecords(int32_t n, Ft50Writer &w, std::string *) {
+  ft50::Object(w, 5100, ft50::Named("Shapes"), [&](Ft50Writer &b) {
+    for (int32_t i = 0; i < n; ++i) b.Begin(5020).I32(i).End();
+  });
+}
+
 // A textured grid: what a real mesh holds per byte of the file.
 void TexturedGrid(int32_t side, Ft50Writer &w, std::string *) {
   ft50::Material(w, "M");
@@ -182,6 +190,7 @@ int main(int argc, char **argv) {
       {"records jumping far ahead", 40000, FarJumps, {}},
       {"key lists past their animation", 40000, CrossingKeyLists, {}},
       {"empty light kind records", 100000, EmptyLightKinds, {}},
+      {"header-shaped sub-records", 250000, HeaderShapedRecords, {}},
       {"materials no tag uses", 50000, UnusedMaterials, {}},
       {"textured grid (side)", 500, TexturedGrid, {}},
   };

@@ -43,6 +43,11 @@ enum { TOP_DOCUMENT = 2000, TOP_RENDER = 4000, TOP_OBJECT = 5020, TOP_MATERIAL =
 // One bit per file position from which a list's framing was followed.
 UCHAR *Followed = nullptr;
 LONG FollowedLength = 0;
+// The last position asked whether a top-level record starts there, and the
+// answer: a list asks it again for every header-shaped record it holds,
+// and a look far ahead costs the file a buffer there and back.
+LONG AskedAt = -1;
+Bool AskedAnswer = FALSE;
 
 // Whether the header just read into h starts a top-level record: one of the
 // record types of the top level, ending inside the file, or the stream's
@@ -67,11 +72,14 @@ LONG HeaderAt(const RecordReader &h) { return h.end - h.length - 8; }
 // Whether a top-level record starts at position. The file is left where it
 // was.
 Bool TopLevelRecordAt(LONG position) {
+  if (position == AskedAt) return AskedAnswer;
   HostFile *f = CurrentImportFile;
   const LONG back = f->GetPosition();
   RecordReader next;
   const Bool top = f->Seek(position) && next.ReadHeader() && StartsTopLevel(next, f->GetLength());
   f->Seek(back);
+  AskedAt = position;
+  AskedAnswer = top;
   return top;
 }
 
@@ -167,6 +175,7 @@ void PassOverList(RecordReader *record) {
 void ReleaseFramingMemo() {
   GeFree(Followed);
   FollowedLength = 0;
+  AskedAt = -1;
 }
 
 Bool ReadText(String *out, LONG maxLength) {

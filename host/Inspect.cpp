@@ -70,6 +70,47 @@ bool HoldsList(LONG type, LONG parentType, int depth) {
 }
 bool LeadsWithOpaque(LONG type) { return type == 5500 || type == 5501; }
 
+// The fewest payload bytes that hold the fields the import reads from a
+// record where it stands (texts counted empty); 0 where it reads none. A
+// shorter record fails its reader.
+LONG FieldBytes(LONG type, LONG parentType, bool first, int depth) {
+  if (depth == 0) return type == 2000 ? 132 : type == 4000 ? 163 : 0;
+  if (parentType == 5020 && first) {
+    switch (type) {
+      case 5101: return 19;
+      case 5102: return 1440;
+      case 5103: return 40;
+      case 5107: return 59;
+      default: return 0;
+    }
+  }
+  if (parentType == 5020) {
+    switch (type) {
+      case 5021: return 94;
+      case 5612: return 12;
+      case 5616: return 123;
+      case 5600: case 5601: case 5602: case 5603: case 5653: case 5654: case 5655: return 8;
+      case 5618: return 10;
+      default: return 0;
+    }
+  }
+  if (parentType == 5501) {
+    if (first) return 25;
+    return type == 5402 || type == 5404 ? 44 : type == 5411 ? 48 : 0;
+  }
+  if (parentType == 5703) {
+    if (first) return type == 5704 ? 15 : 0;
+    switch (type - 5900) {
+      case 0: case 3: case 9: return 66;
+      case 2: return 71;
+      case 4: return 74;
+      case 7: case 8: return 78;
+      default: return 0;
+    }
+  }
+  return 0;
+}
+
 // Where a sub-record's count stands and how many bytes each counted entry
 // takes, for the records whose count the import reads; 0 for the others.
 struct Counted {
@@ -129,6 +170,10 @@ class Walker {
       else if (depth > 0 && r.end > limit)
         Problem(depth, "its length reaches past the end of the " + std::string(Name(parentType)) + " record, to byte " +
                            std::to_string(r.end) + " of " + std::to_string(limit));
+      const LONG fields = FieldBytes(r.type, parentType, first, depth);
+      if (!opaque && r.length < fields)
+        Problem(depth, "its " + std::to_string(r.length) + " bytes are fewer than its fields take (" +
+                           std::to_string(fields) + ")");
       CheckCount(depth, r, CountOf(r.type, parentType, first && leading));
       if (!opaque && HoldsList(r.type, parentType, depth)) {
         const LONG limit = r.end < length_ ? r.end : length_;

@@ -231,7 +231,8 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
   EXPECT_TRUE(Has(out_, "! no end record before the end of the material record")) << out_;
   EXPECT_TRUE(Has(out_, "! its length reaches past the end of the object record, to byte 363 of 355")) << out_;
   EXPECT_TRUE(Has(out_, "       355  0 end, 0 bytes\n")) << "the walk goes on at the object's end: " << out_;
-  EXPECT_TRUE(Has(out_, "\n4 framing problems\n")) << "the object also has no end record: " << out_;
+  EXPECT_TRUE(Has(out_, "! its 4 bytes are fewer than its fields take (15)")) << "the material header: " << out_;
+  EXPECT_TRUE(Has(out_, "\n5 framing problems\n")) << "the object also has no end record: " << out_;
 
   Ft50Writer n;
   n.RawHeader(5703, -20);
@@ -282,6 +283,20 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
   ASSERT_EQ(Run("inspect " + Save(patched, "longer.ft50")), 6) << out_ << err_;
   EXPECT_TRUE(Has(out_, "! its list ends 8 bytes before the record does")) << out_;
   EXPECT_TRUE(Has(out_, "! a record follows the end of the stream at byte")) << out_;
+
+  // Records shorter than the fields the import reads from them.
+  Ft50Writer fields;
+  ft50::Object(fields, 5103, ft50::Named("Cut"), [](Ft50Writer &b) {
+    b.Begin(5616).I32(0).I32(0).End();
+    ft50::Animation(b, [](Ft50Writer &a) {
+      ft50::KeyList(a, [](Ft50Writer &k) { k.Empty(5402); });
+    });
+  }, [](Ft50Writer &k) { k.F32(1); });
+  fields.Terminator();
+  ASSERT_EQ(Run("inspect " + Save(fields, "cut-fields.ft50")), 6) << out_ << err_;
+  EXPECT_TRUE(Has(out_, "! its 4 bytes are fewer than its fields take (40)")) << "the camera body: " << out_;
+  EXPECT_TRUE(Has(out_, "! its 8 bytes are fewer than its fields take (123)")) << "the texture tag: " << out_;
+  EXPECT_TRUE(Has(out_, "! its 0 bytes are fewer than its fields take (44)")) << "the key: " << out_;
 }
 
 }  // namespace

@@ -882,7 +882,7 @@ bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::s
   ss << in.rdbuf();
   std::string text = ss.str();
   rapidjson::Document json;
-  json.Parse(text.c_str(), text.size());
+  json.Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size());
   if (json.HasParseError()) {
     size_t line, column;
     LineColumn(text, json.GetErrorOffset(), &line, &column);

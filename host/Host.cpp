@@ -367,7 +367,7 @@ bool Host::LoadPrefs(std::string *warning) {
   ss << in.rdbuf();
   std::string text = ss.str();
   rapidjson::Document json;
-  json.Parse(text.c_str(), text.size());
+  json.Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size());
   std::map<int32_t, std::vector<uint8_t>> data;
   bool ok = !json.HasParseError() && json.IsObject();
   if (ok) {

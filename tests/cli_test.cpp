@@ -96,6 +96,11 @@ TEST_F(CliTest, UserDocumentsAreReadWrittenAndNeverHalfWritten) {
   EXPECT_TRUE(Has(err_, "broken.json")) << err_;
   EXPECT_TRUE(Has(err_, "line 2")) << err_;
 
+  // Nesting deeper than any stack: a clear error, not a crash.
+  WriteText(dir_.File("deep.json"), "{\"objects\": " + std::string(200000, '[') + std::string(200000, ']') + "}");
+  EXPECT_EQ(Run("import " + file + " --into " + dir_.File("deep.json")), 3);
+  EXPECT_TRUE(Has(err_, "deep.json")) << err_;
+
   EXPECT_EQ(Run("import " + file + " --out " + dir_.File("no/such/dir/doc.json")), 3);
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("no/such/dir/doc.json.tmp")));
 }
@@ -192,6 +197,10 @@ TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   EXPECT_TRUE(Has(err_, "no object named")) << err_;
 
   WriteText(dir_.File("prefs.json"), "{{{");
+  EXPECT_EQ(Run("import " + file + " --out none"), 0);
+  EXPECT_TRUE(Has(err_, "damaged")) << err_;
+  // However deep the brackets nest, the parse does not recurse on them.
+  WriteText(dir_.File("prefs.json"), std::string(200000, '['));
   EXPECT_EQ(Run("import " + file + " --out none"), 0);
   EXPECT_TRUE(Has(err_, "damaged")) << err_;
 }

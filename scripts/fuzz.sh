@@ -23,6 +23,13 @@ rss="${TESSARO_FUZZ_RSS_MB:-500}"
 malloc="${TESSARO_FUZZ_MALLOC_MB:-200}"
 root=$PWD
 bash scripts/build.sh >/dev/null
+# clang and its libFuzzer runtime, where the machine lacks them.
+if ! command -v clang++ >/dev/null || ! dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "ok installed"; then
+  SUDO=""
+  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq clang libclang-rt-14-dev >/dev/null
+fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_FUZZ=ON \
   -DTESSARO_TESTS=OFF >/dev/null
 cmake --build build-fuzz -j2 --target fuzz_load make_seeds >/dev/null

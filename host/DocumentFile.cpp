@@ -1,16 +1,21 @@
 #include "DocumentFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unordered_map>
+#include <vector>
 
 #include <rapidjson/document.h>
 #include <rapidjson/error/en.h>
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/prettywriter.h>
+
+#include "Text.h"
 
 namespace fs = std::filesystem;
 
@@ -30,7 +35,22 @@ std::string FormatShortest(F v) {
   return s;
 }
 
-using Writer = rapidjson::PrettyWriter<rapidjson::FileWriteStream>;
+// The document's output: a file stream whose indentation stops growing at
+// a depth, so that a deep hierarchy cannot make the document's size grow
+// with the square of its depth.
+class IndentedStream {
+ public:
+  typedef char Ch;
+  explicit IndentedStream(rapidjson::FileWriteStream &out) : out_(out) {}
+  void Put(char c) { out_.Put(c); }
+  void Flush() { out_.Flush(); }
+  rapidjson::FileWriteStream &out_;
+};
+// The pretty writer indents through PutN alone.
+constexpr size_t kMaxIndent = 64;
+void PutN(IndentedStream &s, char c, size_t n) { rapidjson::PutN(s.out_, c, n < kMaxIndent ? n : kMaxIndent); }
+
+using Writer = rapidjson::PrettyWriter<IndentedStream>;
 
 void Real(Writer &w, float v) {
   std::string s = FormatShortest(v);
@@ -48,7 +68,11 @@ void Vec(Writer &w, const th_vector &v) {
   w.EndArray();
 }
 void Key(Writer &w, const char *k) { w.Key(k); }
-void Str(Writer &w, const std::string &s) { w.String(s.c_str(), static_cast<rapidjson::SizeType>(s.size())); }
+// The host's 8-bit text, as UTF-8.
+void Str(Writer &w, const std::string &s) {
+  std::string utf8 = ToUtf8(s);
+  w.String(utf8.c_str(), static_cast<rapidjson::SizeType>(utf8.size()));
+}
 
 void Time(Writer &w, const th_time &t) {
   w.StartArray();
@@ -115,6 +139,55 @@ std::string PathOf(const Element *e) {
   return path;
 }
 
+// Writes how the reader finds the object again: its path of names when
+// each name is the first of its kind among its siblings and holds no "/",
+// else the list of its positions from the top level down.
+void WriteObjectReference(Writer &w, const Element *e) {
+  bool byName = true;
+  std::vector<int> positions;
+  for (const Element *x = e; x; x = x->owner) {
+    int at = 0;
+    for (const Element *s = x->pred; s; s = s->pred, ++at)
+      if (s->name == x->name) byName = false;
+    if (x->name.find('/') != std::string::npos) byName = false;
+    positions.push_back(at);
+  }
+  if (byName) {
+    Str(w, PathOf(e));
+    return;
+  }
+  w.StartArray();
+  for (auto p = positions.rbegin(); p != positions.rend(); ++p) w.Int(*p);
+  w.EndArray();
+}
+
+// What the writer needs to know of the document's materials: the first of
+// each name (what the reader links a name to) and, for a material that is
+// not, its position.
+class MaterialRefs {
+ public:
+  explicit MaterialRefs(const Document &doc) : doc_(doc) {
+    for (const Element *m = doc.materials.first; m; m = m->next) first_.emplace(m->name, m);
+  }
+  void Write(Writer &w, const Element *m) {
+    auto it = first_.find(m->name);
+    if (it != first_.end() && it->second == m) {
+      Str(w, m->name);
+      return;
+    }
+    if (positions_.empty()) {
+      int at = 0;
+      for (const Element *x = doc_.materials.first; x; x = x->next) positions_[x] = at++;
+    }
+    w.Int(positions_.at(m));
+  }
+
+ private:
+  const Document &doc_;
+  std::map<std::string, const Element *> first_;
+  std::unordered_map<const Element *, int> positions_;
+};
+
 void WriteContainer(Writer &w, const Container &c) {
   w.StartObject();
   for (const auto &kv : c) {
@@ -151,7 +224,7 @@ const T *Entries(const Tag &t) {
   return reinterpret_cast<const T *>(t.payload.data());
 }
 
-void WriteTag(Writer &w, const Tag &t) {
+void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
   w.StartObject();
   Key(w, "type");
   w.Int(t.type);
@@ -202,7 +275,7 @@ void WriteTag(Writer &w, const Tag &t) {
       Key(w, "material");
       const Element *m = Host::Get().LinkedMaterial(t);
       if (m && m->doc && m->doc == t.doc)
-        Str(w, m->name);
+        materials.Write(w, m);
       else
         w.Null();
       Key(w, "pos");
@@ -223,7 +296,8 @@ void WriteTag(Writer &w, const Tag &t) {
   w.EndObject();
 }
 
-void WriteObject(Writer &w, const Object &o) {
+// Everything of the object up to its list of children, which it opens.
+void StartObjectValue(Writer &w, const Object &o, MaterialRefs &materials) {
   w.StartObject();
   Key(w, "type");
   w.Int(o.type);
@@ -267,7 +341,7 @@ void WriteObject(Writer &w, const Object &o) {
   WriteParams(w, o.params);
   Key(w, "tags");
   w.StartArray();
-  for (const Element *t = o.tags.first; t; t = t->next) WriteTag(w, static_cast<const Tag &>(*t));
+  for (const Element *t = o.tags.first; t; t = t->next) WriteTag(w, static_cast<const Tag &>(*t), materials);
   w.EndArray();
   Key(w, "tracks");
   w.StartArray();
@@ -275,9 +349,29 @@ void WriteObject(Writer &w, const Object &o) {
   w.EndArray();
   Key(w, "children");
   w.StartArray();
-  for (const Element *c = o.children.first; c; c = c->next) WriteObject(w, static_cast<const Object &>(*c));
-  w.EndArray();
-  w.EndObject();
+}
+
+// The objects of the list and everything below them, without recursion: a
+// hierarchy may be as deep as a file or a document makes it.
+void WriteObjects(Writer &w, const ElementList &list, MaterialRefs &materials) {
+  // For each object whose children are being written, the sibling that
+  // comes after it.
+  std::vector<const Element *> after;
+  const Element *next = list.first;
+  for (;;) {
+    if (next) {
+      const auto &o = static_cast<const Object &>(*next);
+      StartObjectValue(w, o, materials);
+      after.push_back(o.next);
+      next = o.children.first;
+      continue;
+    }
+    if (after.empty()) return;
+    w.EndArray();
+    w.EndObject();
+    next = after.back();
+    after.pop_back();
+  }
 }
 
 void WriteMaterial(Writer &w, const Material &m) {
@@ -319,8 +413,9 @@ class Reader {
     if (!v.IsObject()) return Fail(at, "expected an object");
     for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
       bool ok = false;
-      for (const char *k : known) ok = ok || std::strcmp(k, it->name.GetString()) == 0;
-      if (!ok) return Fail(at, std::string("unknown key \"") + it->name.GetString() + "\"");
+      const std::string name(it->name.GetString(), it->name.GetStringLength());
+      for (const char *k : known) ok = ok || name == k;
+      if (!ok) return Fail(at, "unknown key \"" + name + "\"");
     }
     return true;
   }
@@ -407,7 +502,13 @@ class Reader {
   }
   bool String(const rapidjson::Value &v, const std::string &at, std::string *out) {
     if (!v.IsString()) return Fail(at, "expected a text");
-    *out = std::string(v.GetString(), v.GetStringLength());
+    return Text(v, at, out);
+  }
+  // A JSON text as the host's 8-bit text.
+  bool Text(const rapidjson::Value &v, const std::string &at, std::string *out) {
+    std::string beyond;
+    if (!FromUtf8(std::string(v.GetString(), v.GetStringLength()), out, &beyond))
+      return Fail(at, "the text holds " + beyond + ", which the host's 8-bit text cannot hold");
     return true;
   }
   bool AnyValue(const rapidjson::Value &v, const std::string &at, Value *out) {
@@ -425,8 +526,9 @@ class Reader {
         return Fail(at, "expected a time {\"time\": [n, d]}");
       *out = Value::OfTime(t);
     } else if (v.IsString()) {
-      std::string s = v.GetString();
+      std::string s;
       float f;
+      if (!Text(v, at, &s)) return false;
       if (s == "nan" || s == "inf" || s == "-inf") {
         RealValue(v, at, &f);
         *out = Value::OfReal(f);
@@ -441,7 +543,7 @@ class Reader {
   bool ContainerValue(const rapidjson::Value &v, const std::string &at, Container *out) {
     if (!v.IsObject()) return Fail(at, "expected an object");
     for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
-      std::string key = it->name.GetString();
+      std::string key(it->name.GetString(), it->name.GetStringLength());
       if (!IsContainerKey(key)) return Fail(at, "\"" + key + "\" is not a container ID");
       if (!AnyValue(it->value, at + "/" + key, &(*out)[static_cast<int32_t>(std::stol(key))])) return false;
     }
@@ -450,7 +552,7 @@ class Reader {
   bool Params(const rapidjson::Value &v, const std::string &at, std::map<std::string, Value> *out) {
     if (!v.IsObject()) return Fail(at, "expected an object");
     for (auto it = v.MemberBegin(); it != v.MemberEnd(); ++it) {
-      std::string key = it->name.GetString();
+      std::string key(it->name.GetString(), it->name.GetStringLength());
       if (key.empty() || key.find_first_not_of("0123456789.-") != std::string::npos)
         return Fail(at, "\"" + key + "\" is not a parameter ID");
       if (!AnyValue(it->value, at + "/" + key, &(*out)[key])) return false;
@@ -521,9 +623,16 @@ class Reader {
         if (!Keys(v, at, {"type", "name", "bits", "material", "pos", "scale", "rot", "matrix", "params"}))
           return false;
         if (v.HasMember("material") && !v["material"].IsNull()) {
-          std::string name;
-          if (!String(v["material"], at + "/material", &name)) return false;
-          pendingLinks_.push_back({t, name, at + "/material"});
+          // The material's name, or its position when a namesake stands before it.
+          const rapidjson::Value &m = v["material"];
+          PendingLink link{t, "", -1, at + "/material"};
+          if (m.IsInt()) {
+            link.position = m.GetInt();
+            if (link.position < 0) return Fail(link.at, "expected a material's name or position");
+          } else if (!String(m, link.at, &link.name)) {
+            return false;
+          }
+          pendingLinks_.push_back(link);
         }
         if (v.HasMember("pos") && !Vec(v["pos"], at + "/pos", &t->pos)) return false;
         if (v.HasMember("scale") && !Vec(v["scale"], at + "/scale", &t->scale)) return false;
@@ -543,10 +652,18 @@ class Reader {
   // Texture tags name their material; links are made once every material
   // of the document is known.
   bool LinkMaterials(Document *doc) {
+    std::vector<const Element *> byPosition;
     for (const PendingLink &link : pendingLinks_) {
       const Element *found = nullptr;
-      for (const Element *m = doc->materials.first; m && !found; m = m->next)
-        if (m->name == link.name) found = m;
+      if (link.position >= 0) {
+        if (byPosition.empty())
+          for (const Element *m = doc->materials.first; m; m = m->next) byPosition.push_back(m);
+        if (static_cast<size_t>(link.position) >= byPosition.size())
+          return Fail(link.at, "the document has no material at position " + std::to_string(link.position));
+        found = byPosition[static_cast<size_t>(link.position)];
+      } else {
+        found = FirstMaterialNamed(doc, link.name);
+      }
       if (!found) return Fail(link.at, "the document has no material named \"" + link.name + "\"");
       link.tag->material = found;
       link.tag->materialSerial = found->serial;
@@ -560,6 +677,17 @@ class Reader {
       const ElementList *list = &doc->objects;
       const Element *found = nullptr;
       size_t start = 0;
+      if (!pv.positions.empty()) {
+        for (int position : pv.positions) {
+          found = list->first;
+          for (int k = 0; k < position && found; ++k) found = found->next;
+          if (!found) return Fail(pv.at, "the document has no object at those positions");
+          list = &static_cast<const Object *>(found)->children;
+        }
+        doc->views[pv.index].camera = found;
+        doc->views[pv.index].cameraSerial = found->serial;
+        continue;
+      }
       for (;;) {
         size_t slash = pv.path.find('/', start);
         std::string name = pv.path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
@@ -656,7 +784,7 @@ class Reader {
       std::string ch = at + "/channels";
       if (!channels.IsObject()) return Fail(ch, "expected an object");
       for (auto it = channels.MemberBegin(); it != channels.MemberEnd(); ++it) {
-        std::string key = it->name.GetString();
+        std::string key(it->name.GetString(), it->name.GetStringLength());
         std::string here = ch + "/" + key;
         if (!IsContainerKey(key) || std::stol(key) < 0 || std::stol(key) >= static_cast<long>(m->channels.size()))
           return Fail(ch, "\"" + key + "\" is not a channel from 0 to 11");
@@ -667,7 +795,7 @@ class Reader {
       }
     }
     if (v.HasMember("params") && !Params(v["params"], at + "/params", &m->params)) return false;
-    CountMaterialName(doc, m->name, +1);
+    MaterialNameTaken(doc, m);
     return true;
   }
 
@@ -730,9 +858,20 @@ class Reader {
         std::string at = "/views/" + std::to_string(i);
         if (!Keys(views[i], at, {"sceneCamera"})) return false;
         if (!views[i].HasMember("sceneCamera") || views[i]["sceneCamera"].IsNull()) continue;
-        std::string path;
-        if (!String(views[i]["sceneCamera"], at + "/sceneCamera", &path)) return false;
-        pendingViews_.push_back({i, path, at + "/sceneCamera"});
+        const rapidjson::Value &camera = views[i]["sceneCamera"];
+        PendingView view{i, "", {}, at + "/sceneCamera"};
+        if (camera.IsArray()) {
+          // The positions of the camera and its parents, from the top level down.
+          if (camera.Empty()) return Fail(view.at, "expected a path of names or a list of positions");
+          for (rapidjson::SizeType k = 0; k < camera.Size(); ++k) {
+            if (!camera[k].IsInt() || camera[k].GetInt() < 0)
+              return Fail(view.at, "expected a path of names or a list of positions");
+            view.positions.push_back(camera[k].GetInt());
+          }
+        } else if (!String(camera, view.at, &view.path)) {
+          return false;
+        }
+        pendingViews_.push_back(view);
       }
     }
     if (v.HasMember("undo") && !UndoValue(v["undo"], "/undo", doc)) return false;
@@ -743,11 +882,13 @@ class Reader {
   struct PendingLink {
     Tag *tag;
     std::string name;
+    int position;  // -1: by name
     std::string at;
   };
   struct PendingView {
     size_t index;
     std::string path;
+    std::vector<int> positions;  // when not empty: the camera by positions
     std::string at;
   };
   Host &host_;
@@ -776,14 +917,16 @@ std::string FormatReal(float v) { return FormatShortest(v); }
 
 bool WriteDocument(const Document &doc, std::FILE *out) {
   char buffer[1 << 16];
-  rapidjson::FileWriteStream stream(out, buffer, sizeof buffer);
+  rapidjson::FileWriteStream file(out, buffer, sizeof buffer);
+  IndentedStream stream(file);
   Writer w(stream);
+  MaterialRefs materials(doc);
   w.SetIndent(' ', 2);
   w.SetFormatOptions(rapidjson::kFormatSingleLineArray);
   w.StartObject();
   Key(w, "objects");
   w.StartArray();
-  for (const Element *o = doc.objects.first; o; o = o->next) WriteObject(w, static_cast<const Object &>(*o));
+  WriteObjects(w, doc.objects, materials);
   w.EndArray();
   Key(w, "materials");
   w.StartArray();
@@ -804,7 +947,7 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
     w.StartObject();
     Key(w, "sceneCamera");
     const Element *cam = Host::Get().LinkedObject(v.camera, v.cameraSerial);
-    if (cam && cam->doc == &doc) Str(w, PathOf(cam));
+    if (cam && cam->doc == &doc) WriteObjectReference(w, cam);
     else w.Null();
     w.EndObject();
   }
@@ -892,7 +1035,8 @@ bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::s
   }
   Reader reader(host, path);
   if (!reader.DocumentValue(json, doc)) {
-    *error = reader.Error();
+    // The message may quote the file's own keys and text.
+    *error = EscapeControls(reader.Error());
     return false;
   }
   return true;
@@ -922,9 +1066,10 @@ std::string Describe(int32_t type) {
   return name ? std::string(name) + " (" + std::to_string(type) + ")" : "type " + std::to_string(type);
 }
 
-void SummariseObject(const Object &o, int depth, std::FILE *out) {
-  std::string line(static_cast<size_t>(depth) * 2 + 2, ' ');
-  line += "\"" + o.name + "\": " + Describe(o.type);
+void SummariseObject(const Object &o, size_t depth, std::FILE *out) {
+  // Indented by depth, up to a limit: a deep hierarchy keeps its lines short.
+  std::string line(std::min<size_t>(depth, 31) * 2 + 2, ' ');
+  line += "\"" + Printable(o.name) + "\": " + Describe(o.type);
   for (const Element *t = o.tags.first; t; t = t->next) {
     const auto &tag = static_cast<const Tag &>(*t);
     if (tag.type == 5600) line += ", " + std::to_string(tag.entries) + " points";
@@ -939,27 +1084,39 @@ void SummariseObject(const Object &o, int depth, std::FILE *out) {
     line += ", " + std::to_string(o.tracks.count) + " tracks with " + std::to_string(keys) + " keys";
   }
   std::fprintf(out, "%s\n", line.c_str());
-  for (const Element *c = o.children.first; c; c = c->next) SummariseObject(static_cast<const Object &>(*c), depth + 1, out);
 }
 
-size_t CountObjects(const ElementList &list) {
-  size_t n = 0;
-  for (const Element *e = list.first; e; e = e->next) n += 1 + CountObjects(static_cast<const Object *>(e)->children);
-  return n;
+// Calls f with every object of the list and below, parents first, with its
+// depth; without recursion.
+template <class F>
+void ForEachObject(const ElementList &list, F f) {
+  std::vector<std::pair<const Element *, size_t>> pending;
+  for (const Element *e = list.last; e; e = e->pred) pending.push_back({e, 0});
+  while (!pending.empty()) {
+    auto [e, depth] = pending.back();
+    pending.pop_back();
+    const auto &o = static_cast<const Object &>(*e);
+    f(o, depth);
+    for (const Element *c = o.children.last; c; c = c->pred) pending.push_back({c, depth + 1});
+  }
 }
 }  // namespace
 
 void WriteSummary(const Document &doc, std::FILE *out) {
-  std::fprintf(out, "document \"%s\"\n", doc.name.c_str());
-  std::fprintf(out, "objects: %zu\n", CountObjects(doc.objects));
-  for (const Element *o = doc.objects.first; o; o = o->next) SummariseObject(static_cast<const Object &>(*o), 0, out);
+  // The document is named after its file: UTF-8 already, from the system.
+  std::fprintf(out, "document \"%s\"\n", EscapeControls(doc.name).c_str());
+  size_t objects = 0;
+  ForEachObject(doc.objects, [&](const Object &, size_t) { ++objects; });
+  std::fprintf(out, "objects: %zu\n", objects);
+  ForEachObject(doc.objects, [&](const Object &o, size_t depth) { SummariseObject(o, depth, out); });
   std::fprintf(out, "materials: %zu\n", doc.materials.count);
-  for (const Element *m = doc.materials.first; m; m = m->next) std::fprintf(out, "  \"%s\"\n", m->name.c_str());
+  for (const Element *m = doc.materials.first; m; m = m->next)
+    std::fprintf(out, "  \"%s\"\n", Printable(m->name).c_str());
   std::fprintf(out, "frame rate: %d\n", doc.fps);
   std::fprintf(out, "end time: %g s\n", doc.maxTimeDen != 0 ? doc.maxTimeNum / doc.maxTimeDen : 0.0);
   std::fprintf(out, "render settings: %zu\n", doc.renderData.count);
   const Element *cam = doc.views.empty() ? nullptr : Host::Get().LinkedObject(doc.views[0].camera, doc.views[0].cameraSerial);
-  std::fprintf(out, "view 0 camera: %s\n", cam && cam->doc == &doc ? ("\"" + PathOf(cam) + "\"").c_str() : "none");
+  std::fprintf(out, "view 0 camera: %s\n", cam && cam->doc == &doc ? ("\"" + Printable(PathOf(cam)) + "\"").c_str() : "none");
 }
 
 }  // namespace tessaro

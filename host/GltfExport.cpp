@@ -10,6 +10,8 @@
 // counter-clockwise ones, so corners keep their order.
 #include "GltfExport.h"
 
+#include "Text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -101,7 +103,7 @@ class Exporter {
     for (const Element *m = doc_.materials.first; m; m = m->next) AddMaterial(static_cast<const Material &>(*m));
     tinygltf::Scene scene;
     // Named, so that an empty scene is still written as an object.
-    scene.name = doc_.name.empty() ? "Scene" : doc_.name;
+    scene.name = doc_.name.empty() ? "Scene" : doc_.name;  // the file name: UTF-8 already
     for (const Element *o = doc_.objects.first; o; o = o->next) scene.nodes.push_back(AddNode(static_cast<const Object &>(*o)));
     model_.scenes.push_back(scene);
     model_.defaultScene = 0;
@@ -141,7 +143,7 @@ class Exporter {
 
   void AddMaterial(const Material &m) {
     tinygltf::Material out;
-    out.name = m.name;
+    out.name = ToUtf8(m.name);
     std::vector<double> base = {1, 1, 1, 1};
     auto channel = [&](size_t i) -> const Channel * {
       return i < m.channels.size() && m.channels[i].state ? &m.channels[i] : nullptr;
@@ -161,7 +163,7 @@ class Exporter {
       auto tex = colour->data.find(1002);
       if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty()) {
         tinygltf::Image image;
-        image.uri = UriOf(tex->second.s);
+        image.uri = UriOf(ToUtf8(tex->second.s));
         model_.images.push_back(image);
         tinygltf::Texture texture;
         texture.source = static_cast<int>(model_.images.size() - 1);
@@ -185,7 +187,7 @@ class Exporter {
     int index = static_cast<int>(model_.nodes.size());
     model_.nodes.emplace_back();
     tinygltf::Node node;
-    node.name = o.name;
+    node.name = ToUtf8(o.name);
     if (Finite(o.pos.x) && Finite(o.pos.y) && Finite(o.pos.z) && (o.pos.x || o.pos.y || o.pos.z))
       node.translation = {o.pos.x, o.pos.y, -double(o.pos.z)};
     if (Finite(o.rot.x) && Finite(o.rot.y) && Finite(o.rot.z) && (o.rot.x || o.rot.y || o.rot.z)) {
@@ -280,7 +282,7 @@ class Exporter {
       if (it != materials_.end()) prim.material = it->second;
     }
     tinygltf::Mesh mesh;
-    mesh.name = o.name;
+    mesh.name = ToUtf8(o.name);
     mesh.primitives.push_back(prim);
     model_.meshes.push_back(mesh);
     return static_cast<int>(model_.meshes.size() - 1);
@@ -290,7 +292,7 @@ class Exporter {
   // host's 4:3 frame); focus is the focal length.
   int AddCamera(const Object &o) {
     tinygltf::Camera c;
-    c.name = o.name;
+    c.name = ToUtf8(o.name);
     c.type = "perspective";
     double focus = o.focus > 0 && Finite(o.focus) ? o.focus : 36;
     double aperture = o.aperture > 0 && Finite(o.aperture) ? o.aperture : 36;
@@ -308,7 +310,7 @@ class Exporter {
   // 90000, brightness 90001, a spot's cone angle 90011 (radians).
   int AddLight(const Object &o) {
     tinygltf::Light l;
-    l.name = o.name;
+    l.name = ToUtf8(o.name);
     const Value *form = Param(o, "90002");
     int32_t f = form && form->type == Value::Long ? form->l : 0;
     l.type = f == 1 ? "spot" : f == 4 ? "directional" : "point";

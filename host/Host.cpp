@@ -31,10 +31,7 @@ const char *const kOpNames[] = {
 };
 
 void UntrackTree(Host &host, Element *e) {
-  host.UntrackElement(e);
-  ForEachChildList(e, [&](ElementList &list) {
-    for (Element *c = list.first; c; c = c->next) UntrackTree(host, c);
-  });
+  ForEachInTree(e, [&](Element *x) { host.UntrackElement(x); });
 }
 
 std::string Hex(const std::vector<uint8_t> &bytes) {

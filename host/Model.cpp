@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 #include <iterator>
+#include <vector>
 
 namespace tessaro {
 
@@ -21,15 +22,24 @@ bool Value::operator==(const Value &o) const {
 }
 
 namespace {
+// Deletes the list's elements and everything below them. The lists below
+// are emptied before their owner is deleted, so no destructor recurses
+// however deep the tree is.
 void DeleteList(ElementList &list) {
-  Element *e = list.first;
-  while (e) {
-    Element *next = e->next;
+  if (!list.first) return;
+  std::vector<Element *> pending;
+  for (Element *e = list.first; e; e = e->next) pending.push_back(e);
+  list = ElementList{};
+  while (!pending.empty()) {
+    Element *e = pending.back();
+    pending.pop_back();
+    ForEachChildList(e, [&](ElementList &below) {
+      for (Element *c = below.first; c; c = c->next) pending.push_back(c);
+      below = ElementList{};
+    });
     e->list = nullptr;
     delete e;
-    e = next;
   }
-  list = ElementList{};
 }
 }  // namespace
 
@@ -50,8 +60,23 @@ size_t VariableTagEntrySize(int32_t type) {
 }
 
 Tag *FindTag(const Object &o, int32_t type, int32_t nr) {
-  for (Element *t = o.tags.first; t; t = t->next)
-    if (t->type == type && nr-- == 0) return static_cast<Tag *>(t);
+  if (nr < 0) return nullptr;
+  Object::TagCursor &c = o.tagCursor;
+  Element *t = o.tags.first;
+  int32_t at = 0;  // the number of the next tag of the type from t on
+  if (c.version == o.tags.version && c.type == type && c.nr <= nr) {
+    if (c.nr == nr) return static_cast<Tag *>(c.tag);
+    t = c.tag->next;
+    at = c.nr + 1;
+  }
+  for (; t; t = t->next) {
+    if (t->type != type) continue;
+    if (at == nr) {
+      c = Object::TagCursor{o.tags.version, type, nr, t};
+      return static_cast<Tag *>(t);
+    }
+    ++at;
+  }
   return nullptr;
 }
 
@@ -106,11 +131,59 @@ Material::Material(int32_t t) : Element(ElementKind::Material, t) {
   }
 }
 
-void CountMaterialName(Document *doc, const std::string &name, int delta) {
+void MaterialNameTaken(Document *doc, Element *m) {
   if (!doc) return;
-  size_t &n = doc->materialNames[name];
-  n = delta > 0 ? n + 1 : (n > 0 ? n - 1 : 0);
-  if (n == 0) doc->materialNames.erase(name);
+  MaterialName &n = doc->materialNames[m->name];
+  // A namesake may stand before or after m: which is first is found when asked.
+  n.first = n.count == 0 ? m : nullptr;
+  ++n.count;
+}
+
+void MaterialNameLeft(Document *doc, Element *m, const std::string &name) {
+  if (!doc) return;
+  auto it = doc->materialNames.find(name);
+  if (it == doc->materialNames.end()) return;
+  MaterialName &n = it->second;
+  if (n.first == m) n.first = nullptr;
+  if (n.count > 1) {
+    --n.count;
+    return;
+  }
+  doc->materialNames.erase(it);
+  // "BASE.k" is free again: BASE's search for a free suffix must see it.
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot + 1 == name.size() || name.size() - dot > 20) return;
+  std::string digits = name.substr(dot + 1);
+  if (digits[0] == '0' || digits.find_first_not_of("0123456789") != std::string::npos) return;
+  auto base = doc->materialNames.find(name.substr(0, dot));
+  if (base == doc->materialNames.end()) return;
+  uint64_t k = std::stoull(digits);
+  if (k < base->second.nextSuffix) base->second.nextSuffix = k;
+}
+
+Element *FirstMaterialNamed(Document *doc, const std::string &name) {
+  auto it = doc->materialNames.find(name);
+  if (it == doc->materialNames.end()) return nullptr;
+  if (!it->second.first) {
+    for (Element *e = doc->materials.first; e; e = e->next)
+      if (e->name == name) {
+        it->second.first = e;
+        break;
+      }
+  }
+  return it->second.first;
+}
+
+std::string UniqueMaterialName(Document *doc, const std::string &name) {
+  auto it = doc->materialNames.find(name);
+  if (it == doc->materialNames.end()) return name;
+  for (uint64_t i = it->second.nextSuffix;; ++i) {
+    std::string candidate = name + "." + std::to_string(i);
+    if (!doc->materialNames.count(candidate)) {
+      it->second.nextSuffix = i;
+      return candidate;
+    }
+  }
 }
 
 bool Document::Pristine() const {
@@ -126,6 +199,7 @@ void ListInsert(ElementList &list, Element *owner, Element *e, Element *pred) {
   if (e->next) e->next->pred = e; else list.last = e;
   if (pred) pred->next = e; else list.first = e;
   ++list.count;
+  ++list.version;
 }
 
 void ListUnlink(Element *e) {
@@ -134,6 +208,7 @@ void ListUnlink(Element *e) {
   if (e->pred) e->pred->next = e->next; else list->first = e->next;
   if (e->next) e->next->pred = e->pred; else list->last = e->pred;
   --list->count;
+  ++list->version;
   e->list = nullptr;
   e->owner = nullptr;
   e->pred = e->next = nullptr;
@@ -161,11 +236,69 @@ void ForEachChildList(Element *e, const std::function<void(ElementList &)> &f) {
   }
 }
 
+void ForEachInTree(Element *e, const std::function<void(Element *)> &f) {
+  std::vector<Element *> pending{e};
+  while (!pending.empty()) {
+    Element *x = pending.back();
+    pending.pop_back();
+    f(x);
+    // Pushed last to first, so that they come out in list order.
+    std::vector<ElementList *> lists;
+    ForEachChildList(x, [&](ElementList &list) { lists.push_back(&list); });
+    for (auto l = lists.rbegin(); l != lists.rend(); ++l)
+      for (Element *c = (*l)->last; c; c = c->pred) pending.push_back(c);
+  }
+}
+
 void SetDocument(Element *e, Document *doc) {
-  e->doc = doc;
-  ForEachChildList(e, [&](ElementList &list) {
-    for (Element *c = list.first; c; c = c->next) SetDocument(c, doc);
-  });
+  ForEachInTree(e, [&](Element *x) { x->doc = doc; });
+}
+
+namespace {
+// Fractions of whole numbers up to 2^26 multiply exactly in a double, so
+// for them the host's comparison is the exact one.
+bool ExactTime(const th_time &t) {
+  constexpr double kLimit = 67108864.0;
+  return std::isfinite(t.numerator) && std::isfinite(t.denominator) && t.denominator > 0 &&
+         t.denominator <= kLimit && std::fabs(t.numerator) <= kLimit && std::floor(t.numerator) == t.numerator &&
+         std::floor(t.denominator) == t.denominator;
+}
+
+void IndexKeys(Sequence &q) {
+  q.keysByTime.clear();
+  q.keysIndexed = q.keys.version;
+  q.keysIndexOk = true;
+  const th_time *previous = nullptr;
+  for (Element *e = q.keys.first; e; e = e->next) {
+    auto *k = static_cast<AnimationKey *>(e);
+    if (!ExactTime(k->time) || (previous && ExactTimeLess()(k->time, *previous))) {
+      q.keysByTime.clear();
+      q.keysIndexOk = false;
+      return;
+    }
+    q.keysByTime.emplace_hint(q.keysByTime.end(), k->time, k);
+    previous = &k->time;
+  }
+}
+}  // namespace
+
+void InsertKeyInTimeOrder(Sequence &q, AnimationKey *k) {
+  if (q.keysIndexed != q.keys.version) IndexKeys(q);
+  if (q.keysIndexOk && ExactTime(k->time)) {
+    // The keys stand in time order: the walk from the end would stop at
+    // the last key not later than k.
+    auto place = q.keysByTime.upper_bound(k->time);
+    Element *after = place == q.keysByTime.begin() ? nullptr : std::prev(place)->second;
+    ListInsert(q.keys, &q, k, after);
+    q.keysByTime.emplace_hint(place, k->time, k);
+  } else {
+    Element *after = q.keys.last;
+    while (after && TimeLess(k->time, static_cast<AnimationKey *>(after)->time)) after = after->pred;
+    ListInsert(q.keys, &q, k, after);
+    q.keysByTime.clear();
+    q.keysIndexOk = false;
+  }
+  q.keysIndexed = q.keys.version;
 }
 
 const char *KindName(ElementKind k) {

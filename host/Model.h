@@ -43,6 +43,9 @@ struct ElementList {
   Element *first = nullptr;
   Element *last = nullptr;
   size_t count = 0;
+  // Changes with every insertion and removal, so that what is remembered
+  // about the list (a lookup's position, an index) knows when it is stale.
+  uint64_t version = 0;
 };
 
 struct Element {
@@ -86,6 +89,15 @@ struct Object : Element {
   float focus = 36, aperture = 36;
   int32_t projection = 0;
   ElementList tracks;
+  // Where the last lookup of a tag by type and number ended, so that asking
+  // for tag n + 1 continues from tag n instead of from the first tag.
+  struct TagCursor {
+    uint64_t version = UINT64_MAX;
+    int32_t type = 0;
+    int32_t nr = 0;
+    Element *tag = nullptr;
+  };
+  mutable TagCursor tagCursor;
 };
 
 // Animation: a track of an object, identified by a parameter ID of one or
@@ -97,11 +109,26 @@ struct Track : Element {
   ElementList sequences;
 };
 
+struct ExactTimeLess {
+  bool operator()(const th_time &a, const th_time &b) const {
+    return a.numerator * b.denominator < b.numerator * a.denominator;
+  }
+};
+
+struct AnimationKey;
+
 struct Sequence : Element {
   explicit Sequence(int32_t t) : Element(ElementKind::Sequence, t) {}
   ~Sequence() override;
   th_time start{0, 1}, end{0, 1};
   ElementList keys;
+  // The keys by time, so that a key finds its place without a walk. It is
+  // kept while the keys stand in time order and every time is a fraction of
+  // whole numbers small enough for the comparison to be exact; it describes
+  // the keys list at version keysIndexed, and is usable only if keysIndexOk.
+  std::multimap<th_time, AnimationKey *, ExactTimeLess> keysByTime;
+  uint64_t keysIndexed = UINT64_MAX;
+  bool keysIndexOk = false;
 };
 
 struct AnimationKey : Element {
@@ -124,6 +151,10 @@ struct View {
 // denominators are equal; otherwise a is earlier when floor(a.num * b.den)
 // is below floor(b.num * a.den).
 bool TimeLess(const th_time &a, const th_time &b);
+
+// Inserts the key into the sequence in time order, after the keys of its
+// own time: after the last key, counted from the end, that is not later.
+void InsertKeyInTimeOrder(Sequence &q, AnimationKey *k);
 
 struct Tag : Element {
   explicit Tag(int32_t t) : Element(ElementKind::Tag, t) {}
@@ -155,6 +186,17 @@ struct Material : Element {
   int updates = 0;  // calls of Update
 };
 
+// What a document knows of one material name.
+struct MaterialName {
+  size_t count = 0;  // how many of the document's materials bear it
+  // The first of them in list order; null when that is not known, and then
+  // found by a walk when asked.
+  Element *first = nullptr;
+  // "NAME.1" to "NAME.(nextSuffix - 1)" are all taken, so the search for a
+  // free suffix starts here.
+  uint64_t nextSuffix = 1;
+};
+
 struct UndoEntry {
   int32_t type;
   std::string kind;
@@ -172,8 +214,9 @@ struct Document : Element {
   std::vector<View> views = std::vector<View>(1);
   std::vector<std::vector<UndoEntry>> undo;
   int undoDepth = 0;
-  // How many of the document's materials bear each name, for the name check.
-  std::map<std::string, size_t> materialNames;
+  // The materials by name, for the name check and the search by name (an
+  // ordered map: no choice of names can make its lookups slow).
+  std::map<std::string, MaterialName> materialNames;
 
   // Nothing has been put into it since it was made.
   bool Pristine() const;
@@ -182,11 +225,23 @@ struct Document : Element {
 // List operations. Insert places e after pred (null: first) in list.
 void ListInsert(ElementList &list, Element *owner, Element *e, Element *pred);
 void ListUnlink(Element *e);
+// Sets the document of e and of everything below it.
 void SetDocument(Element *e, Document *doc);
 // Calls f with each list of elements that e owns.
 void ForEachChildList(Element *e, const std::function<void(ElementList &)> &f);
-// Keeps Document::materialNames true when a material enters, leaves or is renamed.
-void CountMaterialName(Document *doc, const std::string &name, int delta);
+// Calls f with e and every element below it, parents before children, in
+// list order, without recursion (a tree may be as deep as a file makes it).
+void ForEachInTree(Element *e, const std::function<void(Element *)> &f);
+// Keep Document::materialNames true: m (in the document's material list)
+// has come to bear its name; m is leaving name (it left the list or is
+// being renamed).
+void MaterialNameTaken(Document *doc, Element *m);
+void MaterialNameLeft(Document *doc, Element *m, const std::string &name);
+// The first of the document's materials named name, in list order, or null.
+Element *FirstMaterialNamed(Document *doc, const std::string &name);
+// The name itself when no material bears it, else the first free "name.1",
+// "name.2", ... as a host keeps material names unique.
+std::string UniqueMaterialName(Document *doc, const std::string &name);
 // The container view of the parameters, and writing one back.
 Container ContainerOf(const Element &e);
 void SetContainer(Element &e, const Container &c, bool add);

@@ -303,31 +303,20 @@ th_bool DocInsertMaterial(th_element *d, th_element *m, th_element *pred, th_boo
       H().Misuse("InsertMaterial: the predecessor is not a material of the document");
       return 0;
     }
-    if (checknames && doc->materialNames.count(mat->name)) {
-      // A host keeps material names unique: a taken name gets the first
-      // free suffix ".1", ".2", ...
-      for (int i = 1;; ++i) {
-        std::string candidate = mat->name + "." + std::to_string(i);
-        if (!doc->materialNames.count(candidate)) {
-          mat->name = candidate;
-          break;
-        }
-      }
-    }
+    // A host keeps material names unique: a taken name gets the first free
+    // suffix ".1", ".2", ...
+    if (checknames) mat->name = UniqueMaterialName(doc, mat->name);
     ListInsert(doc->materials, nullptr, mat, after);
     SetDocument(mat, doc);
-    CountMaterialName(doc, mat->name, +1);
+    MaterialNameTaken(doc, mat);
     return 1;
   });
 }
 th_element *DocSearchMaterial(th_element *d, const th_string *name) {
   H().Fault(Op::SearchMaterial);
   Document *doc = Doc(d, "SearchMaterial");
-  // Most names are not in the document at all: the count says so at once.
-  if (!doc || !name || !doc->materialNames.count(name->s)) return nullptr;
-  for (Element *e = doc->materials.first; e; e = e->next)
-    if (e->name == name->s) return Handle(e);
-  return nullptr;
+  if (!doc || !name) return nullptr;
+  return Handle(FirstMaterialNamed(doc, name->s));
 }
 th_bool DocStartUndo(th_element *d) {
   return Guard<th_bool>(0, [&] {
@@ -472,7 +461,7 @@ void ListRemove(th_element *e) {
   H().Fault(Op::Remove);
   Element *x = El(e, "Remove");
   if (!x || x->kind == ElementKind::Document) return;
-  if (x->kind == ElementKind::Material && x->list) CountMaterialName(x->doc, x->name, -1);
+  if (x->kind == ElementKind::Material && x->list) MaterialNameLeft(x->doc, x, x->name);
   ListUnlink(x);
   SetDocument(x, nullptr);
 }
@@ -499,9 +488,10 @@ void ListSetName(th_element *e, const th_string *name) {
     Element *x = El(e, "SetName");
     if (!x) return;
     bool counted = x->kind == ElementKind::Material && x->list;
-    if (counted) CountMaterialName(x->doc, x->name, -1);
-    x->name = name ? name->s : std::string();
-    if (counted) CountMaterialName(x->doc, x->name, +1);
+    std::string renamed = name ? name->s : std::string();
+    if (counted) MaterialNameLeft(x->doc, x, x->name);
+    x->name = std::move(renamed);
+    if (counted) MaterialNameTaken(x->doc, x);
   });
 }
 int32_t ListGetAllBits(const th_element *e) {
@@ -1094,10 +1084,7 @@ th_bool AnimInsertKey(th_element *e, th_element *key) {
       H().Misuse("InsertKey: the key is already inserted");
       return 0;
     }
-    // Time order; a key goes after the keys of its own time.
-    Element *after = q->keys.last;
-    while (after && TimeLess(k->time, static_cast<AnimationKey *>(after)->time)) after = after->pred;
-    ListInsert(q->keys, q, k, after);
+    InsertKeyInTimeOrder(*q, k);
     SetDocument(k, q->doc);
     return 1;
   });

@@ -6,6 +6,7 @@
 #include "UpdateMode.h"
 #include "records/DocumentRecords.h"
 #include "records/MaterialRecord.h"
+#include "records/Animation.h"
 #include "records/ObjectRecord.h"
 #include "records/RecordStream.h"
 
@@ -78,6 +79,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   } else {
     ImportBusy = 0;
     ReleaseCarryList(&carry);
+    ReleaseSequenceMemos();
     return 0;
   }
 
@@ -88,6 +90,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     if (undo) target->EndUndo();
     ImportBusy = 0;
     ReleaseCarryList(&carry);
+    ReleaseSequenceMemos();
     return LOAD_OUT_OF_MEMORY;
   }
 
@@ -153,6 +156,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   ReleaseLooseMaterials(target);
   ImportBusy = 0;
   ReleaseCarryList(&carry);
+  ReleaseSequenceMemos();
   return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "Globals.h"
 
 namespace {
@@ -93,53 +95,103 @@ void RemovalWalk(BaseObject *root, TagCarryList *list, LONG kind) {
   }
 }
 
-ULONG NameHash(const String &name) {
-  char text[256];
-  LONG length = name.GetCString(text, sizeof text);
-  ULONG h = 2166136261u ^ static_cast<ULONG>(length);
-  for (const char *c = text; *c; ++c) h = (h ^ static_cast<UCHAR>(*c)) * 16777619u;
-  return h;
+// The name's bytes into buffer (size bytes) or, when longer, into a block
+// of its own that *held keeps; its length, or -1 when there is no room.
+LONG NameBytes(const String &name, char *buffer, LONG size, char **text, void **held) {
+  *held = nullptr;
+  LONG length = name.GetCString(buffer, size);
+  *text = buffer;
+  if (length < size) return length;
+  if (length == INT32_MAX) return -1;
+  *held = GeAlloc(length + 1);
+  if (!*held) return -1;
+  *text = static_cast<char *>(*held);
+  name.GetCString(*text, length + 1);
+  return length;
+}
+
+// Byte order, then length: the order the index is sorted in.
+int CompareNames(const char *a, LONG alength, const char *b, LONG blength) {
+  LONG n = alength < blength ? alength : blength;
+  int c = n > 0 ? memcmp(a, b, static_cast<size_t>(n)) : 0;
+  if (c != 0) return c;
+  return alength < blength ? -1 : alength > blength ? 1 : 0;
 }
 
 void FreeIndex(TagCarryList *list) {
-  GeFree(list->buckets);
-  GeFree(list->chain);
-  list->bucketMask = 0;
+  GeFree(list->order);
+  GeFree(list->nameStart);
+  GeFree(list->names);
   list->indexed = 0;
 }
 
 // Builds the name index over the holders; false when it cannot be had, and
 // the list is then searched from the first holder.
 Bool BuildIndex(TagCarryList *list) {
-  if (list->buckets && list->indexed == list->count) return TRUE;
+  if (list->order && list->indexed == list->count) return TRUE;
   FreeIndex(list);
-  LONG size = 16;
-  while (size < list->count * 2 && size < (1 << 28)) size *= 2;
-  list->buckets = static_cast<LONG *>(GeAlloc(size * static_cast<LONG>(sizeof(LONG))));
-  list->chain = static_cast<LONG *>(GeAlloc(list->count * static_cast<LONG>(sizeof(LONG))));
-  if (!list->buckets || !list->chain) {
+  const LONG count = list->count;
+  if (count > INT32_MAX / static_cast<LONG>(sizeof(LONG)) - 1) return FALSE;
+  list->order = static_cast<LONG *>(GeAlloc(count * static_cast<LONG>(sizeof(LONG))));
+  list->nameStart = static_cast<LONG *>(GeAlloc((count + 1) * static_cast<LONG>(sizeof(LONG))));
+  if (!list->order || !list->nameStart) {
     FreeIndex(list);
     return FALSE;
   }
-  for (LONG b = 0; b < size; ++b) list->buckets[b] = -1;
-  list->bucketMask = size - 1;
-  // From the last holder to the first, so that every chain runs in list order.
-  for (LONG i = list->count - 1; i >= 0; --i) {
-    LONG b = static_cast<LONG>(NameHash(list->holders[i]->GetName()) & static_cast<ULONG>(list->bucketMask));
-    list->chain[i] = list->buckets[b];
-    list->buckets[b] = i;
+  // Lengths first, to size the copy of the names.
+  LONG total = 0;
+  for (LONG i = 0; i < count; ++i) {
+    LONG length = list->holders[i]->GetName().GetCString(nullptr, 0);
+    if (length < 0 || length > INT32_MAX - 1 - total) {
+      FreeIndex(list);
+      return FALSE;
+    }
+    list->nameStart[i] = total;
+    total += length;
   }
-  list->indexed = list->count;
+  list->nameStart[count] = total;
+  list->names = static_cast<char *>(GeAlloc(total + 1));
+  if (!list->names) {
+    FreeIndex(list);
+    return FALSE;
+  }
+  for (LONG i = 0; i < count; ++i) {
+    list->holders[i]->GetName().GetCString(list->names + list->nameStart[i],
+                                           list->nameStart[i + 1] - list->nameStart[i] + 1);
+    list->order[i] = i;
+  }
+  const char *names = list->names;
+  const LONG *start = list->nameStart;
+  std::sort(list->order, list->order + count, [names, start](LONG a, LONG b) {
+    int c = CompareNames(names + start[a], start[a + 1] - start[a], names + start[b], start[b + 1] - start[b]);
+    return c != 0 ? c < 0 : a < b;
+  });
+  list->indexed = count;
   return TRUE;
 }
 
 // The first holder, in list order, whose name is the name.
 BaseObject *FirstHolderNamed(TagCarryList *list, const String &name) {
   if (BuildIndex(list)) {
-    LONG b = static_cast<LONG>(NameHash(name) & static_cast<ULONG>(list->bucketMask));
-    for (LONG i = list->buckets[b]; i >= 0; i = list->chain[i])
-      if (list->holders[i]->GetName() == name) return list->holders[i];
-    return nullptr;
+    char buffer[256];
+    char *text = nullptr;
+    void *held = nullptr;
+    LONG length = NameBytes(name, buffer, sizeof buffer, &text, &held);
+    if (length >= 0) {
+      const char *names = list->names;
+      const LONG *start = list->nameStart;
+      // The first position whose name is not below the name: of a run of
+      // namesakes, the one earliest in the list.
+      const LONG *found = std::lower_bound(list->order, list->order + list->count, 0, [&](LONG i, int) {
+        return CompareNames(names + start[i], start[i + 1] - start[i], text, length) < 0;
+      });
+      BaseObject *holder = nullptr;
+      if (found != list->order + list->count &&
+          CompareNames(names + start[*found], start[*found + 1] - start[*found], text, length) == 0)
+        holder = list->holders[*found];
+      GeFree(held);
+      return holder;
+    }
   }
   for (LONG i = 0; i < list->count; ++i)
     if (list->holders[i]->GetName() == name) return list->holders[i];

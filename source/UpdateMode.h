@@ -12,12 +12,15 @@ struct TagCarryList {
   // The object last given a holder's tags: a later call for it copies
   // nothing, so no object ends with its tags twice over.
   BaseObject *restored = nullptr;
-  // An index of the holders by name (hash buckets of holder positions,
-  // chained in ascending order), so that finding the first holder of a name
-  // does not walk the whole list for every new object. Built on first use.
-  LONG *buckets = nullptr;
-  LONG *chain = nullptr;
-  LONG bucketMask = 0;
+  // An index of the holders by name, so that finding the first holder of a
+  // name does not walk the whole list for every new object: the holders'
+  // positions sorted by name, then by position, over a copy of the names
+  // (holder i's name is names[nameStart[i]] up to names[nameStart[i + 1]]).
+  // A sorted index, not a hash: no choice of names can make it slow.
+  // Built on first use.
+  LONG *order = nullptr;
+  LONG *nameStart = nullptr;
+  char *names = nullptr;
   LONG indexed = 0;
 };
 

@@ -1,5 +1,6 @@
 // Cameras, lights, kind 5107, animation keys, document and render
 // settings, and the finish of an import, through the real plug-in.
+#include <cmath>
 #include <set>
 
 #include "ft50_scene.h"
@@ -183,6 +184,101 @@ TEST_F(AnimationTest, EndTimeGrowsOnlyOnAStrictlyLaterKey) {
   ASSERT_EQ(Import(file(91, 30), testsupport::Mode(kNew)).code, 0);
   EXPECT_EQ(Doc()->maxTimeNum, 91);
   EXPECT_EQ(Doc()->maxTimeDen, 30);
+}
+
+// The host's comparison of times, for the reference below.
+bool Earlier(const th_time &a, const th_time &b) {
+  if (a.numerator == b.numerator && a.denominator == b.denominator) return false;
+  return std::floor(a.numerator * b.denominator) < std::floor(b.numerator * a.denominator);
+}
+
+TEST_F(AnimationTest, EveryKeyFindsTheFirstSequenceSpanningItsTime) {
+  // Keys past the end (each makes a sequence), before the start, back inside
+  // earlier sequences, then in forms the comparison treats loosely.
+  std::vector<th_time> times;
+  for (int i = 0; i < 30; ++i) times.push_back({static_cast<double>(100 + 7 * i), 30});
+  for (int i = 0; i < 10; ++i) times.push_back({static_cast<double>(-5 - 3 * i), 30});
+  for (int i = 0; i < 40; ++i) times.push_back({static_cast<double>((i * 37) % 320 - 40), i % 2 ? 30.0 : 25.0});
+  for (int i = 0; i < 10; ++i) times.push_back({400.5 + i, 30});
+  times.push_back({5, 3.5});
+  times.push_back({1000, 30});
+  times.push_back({450, 30});
+  times.push_back({NAN, 30});
+  times.push_back({2000, 1});
+  Ft50Writer f;
+  ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}});
+    ft50::Animation(b, [&](Ft50Writer &a) {
+      ft50::KeyList(a, [&](Ft50Writer &k) {
+        for (const th_time &t : times)
+          ft50::VectorKey(k, 5402, static_cast<float>(t.numerator), static_cast<float>(t.denominator), {1, 1, 1}, {},
+                          {});
+      });
+    });
+  });
+  f.Terminator();
+  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+
+  // The walk from the first sequence, as a reference.
+  struct Span {
+    th_time start, end;
+    std::vector<double> keys;
+  };
+  std::vector<Span> spans;
+  th_time end{90, 30};
+  for (const th_time &t : times) {
+    Span *in = nullptr;
+    for (Span &s : spans)
+      if (!Earlier(t, s.start) && !Earlier(s.end, t)) {
+        in = &s;
+        break;
+      }
+    if (!in) {
+      spans.push_back({{0, t.denominator}, end, {}});
+      in = &spans.back();
+      if (Earlier(t, in->start)) in->start = t;
+      if (Earlier(in->end, t)) in->end = t;
+    }
+    in->keys.push_back(std::isnan(t.numerator) ? -1e30 : t.numerator);
+    if (Earlier(end, t)) end = t;
+  }
+  const tessaro::Track *track = TrackOf(Find(Doc(), "O"), 903, 1000);
+  ASSERT_NE(track, nullptr);
+  ASSERT_EQ(track->sequences.count, spans.size());
+  size_t i = 0;
+  for (const tessaro::Element *q = track->sequences.first; q; q = q->next, ++i) {
+    const auto *seq = static_cast<const tessaro::Sequence *>(q);
+    SCOPED_TRACE("sequence " + std::to_string(i));
+    EXPECT_EQ(seq->start.numerator, spans[i].start.numerator);
+    EXPECT_EQ(seq->end.numerator, spans[i].end.numerator);
+    std::multiset<double> keys, expected(spans[i].keys.begin(), spans[i].keys.end());
+    for (const tessaro::Element *k = seq->keys.first; k; k = k->next)
+      keys.insert(std::isnan(static_cast<const tessaro::AnimationKey *>(k)->time.numerator)
+                      ? -1e30
+                      : static_cast<const tessaro::AnimationKey *>(k)->time.numerator);
+    EXPECT_EQ(keys, expected);
+  }
+}
+
+TEST_F(AnimationTest, KeysPastTheEndDoNotWalkEverySequence) {
+  // Every key lies past the last sequence and makes its own: finding that
+  // none spans it must not ask the host about every earlier one.
+  const int n = 3000;
+  Ft50Writer f;
+  ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}});
+    ft50::Animation(b, [&](Ft50Writer &a) {
+      ft50::KeyList(a, [&](Ft50Writer &k) {
+        for (int i = 0; i < n; ++i) ft50::VectorKey(k, 5402, static_cast<float>(100 + i), 30, {1, 1, 1}, {}, {});
+      });
+    });
+  });
+  f.Terminator();
+  host_->ResetCalls();
+  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  EXPECT_EQ(TrackOf(Find(Doc(), "O"), 903, 1000)->sequences.count, static_cast<size_t>(n));
+  const uint64_t asked = host_->Calls(Op::GetNext) + host_->Calls(Op::GetStart) + host_->Calls(Op::GetEnd);
+  EXPECT_LT(asked, 20u * n) << "the sequences were walked for every key";
 }
 
 TEST_F(AnimationTest, KeyListShapes) {

@@ -164,6 +164,42 @@ TEST_F(SceneTest, UpdateClearsTheKindAndCarriesTexturesToNamesakes) {
   EXPECT_EQ(TagOf(Find(target->children, "Solid"), 5616), nullptr);
 }
 
+TEST_F(SceneTest, CarriedTagsComeFromTheFirstNamesakeWhateverTheNames) {
+  // Names that differ only in length, case, an 8-bit letter or after a long
+  // shared beginning (as long as a file's names can be), the empty name, and two removed objects of one name.
+  const std::string longName(254, 'a');
+  const std::vector<std::string> names = {"Cube", "Cub", "Cubee", "cube", "W\xfcrfel", longName + "a", longName + "b",
+                                          "", "Twin", "Twin"};
+  tessaro::Object *target = AddUserObject("Target");
+  std::vector<tessaro::Material *> materials;
+  for (size_t i = 0; i < names.size(); ++i) {
+    materials.push_back(AddUserMaterial("M" + std::to_string(i)));
+    AddUserTexture(AddUserObject(names[i], 5100, target), materials.back(), static_cast<float>(i));
+  }
+  Ft50Writer f;
+  Solid(f, Named("Root", 0));
+  // Each with a child, so that the final clean-up keeps it.
+  for (size_t i = names.size(); i-- > 0;) {
+    ft50::Object(f, 5100, Named(names[i], 1));
+    Solid(f, Named("Child", 2));
+  }
+  ft50::Object(f, 5100, Named("Nobody", 1));
+  f.Terminator();
+  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(target->children.count, names.size());
+  size_t i = names.size();
+  for (const tessaro::Element *o = target->children.first; o; o = o->next) {
+    --i;
+    SCOPED_TRACE("object " + std::to_string(i));
+    const auto *obj = static_cast<const tessaro::Object *>(o);
+    ASSERT_EQ(obj->name, names[i]);
+    const tessaro::Tag *tag = TagOf(obj, 5616);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(tag->material, materials[names[i] == "Twin" ? 8 : i]) << "the first of two namesakes gives its tags";
+    EXPECT_EQ(obj->tags.count, 1u);
+  }
+}
+
 TEST_F(SceneTest, FinalCleanUpRemovesEmptyPolygonLeavesBelowTheTarget) {
   tessaro::Object *target = AddUserObject("Target", 5100);  // never removed, whatever its type
   Ft50Writer f;

@@ -123,7 +123,7 @@ tessaro::Material *HostTest::AddUserMaterial(const std::string &name) {
   tessaro::Document *doc = host_->ActiveDocument();
   tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
   tessaro::SetDocument(m, doc);
-  tessaro::CountMaterialName(doc, name, +1);
+  tessaro::MaterialNameTaken(doc, m);
   return m;
 }
 

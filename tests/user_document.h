@@ -27,7 +27,7 @@ inline tessaro::Document *MakeUserDocument(tessaro::Host &host) {
     host.TrackElement(m);
     tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
     tessaro::SetDocument(m, doc);
-    tessaro::CountMaterialName(doc, name, +1);
+    tessaro::MaterialNameTaken(doc, m);
     return m;
   };
   tessaro::Material *oak = material("Oak");

@@ -1,5 +1,8 @@
 #include "Animation.h"
 
+#include <math.h>
+#include <string.h>
+
 #include "Globals.h"
 
 namespace {
@@ -20,7 +23,153 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
   AddAnimationKey(doc, op, track, TRACK_Z, k.time, k.value.z * scale, k.second.z, k.third.z);
 }
 
+// What AddAnimationKey remembers of the sequences of the tracks it used
+// lately, so that a key finds the first sequence that spans its time
+// without walking all of them: a file whose every key lies past the last
+// sequence makes a sequence per key. The answer is the walk's own: the
+// first sequence spanning the time. The memo holds while every bound is a
+// fraction of whole numbers small enough for exact products; other times
+// take the walk.
+struct SequenceSpan {
+  BaseSequence *seq;
+  BaseTime start, end;
+};
+
+struct SequenceMemo {
+  BaseTrack *track = nullptr;
+  SequenceSpan *spans = nullptr;
+  LONG count = 0;
+  LONG capacity = 0;
+  // Positions whose end is later than every earlier end, and whose start is
+  // earlier than every earlier start: the first sequence that ends no
+  // earlier than a time is a rise, the first that starts no later a fall.
+  LONG *rises = nullptr;
+  LONG riseCount = 0;
+  LONG *falls = nullptr;
+  LONG fallCount = 0;
+  Bool exact = TRUE;
+  ULONG used = 0;
+};
+
+// A key list touches at most eleven tracks of its object (three position,
+// three rotation, five camera tracks), and objects are read one after another.
+SequenceMemo g_memos[16];
+ULONG g_memoClock = 0;
+
+Bool ExactTime(const BaseTime &t) {
+  const LReal n = t.GetNumerator(), d = t.GetDenominator();
+  const LReal limit = 67108864.0;  // 2^26: products of two stay exact
+  return d > 0 && d <= limit && n >= -limit && n <= limit && floor(n) == n && floor(d) == d;
+}
+// For exact times, the host's comparison.
+Bool Earlier(const BaseTime &a, const BaseTime &b) {
+  return a.GetNumerator() * b.GetDenominator() < b.GetNumerator() * a.GetDenominator();
+}
+
+void ClearMemo(SequenceMemo *m) {
+  GeFree(m->spans);
+  GeFree(m->rises);
+  GeFree(m->falls);
+  *m = SequenceMemo();
+}
+
+Bool GrowMemo(SequenceMemo *m) {
+  if (m->count < m->capacity) return TRUE;
+  LONG capacity = m->capacity ? m->capacity * 2 : 16;
+  if (m->capacity > INT32_MAX / 2 / static_cast<LONG>(sizeof(SequenceSpan))) return FALSE;
+  void *spans = GeAlloc(capacity * static_cast<LONG>(sizeof(SequenceSpan)));
+  void *rises = GeAlloc(capacity * static_cast<LONG>(sizeof(LONG)));
+  void *falls = GeAlloc(capacity * static_cast<LONG>(sizeof(LONG)));
+  if (!spans || !rises || !falls) {
+    GeFree(spans);
+    GeFree(rises);
+    GeFree(falls);
+    return FALSE;
+  }
+  if (m->count) {
+    memcpy(spans, m->spans, static_cast<size_t>(m->count) * sizeof(SequenceSpan));
+    memcpy(rises, m->rises, static_cast<size_t>(m->riseCount) * sizeof(LONG));
+    memcpy(falls, m->falls, static_cast<size_t>(m->fallCount) * sizeof(LONG));
+  }
+  GeFree(m->spans);
+  GeFree(m->rises);
+  GeFree(m->falls);
+  m->spans = static_cast<SequenceSpan *>(spans);
+  m->rises = static_cast<LONG *>(rises);
+  m->falls = static_cast<LONG *>(falls);
+  m->capacity = capacity;
+  return TRUE;
+}
+
+// Takes the track's next sequence into the memo.
+void Remember(SequenceMemo *m, BaseSequence *seq) {
+  if (!m->exact) return;
+  SequenceSpan span = {seq, seq->GetT1(), seq->GetT2()};
+  if (!ExactTime(span.start) || !ExactTime(span.end) || !GrowMemo(m)) {
+    m->exact = FALSE;
+    return;
+  }
+  const LONG at = m->count++;
+  m->spans[at] = span;
+  if (m->riseCount == 0 || Earlier(m->spans[m->rises[m->riseCount - 1]].end, span.end)) m->rises[m->riseCount++] = at;
+  if (m->fallCount == 0 || Earlier(span.start, m->spans[m->falls[m->fallCount - 1]].start))
+    m->falls[m->fallCount++] = at;
+}
+
+// The track's memo; fresh: the track was just made (a new track may stand
+// where a freed one stood). Null when none can be had.
+SequenceMemo *MemoFor(BaseTrack *track, Bool fresh) {
+  SequenceMemo *slot = nullptr;
+  for (SequenceMemo &m : g_memos)
+    if (m.track == track) slot = &m;
+  if (slot && fresh) ClearMemo(slot);
+  if (!slot || !slot->track) {
+    if (!slot) {
+      slot = &g_memos[0];
+      for (SequenceMemo &m : g_memos)
+        if (m.used < slot->used) slot = &m;
+      ClearMemo(slot);
+    }
+    slot->track = track;
+    if (!fresh)
+      for (BaseSequence *seq = track->GetFirstSequence(); seq && slot->exact; seq = seq->GetNext()) Remember(slot, seq);
+  }
+  slot->used = ++g_memoClock;
+  return slot;
+}
+
+// The first remembered sequence that spans the time; *known is false when
+// the memo cannot answer and the sequences must be walked.
+BaseSequence *FindInMemo(const SequenceMemo *m, const BaseTime &time, Bool *known) {
+  *known = m->exact && ExactTime(time);
+  if (!*known) return nullptr;
+  // No sequence before the first rise ending no earlier, nor before the
+  // first fall starting no later, can span the time.
+  LONG lo = 0, hi = m->riseCount;
+  while (lo < hi) {
+    LONG mid = lo + (hi - lo) / 2;
+    if (Earlier(m->spans[m->rises[mid]].end, time)) lo = mid + 1; else hi = mid;
+  }
+  if (lo == m->riseCount) return nullptr;
+  LONG from = m->rises[lo];
+  lo = 0, hi = m->fallCount;
+  while (lo < hi) {
+    LONG mid = lo + (hi - lo) / 2;
+    if (Earlier(time, m->spans[m->falls[mid]].start)) lo = mid + 1; else hi = mid;
+  }
+  if (lo == m->fallCount) return nullptr;
+  if (m->falls[lo] > from) from = m->falls[lo];
+  for (LONG i = from; i < m->count; ++i)
+    if (!Earlier(time, m->spans[i].start) && !Earlier(m->spans[i].end, time)) return m->spans[i].seq;
+  return nullptr;
+}
+
 }  // namespace
+
+void ReleaseSequenceMemos() {
+  for (SequenceMemo &m : g_memos) ClearMemo(&m);
+  g_memoClock = 0;
+}
 
 Bool KeyListHeader::Read(const RecordHeader &list) {
   HostFile *f = CurrentImportFile;
@@ -107,6 +256,7 @@ Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2
   const Bool twoLevels = level2 != 0;
   DescID id = twoLevels ? DescID(level1, level2) : DescID(level1);
   BaseTrack *track = FindTrack(op, id);
+  Bool fresh = FALSE;
   if (!track) {
     track = Held(BaseTrack::Alloc(op, id));
     if (!track) return FALSE;
@@ -114,10 +264,19 @@ Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2
       BaseTrack::Free(track);
       return FALSE;
     }
+    fresh = TRUE;
   }
-  BaseSequence *seq = track->GetFirstSequence();
-  while (seq && !(seq->GetT1() <= time && seq->GetT2() >= time)) seq = seq->GetNext();
-  if (!seq) seq = track->AutoAddSequence(doc, time);
+  SequenceMemo *memo = MemoFor(track, fresh);
+  Bool known = FALSE;
+  BaseSequence *seq = FindInMemo(memo, time, &known);
+  if (!known) {
+    seq = track->GetFirstSequence();
+    while (seq && !(seq->GetT1() <= time && seq->GetT2() >= time)) seq = seq->GetNext();
+  }
+  if (!seq) {
+    seq = track->AutoAddSequence(doc, time);
+    if (seq) Remember(memo, seq);
+  }
   if (!seq) return FALSE;
   BaseKey *key = Held(BaseKey::Alloc(seq->GetType()));
   if (!key) return FALSE;

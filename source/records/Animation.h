@@ -41,6 +41,9 @@ class CameraKeyRecord : public RecordReader {
 // records nested in it.
 Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op);
 Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op);
+// Releases what AddAnimationKey remembers of the tracks it used; called at
+// the end of every load.
+void ReleaseSequenceMemos();
 // Makes one key on the track (level1, level2; level2 0 for one level).
 Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2, const BaseTime &time, Real value,
                      Real second, Real third);

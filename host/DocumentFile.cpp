@@ -35,20 +35,41 @@ std::string FormatShortest(F v) {
   return s;
 }
 
-// The document's output: a file stream whose indentation stops growing at
-// a depth, so that a deep hierarchy cannot make the document's size grow
-// with the square of its depth.
+// The document's output: a file stream on which lines deeper than a limit
+// are joined, so that a deep hierarchy cannot make the document's size grow
+// with the square of its depth. The pretty writer breaks a line by a
+// newline followed by its indentation, written through PutN; a newline in
+// a text is always escaped.
 class IndentedStream {
  public:
   typedef char Ch;
+  static constexpr size_t kMaxIndent = 64;
   explicit IndentedStream(rapidjson::FileWriteStream &out) : out_(out) {}
-  void Put(char c) { out_.Put(c); }
-  void Flush() { out_.Flush(); }
+  void Put(char c) {
+    if (newline_) out_.Put('\n');
+    newline_ = false;
+    if (c == '\n') newline_ = true; else out_.Put(c);
+  }
+  void Indent(char c, size_t n) {
+    if (n > kMaxIndent) {
+      newline_ = false;  // the line goes on
+      return;
+    }
+    if (newline_) out_.Put('\n');
+    newline_ = false;
+    rapidjson::PutN(out_, c, n);
+  }
+  void Flush() {
+    if (newline_) out_.Put('\n');
+    newline_ = false;
+    out_.Flush();
+  }
+
+ private:
   rapidjson::FileWriteStream &out_;
+  bool newline_ = false;
 };
-// The pretty writer indents through PutN alone.
-constexpr size_t kMaxIndent = 64;
-void PutN(IndentedStream &s, char c, size_t n) { rapidjson::PutN(s.out_, c, n < kMaxIndent ? n : kMaxIndent); }
+void PutN(IndentedStream &s, char c, size_t n) { s.Indent(c, n); }
 
 using Writer = rapidjson::PrettyWriter<IndentedStream>;
 

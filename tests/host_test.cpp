@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <rapidjson/document.h>
+
 #include "DocumentFile.h"
 #include "Handles.h"
 #include "Tables.h"
@@ -159,6 +161,90 @@ TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
   EXPECT_NE(first.find("\"id\": [903, 1000]"), std::string::npos);
   EXPECT_EQ(back->renderData.count, 2u);
   EXPECT_EQ(host_->LooseElements(), 0u);
+}
+
+TEST_F(HostModelTest, EveryByteAndEveryReferenceReadsBack) {
+  tessaro::Document *doc = host_->ActiveDocument();
+  // Every byte value in names and texts, namesakes, and a "/" in a name.
+  std::string bytes;
+  for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
+  auto material = [&](const std::string &name) {
+    auto *m = new tessaro::Material(5703);
+    host_->TrackElement(m);
+    m->name = name;
+    tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
+    tessaro::SetDocument(m, doc);
+    tessaro::MaterialNameTaken(doc, m);
+    return m;
+  };
+  material("Oak");
+  tessaro::Material *second = material("Oak");
+  tessaro::Material *odd = material(bytes);
+  odd->channels[0].data[1002] = tessaro::Value::OfText(bytes);
+  tessaro::Object *root = Add(doc, nullptr, 5140, bytes);
+  Add(doc, root, 5100, "Cam");
+  tessaro::Object *camera = Add(doc, root, 5103, "Cam");
+  tessaro::Object *slashed = Add(doc, nullptr, 5103, "Front/Left");
+  auto texture = [&](tessaro::Object *o, tessaro::Material *m) {
+    auto *t = new tessaro::Tag(5616);
+    host_->TrackElement(t);
+    tessaro::ListInsert(o->tags, o, t, o->tags.last);
+    tessaro::SetDocument(t, doc);
+    t->material = m;
+    t->materialSerial = m->serial;
+  };
+  texture(camera, second);
+  texture(camera, odd);
+  doc->views.resize(2);
+  doc->views[0].camera = camera;
+  doc->views[0].cameraSerial = camera->serial;
+  doc->views[1].camera = slashed;
+  doc->views[1].cameraSerial = slashed->serial;
+  doc->undo = {{{40, "object", bytes}}};
+
+  std::string first = Write(*doc, "first.json");
+  rapidjson::Document strict;
+  strict.Parse<rapidjson::kParseValidateEncodingFlag>(first.c_str(), first.size());
+  EXPECT_FALSE(strict.HasParseError()) << "the document is UTF-8 that a strict reader takes";
+  EXPECT_NE(first.find("\xc3\xbc"), std::string::npos) << "the byte 0xFC is the letter U+00FC";
+  tessaro::Document *back = host_->NewDocument("back");
+  std::string why;
+  ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("first.json"), back, &why)) << why;
+  EXPECT_EQ(Write(*back, "second.json"), first);
+  const auto *backRoot = static_cast<const tessaro::Object *>(back->objects.first);
+  EXPECT_EQ(backRoot->name, bytes);
+  const tessaro::Element *backCamera = backRoot->children.last;
+  EXPECT_EQ(back->views[0].camera, backCamera) << "the second of two namesakes";
+  EXPECT_EQ(back->views[1].camera, back->objects.last) << "a name holding a slash";
+  const auto *link = static_cast<const tessaro::Tag *>(static_cast<const tessaro::Object *>(backCamera)->tags.first);
+  EXPECT_EQ(link->material, back->materials.first->next) << "the second material of the name";
+  EXPECT_EQ(static_cast<const tessaro::Tag *>(link->next)->material, back->materials.last);
+  EXPECT_EQ(static_cast<const tessaro::Material *>(back->materials.last)->channels[0].data.at(1002).s, bytes);
+  EXPECT_EQ(back->undo[0][0].name, bytes);
+
+  // Text beyond what a byte holds is refused by name; other JSON readers'
+  // UTF-8 of 8-bit letters is taken.
+  EXPECT_NE(ReadError("{\"objects\": [{\"type\": 5100, \"name\": \"\u65e5\"}]}").find("U+65E5"), std::string::npos);
+  testsupport::WriteText(dir_.File("letters.json"), "{\"objects\": [{\"type\": 5100, \"name\": \"W\u00fcrfel\"}]}");
+  tessaro::Document *letters = host_->NewDocument("letters");
+  ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("letters.json"), letters, &why)) << why;
+  EXPECT_EQ(letters->objects.first->name, "W\xfcrfel");
+}
+
+TEST_F(HostModelTest, DeepHierarchiesWriteAndSummariseWithoutRecursion) {
+  // Far deeper than a stack holds frames of a recursive walk.
+  tessaro::Document *doc = host_->ActiveDocument();
+  tessaro::Object *parent = nullptr;
+  const int depth = 200000;
+  for (int i = 0; i < depth; ++i) parent = Add(doc, parent, 5140, "L");
+  std::string text = Write(*doc, "deep.json");
+  EXPECT_LT(text.size(), static_cast<size_t>(depth) * 400) << "the size grows with the objects, not their depth";
+  std::FILE *out = std::fopen(dir_.File("summary.txt").c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  tessaro::WriteSummary(*doc, out);
+  std::fclose(out);
+  EXPECT_NE(testsupport::ReadText(dir_.File("summary.txt")).find("objects: 200000"), std::string::npos);
+  host_->KillDocument(doc);  // and taken down without recursion
 }
 
 TEST_F(HostModelTest, BadDocumentsNameTheFileAndThePlace) {

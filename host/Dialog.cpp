@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "Edge.h"
 #include "Handles.h"
 #include "Host.h"
 #include "Tables.h"
@@ -376,10 +377,13 @@ th_bool SelGetRange(const th_select *s, int32_t seg, int32_t *a, int32_t *b) {
   return 0;
 }
 
-const th_dialog_table kDialog = {sizeof(th_dialog_table), DlgAlloc, DlgFree, DlgOpen, DlgLoadResource, DlgEnable,
-                                 DlgSetLong, DlgSetReal, DlgGetLong, DlgGetReal, DlgDefaultCommand, ListAttach,
-                                 ListSetLayout, ListSetItem, ListGetItem, ListDataChanged, ListGetSelection,
-                                 ListSetSelection, SelAlloc, SelFree, SelDeselectAll, SelSelect, SelGetRange};
+const th_dialog_table kDialog = {
+    sizeof(th_dialog_table), TESSARO_EDGE(DlgAlloc), TESSARO_EDGE(DlgFree), TESSARO_EDGE(DlgOpen),
+    TESSARO_EDGE(DlgLoadResource), TESSARO_EDGE(DlgEnable), TESSARO_EDGE(DlgSetLong), TESSARO_EDGE(DlgSetReal),
+    TESSARO_EDGE(DlgGetLong), TESSARO_EDGE(DlgGetReal), TESSARO_EDGE(DlgDefaultCommand), TESSARO_EDGE(ListAttach),
+    TESSARO_EDGE(ListSetLayout), TESSARO_EDGE(ListSetItem), TESSARO_EDGE(ListGetItem), TESSARO_EDGE(ListDataChanged),
+    TESSARO_EDGE(ListGetSelection), TESSARO_EDGE(ListSetSelection), TESSARO_EDGE(SelAlloc), TESSARO_EDGE(SelFree),
+    TESSARO_EDGE(SelDeselectAll), TESSARO_EDGE(SelSelect), TESSARO_EDGE(SelGetRange)};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The host's file object.
 #include <cstring>
 
+#include "Edge.h"
 #include "Handles.h"
 #include "Host.h"
 #include "Tables.h"
@@ -194,10 +195,13 @@ int32_t ReadVectors(th_file *f, th_vector *out, int32_t n) {
   return ReadRun(f, out, n, 12, 4);
 }
 
-const th_file_table kFile = {sizeof(th_file_table), FileAlloc, FileFree, FileOpen, FileClose, FileSeek,
-                             FileGetPosition, FileGetLength, ReadBytes, ReadChar, ReadUChar, ReadWord, ReadUWord,
-                             ReadLong, ReadReal, ReadLReal, ReadBool, ReadVector, ReadMatrix, ReadTime,
-                             ReadUWords, ReadLongs, ReadReals, ReadVectors};
+const th_file_table kFile = {
+    sizeof(th_file_table), TESSARO_EDGE(FileAlloc), TESSARO_EDGE(FileFree), TESSARO_EDGE(FileOpen),
+    TESSARO_EDGE(FileClose), TESSARO_EDGE(FileSeek), TESSARO_EDGE(FileGetPosition), TESSARO_EDGE(FileGetLength),
+    TESSARO_EDGE(ReadBytes), TESSARO_EDGE(ReadChar), TESSARO_EDGE(ReadUChar), TESSARO_EDGE(ReadWord),
+    TESSARO_EDGE(ReadUWord), TESSARO_EDGE(ReadLong), TESSARO_EDGE(ReadReal), TESSARO_EDGE(ReadLReal),
+    TESSARO_EDGE(ReadBool), TESSARO_EDGE(ReadVector), TESSARO_EDGE(ReadMatrix), TESSARO_EDGE(ReadTime),
+    TESSARO_EDGE(ReadUWords), TESSARO_EDGE(ReadLongs), TESSARO_EDGE(ReadReals), TESSARO_EDGE(ReadVectors)};
 
 void CopySwapped(uint8_t *dst, const uint8_t *src, size_t bytes, int valueBytes) {
   if (valueBytes == 4) {

@@ -13,6 +13,7 @@
 #include <rapidjson/writer.h>
 
 #include "DocumentFile.h"
+#include "Edge.h"
 #include "Handles.h"
 #include "Library.h"
 #include "Tables.h"
@@ -63,6 +64,15 @@ bool FromHex(const std::string &text, std::vector<uint8_t> *out) {
 }  // namespace
 
 const char *OpName(Op op) { return kOpNames[static_cast<size_t>(op)]; }
+
+void EdgeFailed(const char *what) noexcept {
+  if (!g_current) return;
+  try {
+    g_current->Misuse(std::string("a host function failed: ") + what);
+  } catch (...) {
+    // No memory even for the note: the failure value says enough.
+  }
+}
 
 Host::Host(std::string prefsPath) : prefsPath_(std::move(prefsPath)) {
   if (g_current) std::abort();  // the C tables reach exactly one host

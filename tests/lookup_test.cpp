@@ -2,7 +2,9 @@
 // answer of a plain walk, whatever order the lists grew in.
 #include <algorithm>
 #include <random>
+#include <stdexcept>
 
+#include "Edge.h"
 #include "Host.h"
 #include "support.h"
 
@@ -179,6 +181,25 @@ TEST_F(LookupTest, KeysGoAfterTheLastKeyNotLaterInAnyOrder) {
       actual.push_back(k);
     ASSERT_EQ(actual, expected) << "after key " << n;
   }
+}
+
+}  // namespace
+
+namespace {
+
+int32_t Throws(int32_t n) {
+  if (n > 0) throw std::length_error("too long");
+  return n;
+}
+void ThrowsNothingUseful() { throw 7; }
+
+TEST(EdgeTest, AnExceptionBecomesTheFailureValueAndAMisuse) {
+  Host host;
+  EXPECT_EQ(TESSARO_EDGE(Throws)(-3), -3);
+  EXPECT_EQ(TESSARO_EDGE(Throws)(5), 0);
+  TESSARO_EDGE(ThrowsNothingUseful)();
+  ASSERT_EQ(host.misuse.size(), 2u);
+  EXPECT_NE(host.misuse[0].find("too long"), std::string::npos);
 }
 
 }  // namespace

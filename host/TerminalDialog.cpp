@@ -8,6 +8,8 @@
 // typing on the scale field edits it; Enter confirms; Escape cancels.
 #include "TerminalDialog.h"
 
+#include "Text.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -152,9 +154,11 @@ class Form {
     return -1;
   }
 
+  // A row shows the first text of its container: an object's name, which
+  // must not reach the terminal as control characters.
   static std::string RowText(const Container &row) {
     for (const auto &cell : row)
-      if (cell.second.type == Value::Text) return cell.second.s;
+      if (cell.second.type == Value::Text) return Printable(cell.second.s);
     return "";
   }
 

@@ -44,6 +44,17 @@ TEST_F(CliTest, ImportPrintsASummary) {
   EXPECT_TRUE(Has(out_, "objects: ")) << out_;
 }
 
+TEST_F(CliTest, SummaryShowsNamesAsLettersAndControlsAsEscapes) {
+  Ft50Writer f;
+  ft50::Object(f, 5100, ft50::Named("W\xfcrfel\x1b[2J"), [](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}}); });
+  f.Terminator();
+  ASSERT_EQ(Run("import " + Save(f, "odd\x07.ft50") + " --mode new"), 0) << err_;
+  EXPECT_TRUE(Has(out_, "\"W\xc3\xbcrfel\\x1B[2J\"")) << out_;
+  EXPECT_TRUE(Has(out_, "document \"odd\\x07.ft50\"")) << out_;
+  EXPECT_EQ(out_.find('\x1b'), std::string::npos);
+  EXPECT_EQ(out_.find('\x07'), std::string::npos);
+}
+
 TEST_F(CliTest, MergeShowsEverythingInTheUserDocument) {
   WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Floor\"}]}");
   ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode merge --into " + dir_.File("user.json")), 0)

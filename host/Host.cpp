@@ -208,6 +208,14 @@ bool Host::RegisterDescription(int32_t id, const std::string &name, const Plugin
 
 ImportResult Host::Import(const std::string &file, const DialogAnswers &answers) {
   ImportResult r;
+  // The loader reads the file again after the probe and seeks in it: a FIFO
+  // would hang the probe's open, and a device or folder reads as nothing.
+  std::error_code ec;
+  fs::file_status st = fs::status(file, ec);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    r.error = "'" + file + "' is not a regular file; import reads files that it can seek in";
+    return r;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     r.error = "cannot open '" + file + "'";

@@ -9,7 +9,8 @@
 
 namespace tessaro {
 
-// True when the path names a glTF file (.gltf, or .glb for the binary form).
+// True when the path names a glTF file (.gltf, or .glb for the binary form,
+// in any case).
 bool IsGltfPath(const std::string &path);
 
 // Writes the document to a temporary file beside path and renames it, so a

@@ -91,6 +91,16 @@ TEST_F(CliTest, OnlyRegularFilesAreImported) {
   EXPECT_TRUE(Has(out_, "document \"link.ft50\"")) << out_;
 }
 
+// The extension picks the format whatever its case.
+TEST_F(CliTest, GltfExtensionsAreMatchedInAnyCase) {
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("a.Glb")), 0) << err_;
+  EXPECT_EQ(ReadText(dir_.File("a.Glb")).substr(0, 4), "glTF") << "binary";
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("B.GLTF")), 0) << err_;
+  std::string text = ReadText(dir_.File("B.GLTF"));
+  EXPECT_EQ(text.substr(0, 1), "{");
+  EXPECT_TRUE(Has(text, "\"asset\"")) << "glTF as text, not the host's document";
+}
+
 TEST_F(CliTest, TruncatedStreamKeepsWhatWasRead) {
   Ft50Writer w;
   w.Empty(4242);

@@ -1,4 +1,5 @@
 // tessaro: the stand-in host's command-line program.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -176,6 +177,10 @@ int main(int argc, char **argv) {
   }
 
   if (ins->parsed()) return Inspect(inspected);
+  if (scaleOpt->count() && !std::isfinite(scale)) {
+    std::fprintf(stderr, "tessaro: --scale takes a finite number, not '%s'\n", scaleOpt->results().back().c_str());
+    return EXIT_USAGE;
+  }
 
   tessaro::DialogAnswers answers;
   if (mode == "new") answers.mode = 10005;

@@ -101,6 +101,18 @@ TEST_F(CliTest, GltfExtensionsAreMatchedInAnyCase) {
   EXPECT_TRUE(Has(text, "\"asset\"")) << "glTF as text, not the host's document";
 }
 
+// A scale that is not a number the dialog can clamp is a mistake in the
+// command line: refused before anything runs or is stored.
+TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
+  std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
+  for (const char *scale : {"nan", "inf", "-inf", "-nan", "1e39"}) {
+    EXPECT_EQ(Run("import " + file + " --scale " + scale + " --out none"), 2) << scale;
+    EXPECT_TRUE(Has(err_, "--scale")) << err_;
+  }
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("prefs.json"))) << "nothing ran, nothing was stored";
+  EXPECT_EQ(Run("import " + file + " --scale 1e-3 --out none"), 0) << err_;
+}
+
 TEST_F(CliTest, TruncatedStreamKeepsWhatWasRead) {
   Ft50Writer w;
   w.Empty(4242);

@@ -19,8 +19,8 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "DocumentFile.h"
 #include "Host.h"
+#include "Output.h"
 
 #define TINYGLTF_IMPLEMENTATION
 #include <tiny_gltf.h>
@@ -437,7 +437,7 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     *error = "cannot export the document as glTF";
     return false;
   }
-  return WriteWholeFile(path, text.str(), error);
+  return WriteOutputBytes(path, text.str(), error);
 }
 
 }  // namespace tessaro

@@ -12,9 +12,9 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include "DocumentFile.h"
 #include "Handles.h"
 #include "Library.h"
+#include "Output.h"
 #include "Tables.h"
 
 namespace fs = std::filesystem;
@@ -174,8 +174,7 @@ void Host::Shutdown() {
   messagePlugins_.clear();
   libraries_.clear();
   if (!prefsPath_.empty()) {
-    std::string why;
-    if (!SavePrefs(&why)) warnings.push_back(why);
+    SavePrefs(&prefsError);
   }
 }
 
@@ -409,7 +408,7 @@ bool Host::SavePrefs(std::string *error) const {
   fs::path path(prefsPath_);
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
   std::string why;
-  if (!WriteWholeFile(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
+  if (!WriteOutputBytes(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
     *error = "cannot store the plug-in data: " + why;
     return false;
   }

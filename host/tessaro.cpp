@@ -12,6 +12,7 @@
 #include "Host.h"
 #include "Inspect.h"
 #include "Library.h"
+#include "Output.h"
 
 namespace fs = std::filesystem;
 
@@ -50,6 +51,9 @@ const char *LoadFailure(int32_t code) {
   }
 }
 
+// Whether --out names a file rather than nothing or the summary.
+bool WritesFile(const std::string &out) { return !(out.empty() || out == "-" || out == "none"); }
+
 void PrintWarnings(tessaro::Host &host) {
   for (const std::string &w : host.warnings) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
   host.warnings.clear();
@@ -57,17 +61,34 @@ void PrintWarnings(tessaro::Host &host) {
   host.messages.clear();
 }
 
+// Ends the plug-ins and stores their data: a store that failed fails a run
+// that would otherwise succeed.
+int Finish(tessaro::Host &host, int status) {
+  host.Shutdown();
+  PrintWarnings(host);
+  if (!host.prefsError.empty()) {
+    std::fprintf(stderr, "tessaro: %s\n", host.prefsError.c_str());
+    if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) status = EXIT_FILE;
+  }
+  return status;
+}
+
 int Import(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &into,
            const std::string &out, const std::string &prefs, const std::string &plugins, const char *argv0) {
-  tessaro::Host host(prefs);
   std::string why;
+  // Before the host exists: it stores the plug-in data when it ends.
+  if (WritesFile(out) && !tessaro::CheckOutput(out, &why)) {
+    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    return EXIT_FILE;
+  }
+  tessaro::Host host(prefs);
   if (!host.LoadPrefs(&why)) std::fprintf(stderr, "tessaro: warning: %s\n", why.c_str());
 
   if (!into.empty()) {
     tessaro::Document *doc = host.NewDocument(fs::path(into).filename().string());
     if (!tessaro::ReadDocumentFile(host, into, doc, &why)) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
-      return EXIT_FILE;
+      return Finish(host, EXIT_FILE);
     }
     tessaro::Document *untitled = host.ActiveDocument();
     host.SetActiveDocument(doc);
@@ -77,7 +98,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   if (!host.LoadPlugins(plugins.empty() ? DefaultPlugins(argv0) : plugins, &why)) {
     PrintWarnings(host);
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
-    return EXIT_FILE;
+    return Finish(host, EXIT_FILE);
   }
   PrintWarnings(host);
 
@@ -86,17 +107,15 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   PrintWarnings(host);
   if (!r.recognised) {
     std::fprintf(stderr, "tessaro: %s\n", r.error.c_str());
-    return EXIT_FILE;
+    return Finish(host, EXIT_FILE);
   }
   if (host.dialogAnswerRefused) {
     std::fprintf(stderr, "tessaro: the options dialog could not take the given answers; nothing was imported\n");
-    return EXIT_USAGE;
+    return Finish(host, EXIT_USAGE);
   }
   if (r.code == 0 && r.cancelled) {
     std::printf("nothing was imported: the options dialog was cancelled\n");
-    host.Shutdown();
-    PrintWarnings(host);
-    return EXIT_IMPORTED;
+    return Finish(host, EXIT_IMPORTED);
   }
   int status = EXIT_IMPORTED;
   if (r.code == -3) {
@@ -105,9 +124,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     status = EXIT_TRUNCATED;
   } else if (r.code != 0) {
     std::fprintf(stderr, "tessaro: cannot import '%s': %s (%d)\n", file.c_str(), LoadFailure(r.code), r.code);
-    host.Shutdown();
-    PrintWarnings(host);
-    return EXIT_LOAD;
+    return Finish(host, EXIT_LOAD);
   }
 
   const tessaro::Document *doc = host.ActiveDocument();
@@ -123,9 +140,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
     status = EXIT_FILE;
   }
-  host.Shutdown();
-  PrintWarnings(host);
-  return status;
+  return Finish(host, status);
 }
 
 int Inspect(const std::string &file) {

@@ -77,8 +77,18 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
            const std::string &out, const std::string &prefs, const std::string &plugins, const char *argv0) {
   std::string why;
   // Before the host exists: it stores the plug-in data when it ends.
-  if (WritesFile(out) && !tessaro::CheckOutput(out, &why)) {
-    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+  if (WritesFile(out)) {
+    if (tessaro::SameFile(out, file)) {
+      std::fprintf(stderr, "tessaro: refusing to write the document over the input file '%s'\n", file.c_str());
+      return EXIT_FILE;
+    }
+    if (!tessaro::CheckOutput(out, &why)) {
+      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      return EXIT_FILE;
+    }
+  }
+  if (!prefs.empty() && tessaro::SameFile(prefs, file)) {
+    std::fprintf(stderr, "tessaro: refusing to store the plug-in data over the input file '%s'\n", file.c_str());
     return EXIT_FILE;
   }
   tessaro::Host host(prefs);

@@ -283,6 +283,35 @@ TEST_F(OutputTest, FoldersAndSocketsAreNeverReplaced) {
   EXPECT_TRUE(Leftovers(dir_.Path()).empty()) << Leftovers(dir_.Path()).front();
 }
 
+TEST_F(OutputTest, TheInputIsNeverWrittenOver) {
+  std::string in = dir_.File("in.ft50");
+  fs::copy_file(scene_, in);
+  const std::string bytes = ReadText(in);
+  const std::string refused = "refusing to write the document over the input file '" + in + "'";
+  EXPECT_EQ(Run(Import(in, in)), 3);
+  EXPECT_TRUE(Has(err_, refused)) << err_;
+  EXPECT_EQ(Run(Import(in, dir_.File(".") + "/in.ft50")), 3) << "the same file, spelt otherwise";
+  fs::create_symlink("in.ft50", dir_.File("link.json"));
+  EXPECT_EQ(Run(Import(in, dir_.File("link.json"))), 3) << "through a link";
+  EXPECT_EQ(Run(Import(dir_.File("link.json"), in)), 3) << "read through a link";
+  fs::create_hard_link(in, dir_.File("hard.gltf"));
+  EXPECT_EQ(Run(Import(in, dir_.File("hard.gltf"))), 3) << "another name of the same file";
+  EXPECT_TRUE(Has(err_, refused)) << err_;
+  EXPECT_EQ(Run(Import(in, "none", {"--prefs", in})), 3);
+  EXPECT_TRUE(Has(err_, "refusing to store the plug-in data over the input file")) << err_;
+  EXPECT_TRUE(ReadText(in) == bytes) << "the input is as it was";
+  EXPECT_FALSE(fs::exists(dir_.File("prefs.json"))) << "refused before anything ran";
+
+  // Updating the user's document in place is what --into and --out allow.
+  WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Floor\"}]}");
+  ASSERT_EQ(Run({"import", in, "--mode", "merge", "--prefs", dir_.File("prefs.json"), "--into", dir_.File("user.json"),
+                 "--out", dir_.File("user.json")}),
+            0)
+      << err_;
+  std::string doc = ReadText(dir_.File("user.json"));
+  EXPECT_TRUE(Has(doc, "\"name\": \"Floor\"") && Has(doc, "\"name\": \"Board\"")) << doc;
+}
+
 TEST_F(OutputTest, AFailedWriteFailsTheRunWithTheSystemsReason) {
   // Past the size limit the system refuses writes (EFBIG): the document is
   // larger than the limit, the stored plug-in data and messages are not.

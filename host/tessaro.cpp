@@ -51,6 +51,9 @@ const char *LoadFailure(int32_t code) {
   }
 }
 
+// Set once a failed write to standard output has been reported.
+bool g_stdoutReported = false;
+
 // Whether --out names a file rather than nothing or the summary.
 bool WritesFile(const std::string &out) { return !(out.empty() || out == "-" || out == "none"); }
 
@@ -140,7 +143,12 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   const tessaro::Document *doc = host.ActiveDocument();
   if (out == "none") {
   } else if (out.empty() || out == "-") {
-    tessaro::WriteSummary(*doc, stdout);
+    std::string reason;
+    if (!tessaro::WriteStream(stdout, [&](std::FILE *f) { tessaro::WriteSummary(*doc, f); return true; }, &reason)) {
+      std::fprintf(stderr, "tessaro: cannot write the summary to standard output: %s\n", reason.c_str());
+      g_stdoutReported = true;
+      status = EXIT_FILE;
+    }
   } else if (tessaro::IsGltfPath(out)) {
     if (!tessaro::WriteGltfFile(*doc, out, &why)) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
@@ -164,9 +172,7 @@ int Inspect(const std::string &file) {
   return problems ? EXIT_DAMAGED : EXIT_IMPORTED;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
+int Main(int argc, char **argv) {
   CLI::App app{"tessaro: the stand-in 3D host"};
   app.require_subcommand(1);
   CLI::App *imp = app.add_subcommand("import", "import a file into a document through the scene loaders");
@@ -228,4 +234,17 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "tessaro: %s\n", e.what());
     return EXIT_FILE;
   }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  int status = Main(argc, argv);
+  // Whatever went to standard output must have arrived, or the run failed.
+  std::string reason;
+  if (!g_stdoutReported && !tessaro::FinishStream(stdout, &reason)) {
+    std::fprintf(stderr, "tessaro: cannot write to standard output: %s\n", reason.c_str());
+    if (status != EXIT_USAGE && status != EXIT_LOAD) status = EXIT_FILE;
+  }
+  return status;
 }

@@ -326,6 +326,17 @@ TEST_F(OutputTest, AFailedWriteFailsTheRunWithTheSystemsReason) {
   EXPECT_TRUE(Has(err_, "cannot write '" + dir_.File("doc.glb") + "': " + Reason(EFBIG))) << err_;
   EXPECT_FALSE(fs::exists(dir_.File("doc.glb")));
   EXPECT_TRUE(Leftovers(dir_.Path()).empty()) << Leftovers(dir_.Path()).front();
+
+  // Standard output that nobody reads (EPIPE): the summary, the
+  // cancellation notice and the record tree are all checked.
+  RunOptions broken;
+  broken.brokenStdout = true;
+  EXPECT_EQ(Run(Import(scene_, "-"), broken), 3);
+  EXPECT_TRUE(Has(err_, "cannot write the summary to standard output: " + Reason(EPIPE))) << err_;
+  EXPECT_EQ(Run(Import(scene_, "-", {"--cancel"}), broken), 3);
+  EXPECT_TRUE(Has(err_, "cannot write to standard output: " + Reason(EPIPE))) << err_;
+  EXPECT_EQ(Run({"inspect", scene_}, broken), 3);
+  EXPECT_TRUE(Has(err_, "cannot write to standard output: " + Reason(EPIPE))) << err_;
 }
 
 TEST_F(OutputTest, ConcurrentWritersEachLeaveAWholeDocument) {

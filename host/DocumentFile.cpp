@@ -15,6 +15,7 @@
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/prettywriter.h>
 
+#include "Output.h"
 #include "Text.h"
 
 namespace fs = std::filesystem;
@@ -996,44 +997,8 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
   return std::ferror(out) == 0;
 }
 
-bool WriteWholeFile(const std::string &path, const std::string &bytes, std::string *error) {
-  std::string tmp = path + ".tmp";
-  std::error_code ec;
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-      fs::remove(tmp, ec);
-      *error = "cannot write '" + tmp + "'";
-      return false;
-    }
-  }
-  fs::rename(tmp, path, ec);
-  if (ec) {
-    fs::remove(tmp, ec);
-    *error = "cannot write '" + path + "': " + ec.message();
-    return false;
-  }
-  return true;
-}
-
 bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error) {
-  std::string tmp = path + ".tmp";
-  std::FILE *out = std::fopen(tmp.c_str(), "wb");
-  if (!out) {
-    *error = "cannot write '" + tmp + "': " + std::strerror(errno);
-    return false;
-  }
-  bool ok = WriteDocument(doc, out);
-  ok = (std::fclose(out) == 0) && ok;
-  std::error_code ec;
-  if (ok) fs::rename(tmp, path, ec);
-  if (!ok || ec) {
-    fs::remove(tmp, ec);
-    *error = "cannot write '" + path + "'";
-    return false;
-  }
-  return true;
+  return WriteOutput(path, [&](std::FILE *out) { return WriteDocument(doc, out); }, error);
 }
 
 bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::string *error) {

@@ -12,10 +12,7 @@ namespace tessaro {
 
 // Writes the document as JSON, streaming: nothing is built in memory first.
 bool WriteDocument(const Document &doc, std::FILE *out);
-// Writes bytes to a temporary file beside path and renames it over path, so
-// that a failure never leaves half a file; false with why otherwise.
-bool WriteWholeFile(const std::string &path, const std::string &bytes, std::string *error);
-// Writes to a temporary file beside path and renames it, so that a failure
+// Writes the document to path through WriteOutput (Output.h): a failure
 // never leaves half a document.
 bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error);
 // Reads a document file into doc (which must be empty and in the host).

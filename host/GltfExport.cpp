@@ -21,8 +21,8 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "DocumentFile.h"
 #include "Host.h"
+#include "Output.h"
 
 #define TINYGLTF_IMPLEMENTATION
 #include <tiny_gltf.h>
@@ -411,9 +411,17 @@ class Exporter {
 
 }  // namespace
 
-bool IsGltfPath(const std::string &path) {
+namespace {
+// Extensions are told apart without regard to case: X.GLB is binary too.
+std::string Extension(const std::string &path) {
   std::string ext = fs::path(path).extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  return ext;
+}
+}  // namespace
+
+bool IsGltfPath(const std::string &path) {
+  std::string ext = Extension(path);
   return ext == ".gltf" || ext == ".glb";
 }
 
@@ -423,8 +431,7 @@ void GltfRotation(const th_vector &hpb, double q[4]) {
 }
 
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error) {
-  std::string ext = fs::path(path).extension().string();
-  const bool binary = ext == ".glb" || ext == ".GLB";
+  const bool binary = Extension(path) == ".glb";
   tinygltf::Model model = Exporter(doc).Build();
   std::ostringstream text;
   tinygltf::TinyGLTF gltf;
@@ -432,7 +439,7 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     *error = "cannot export the document as glTF";
     return false;
   }
-  return WriteWholeFile(path, text.str(), error);
+  return WriteOutputBytes(path, text.str(), error);
 }
 
 }  // namespace tessaro

@@ -9,11 +9,12 @@
 
 namespace tessaro {
 
-// True when the path names a glTF file (.gltf, or .glb for the binary form).
+// True when the path names a glTF file (.gltf, or .glb for the binary form,
+// in any case).
 bool IsGltfPath(const std::string &path);
 
-// Writes the document to a temporary file beside path and renames it, so a
-// failure leaves any earlier file as it was.
+// Writes the document through WriteOutput (Output.h), so a failure leaves
+// any earlier file as it was.
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error);
 
 // The host's rotation (heading, pitch, bank) as a glTF quaternion x, y, z, w.

@@ -12,10 +12,10 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include "DocumentFile.h"
 #include "Edge.h"
 #include "Handles.h"
 #include "Library.h"
+#include "Output.h"
 #include "Tables.h"
 
 namespace fs = std::filesystem;
@@ -181,8 +181,7 @@ void Host::Shutdown() {
   messagePlugins_.clear();
   libraries_.clear();
   if (!prefsPath_.empty()) {
-    std::string why;
-    if (!SavePrefs(&why)) warnings.push_back(why);
+    SavePrefs(&prefsError);
   }
 }
 
@@ -215,6 +214,14 @@ bool Host::RegisterDescription(int32_t id, const std::string &name, const Plugin
 
 ImportResult Host::Import(const std::string &file, const DialogAnswers &answers) {
   ImportResult r;
+  // The loader reads the file again after the probe and seeks in it: a FIFO
+  // would hang the probe's open, and a device or folder reads as nothing.
+  std::error_code ec;
+  fs::file_status st = fs::status(file, ec);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    r.error = "'" + file + "' is not a regular file; import reads files that it can seek in";
+    return r;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     r.error = "cannot open '" + file + "'";
@@ -408,7 +415,7 @@ bool Host::SavePrefs(std::string *error) const {
   fs::path path(prefsPath_);
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
   std::string why;
-  if (!WriteWholeFile(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
+  if (!WriteOutputBytes(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {
     *error = "cannot store the plug-in data: " + why;
     return false;
   }

@@ -116,8 +116,10 @@ class Host {
   bool LoadLinkedPlugin(int32_t (*main)(int32_t, void *, void *, void *), const std::string &folder,
                         std::string *error);
   // Ends every plug-in (action 3), frees what it registered, unloads it and
-  // saves the stored plug-in data. Also done by the destructor.
+  // saves the stored plug-in data (why that failed: prefsError). Also done
+  // by the destructor.
   void Shutdown();
+  std::string prefsError;
 
   ImportResult Import(const std::string &file, const DialogAnswers &answers);
   void SendCoreMessage(int32_t id);

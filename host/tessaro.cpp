@@ -1,4 +1,5 @@
 // tessaro: the stand-in host's command-line program.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "Host.h"
 #include "Inspect.h"
 #include "Library.h"
+#include "Output.h"
 
 namespace fs = std::filesystem;
 
@@ -49,6 +51,12 @@ const char *LoadFailure(int32_t code) {
   }
 }
 
+// Set once a failed write to standard output has been reported.
+bool g_stdoutReported = false;
+
+// Whether --out names a file rather than nothing or the summary.
+bool WritesFile(const std::string &out) { return !(out.empty() || out == "-" || out == "none"); }
+
 void PrintWarnings(tessaro::Host &host) {
   for (const std::string &w : host.warnings) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
   host.warnings.clear();
@@ -56,17 +64,44 @@ void PrintWarnings(tessaro::Host &host) {
   host.messages.clear();
 }
 
+// Ends the plug-ins and stores their data: a store that failed fails a run
+// that would otherwise succeed.
+int Finish(tessaro::Host &host, int status) {
+  host.Shutdown();
+  PrintWarnings(host);
+  if (!host.prefsError.empty()) {
+    std::fprintf(stderr, "tessaro: %s\n", host.prefsError.c_str());
+    if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) status = EXIT_FILE;
+  }
+  return status;
+}
+
 int Import(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &into,
            const std::string &out, const std::string &prefs, const std::string &plugins, const char *argv0) {
-  tessaro::Host host(prefs);
   std::string why;
+  // Before the host exists: it stores the plug-in data when it ends.
+  if (WritesFile(out)) {
+    if (tessaro::SameFile(out, file)) {
+      std::fprintf(stderr, "tessaro: refusing to write the document over the input file '%s'\n", file.c_str());
+      return EXIT_FILE;
+    }
+    if (!tessaro::CheckOutput(out, &why)) {
+      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      return EXIT_FILE;
+    }
+  }
+  if (!prefs.empty() && tessaro::SameFile(prefs, file)) {
+    std::fprintf(stderr, "tessaro: refusing to store the plug-in data over the input file '%s'\n", file.c_str());
+    return EXIT_FILE;
+  }
+  tessaro::Host host(prefs);
   if (!host.LoadPrefs(&why)) std::fprintf(stderr, "tessaro: warning: %s\n", why.c_str());
 
   if (!into.empty()) {
     tessaro::Document *doc = host.NewDocument(fs::path(into).filename().string());
     if (!tessaro::ReadDocumentFile(host, into, doc, &why)) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
-      return EXIT_FILE;
+      return Finish(host, EXIT_FILE);
     }
     tessaro::Document *untitled = host.ActiveDocument();
     host.SetActiveDocument(doc);
@@ -76,7 +111,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   if (!host.LoadPlugins(plugins.empty() ? DefaultPlugins(argv0) : plugins, &why)) {
     PrintWarnings(host);
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
-    return EXIT_FILE;
+    return Finish(host, EXIT_FILE);
   }
   PrintWarnings(host);
 
@@ -85,17 +120,15 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   PrintWarnings(host);
   if (!r.recognised) {
     std::fprintf(stderr, "tessaro: %s\n", r.error.c_str());
-    return EXIT_FILE;
+    return Finish(host, EXIT_FILE);
   }
   if (host.dialogAnswerRefused) {
     std::fprintf(stderr, "tessaro: the options dialog could not take the given answers; nothing was imported\n");
-    return EXIT_USAGE;
+    return Finish(host, EXIT_USAGE);
   }
   if (r.code == 0 && r.cancelled) {
     std::printf("nothing was imported: the options dialog was cancelled\n");
-    host.Shutdown();
-    PrintWarnings(host);
-    return EXIT_IMPORTED;
+    return Finish(host, EXIT_IMPORTED);
   }
   int status = EXIT_IMPORTED;
   if (r.code == -3) {
@@ -104,15 +137,18 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     status = EXIT_TRUNCATED;
   } else if (r.code != 0) {
     std::fprintf(stderr, "tessaro: cannot import '%s': %s (%d)\n", file.c_str(), LoadFailure(r.code), r.code);
-    host.Shutdown();
-    PrintWarnings(host);
-    return EXIT_LOAD;
+    return Finish(host, EXIT_LOAD);
   }
 
   const tessaro::Document *doc = host.ActiveDocument();
   if (out == "none") {
   } else if (out.empty() || out == "-") {
-    tessaro::WriteSummary(*doc, stdout);
+    std::string reason;
+    if (!tessaro::WriteStream(stdout, [&](std::FILE *f) { tessaro::WriteSummary(*doc, f); return true; }, &reason)) {
+      std::fprintf(stderr, "tessaro: cannot write the summary to standard output: %s\n", reason.c_str());
+      g_stdoutReported = true;
+      status = EXIT_FILE;
+    }
   } else if (tessaro::IsGltfPath(out)) {
     if (!tessaro::WriteGltfFile(*doc, out, &why)) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
@@ -122,9 +158,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
     status = EXIT_FILE;
   }
-  host.Shutdown();
-  PrintWarnings(host);
-  return status;
+  return Finish(host, status);
 }
 
 int Inspect(const std::string &file) {
@@ -138,9 +172,7 @@ int Inspect(const std::string &file) {
   return problems ? EXIT_DAMAGED : EXIT_IMPORTED;
 }
 
-}  // namespace
-
-int main(int argc, char **argv) {
+int Main(int argc, char **argv) {
   CLI::App app{"tessaro: the stand-in 3D host"};
   app.require_subcommand(1);
   CLI::App *imp = app.add_subcommand("import", "import a file into a document through the scene loaders");
@@ -176,6 +208,10 @@ int main(int argc, char **argv) {
   }
 
   if (ins->parsed()) return Inspect(inspected);
+  if (scaleOpt->count() && !std::isfinite(scale)) {
+    std::fprintf(stderr, "tessaro: --scale takes a finite number, not '%s'\n", scaleOpt->results().back().c_str());
+    return EXIT_USAGE;
+  }
 
   tessaro::DialogAnswers answers;
   if (mode == "new") answers.mode = 10005;
@@ -198,4 +234,17 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "tessaro: %s\n", e.what());
     return EXIT_FILE;
   }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  int status = Main(argc, argv);
+  // Whatever went to standard output must have arrived, or the run failed.
+  std::string reason;
+  if (!g_stdoutReported && !tessaro::FinishStream(stdout, &reason)) {
+    std::fprintf(stderr, "tessaro: cannot write to standard output: %s\n", reason.c_str());
+    if (status != EXIT_USAGE && status != EXIT_LOAD) status = EXIT_FILE;
+  }
+  return status;
 }

@@ -1,5 +1,6 @@
 // The tessaro program as a user runs it.
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,10 +19,12 @@ using testsupport::WriteText;
 
 class CliTest : public ::testing::Test {
  protected:
-  // Runs tessaro with the arguments; answers the exit status.
-  int Run(const std::string &args) {
+  // Runs tessaro with the arguments; answers the exit status. With a time
+  // limit, a run still going after that many seconds is killed.
+  int Run(const std::string &args, int seconds = 0) {
     const bool imports = args.rfind("import ", 0) == 0;
-    std::string cmd = std::string(TESSARO_TESSARO) + " " + args + (imports ? " --prefs " + dir_.File("prefs.json") : "") + " >" +
+    std::string cmd = (seconds ? "timeout -s KILL " + std::to_string(seconds) + " " : std::string()) +
+                      std::string(TESSARO_TESSARO) + " " + args + (imports ? " --prefs " + dir_.File("prefs.json") : "") + " >" +
                       dir_.File("out.txt") + " 2>" + dir_.File("err.txt") + " </dev/null";
     int rc = std::system(cmd.c_str());
     out_ = ReadText(dir_.File("out.txt"));
@@ -80,6 +83,45 @@ TEST_F(CliTest, FilesThatCannotBeImportedAreRefused) {
   EXPECT_EQ(Run("import"), 2);
   EXPECT_EQ(Run("import x.ft50 --mode sideways"), 2);
   EXPECT_EQ(Run("import x.ft50 --object A --row 1"), 2);
+}
+
+// The loader seeks in its file after the host's probe: a FIFO would hang
+// and a folder reads as nothing, so both are refused by what they are.
+TEST_F(CliTest, OnlyRegularFilesAreImported) {
+  std::string fifo = dir_.File("scene.ft50");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  // Bounded, so that a hang shows as a failure rather than a stuck run.
+  EXPECT_EQ(Run("import " + fifo + " --mode new --out none", 60), 3) << err_;
+  EXPECT_TRUE(Has(err_, "'" + fifo + "' is not a regular file; import reads files that it can seek in")) << err_;
+  testsupport::fs::create_directory(dir_.File("folder.ft50"));
+  EXPECT_EQ(Run("import " + dir_.File("folder.ft50") + " --mode new --out none"), 3);
+  EXPECT_TRUE(Has(err_, "is not a regular file")) << err_;
+
+  testsupport::fs::create_symlink(TESSARO_SOURCE_DIR "/examples/scene.ft50", dir_.File("link.ft50"));
+  ASSERT_EQ(Run("import " + dir_.File("link.ft50") + " --mode new"), 0) << err_;
+  EXPECT_TRUE(Has(out_, "document \"link.ft50\"")) << out_;
+}
+
+// The extension picks the format whatever its case.
+TEST_F(CliTest, GltfExtensionsAreMatchedInAnyCase) {
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("a.Glb")), 0) << err_;
+  EXPECT_EQ(ReadText(dir_.File("a.Glb")).substr(0, 4), "glTF") << "binary";
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("B.GLTF")), 0) << err_;
+  std::string text = ReadText(dir_.File("B.GLTF"));
+  EXPECT_EQ(text.substr(0, 1), "{");
+  EXPECT_TRUE(Has(text, "\"asset\"")) << "glTF as text, not the host's document";
+}
+
+// A scale that is not a number the dialog can clamp is a mistake in the
+// command line: refused before anything runs or is stored.
+TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
+  std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
+  for (const char *scale : {"nan", "inf", "-inf", "-nan", "1e39"}) {
+    EXPECT_EQ(Run("import " + file + " --scale " + scale + " --out none"), 2) << scale;
+    EXPECT_TRUE(Has(err_, "--scale")) << err_;
+  }
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("prefs.json"))) << "nothing ran, nothing was stored";
+  EXPECT_EQ(Run("import " + file + " --scale 1e-3 --out none"), 0) << err_;
 }
 
 TEST_F(CliTest, TruncatedStreamKeepsWhatWasRead) {

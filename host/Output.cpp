@@ -1,0 +1,323 @@
+#include "Output.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace tessaro {
+
+namespace {
+
+// How a target is written, once its links are followed.
+struct Target {
+  enum Kind { kReplace, kDirect, kStream } kind = kReplace;
+  fs::path path;                // kReplace: the file to replace; kDirect: the path to open
+  std::FILE *stream = nullptr;  // kStream
+};
+
+std::string Quoted(const std::string &path) { return "'" + path + "'"; }
+
+const char *Refusal(fs::file_type type) {
+  switch (type) {
+    case fs::file_type::directory: return "it is a folder";
+    case fs::file_type::socket: return "it is a socket";
+    case fs::file_type::block: return "it is a block device";
+    default: return "it is not a regular file";
+  }
+}
+
+// Follows the chain of links from path to the path it ends at, which may
+// not exist yet. Stops early at a link to a standard stream.
+bool FollowLinks(const fs::path &path, fs::path *end, std::FILE **stream, std::error_code *ec) {
+  fs::path p = path;
+  for (int hops = 0;; ++hops) {
+    if ((*stream = StandardStreamFor(p.string()))) return true;
+    fs::file_status st = fs::symlink_status(p, *ec);
+    if (st.type() == fs::file_type::not_found || (!*ec && st.type() != fs::file_type::symlink)) {
+      ec->clear();
+      *end = p;
+      return true;
+    }
+    if (*ec) return false;
+    if (hops == 40) {
+      *ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+      return false;
+    }
+    fs::path to = fs::read_symlink(p, *ec);
+    if (*ec) return false;
+    p = to.is_absolute() ? to : p.parent_path() / to;
+  }
+}
+
+bool Resolve(const std::string &path, Target *t, std::string *error) {
+  if (path.empty()) {
+    *error = "cannot write to an empty path";
+    return false;
+  }
+  // The system follows every link here, its own magic ones included.
+  std::error_code ec;
+  fs::file_type type = fs::status(path, ec).type();
+  if (ec && type != fs::file_type::not_found) {
+    *error = "cannot write " + Quoted(path) + ": " + ec.message();
+    return false;
+  }
+  fs::path end;
+  std::FILE *stream = nullptr;
+  std::error_code linkEc;
+  bool followed = FollowLinks(path, &end, &stream, &linkEc);
+  if (stream) {
+    t->kind = Target::kStream;
+    t->stream = stream;
+    return true;
+  }
+  switch (type) {
+    case fs::file_type::fifo:
+    case fs::file_type::character:
+      t->kind = Target::kDirect;
+      t->path = path;
+      return true;
+    case fs::file_type::regular:
+    case fs::file_type::not_found:
+      break;
+    default:
+      *error = "cannot write " + Quoted(path) + ": " + Refusal(type) +
+               "; only a regular file, a FIFO or a character device is written";
+      return false;
+  }
+  if (!followed) {
+    *error = "cannot write " + Quoted(path) + ": " + linkEc.message();
+    return false;
+  }
+  if (!end.has_filename()) {
+    *error = "cannot write " + Quoted(path) + ": it names a folder, not a file";
+    return false;
+  }
+  t->kind = Target::kReplace;
+  t->path = end;
+  return true;
+}
+
+std::string RandomName(size_t n) {
+  static std::mt19937_64 gen = [] {
+    std::seed_seq::result_type r1 = 0, r2 = 0;
+    try {
+      std::random_device rd;
+      r1 = rd(), r2 = rd();
+    } catch (...) {
+    }
+    int local = 0;
+    auto now = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    auto where = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&local));
+#if defined(_WIN32)
+    auto pid = static_cast<uint64_t>(_getpid());
+#else
+    auto pid = static_cast<uint64_t>(getpid());
+#endif
+    std::seed_seq seq{uint64_t(r1), uint64_t(r2), now, now >> 32, where, where >> 32, pid};
+    return std::mt19937_64(seq);
+  }();
+  static const char chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::string s(n, 'x');
+  for (char &c : s) c = chars[gen() % (sizeof chars - 1)];
+  return s;
+}
+
+// A new file that no other process has opened: its name is tried until
+// the exclusive create succeeds.
+int CreateUnique(const fs::path &dir, const std::string &name, int mode, fs::path *tmp) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *tmp = dir / ("." + name + "." + RandomName(6) + ".tmp");
+#if defined(_WIN32)
+    (void)mode;
+    int fd = _wopen(tmp->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+#else
+    int fd = ::open(tmp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+#endif
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  errno = EEXIST;
+  return -1;
+}
+
+bool Replace(const Target &t, const std::string &shown, const std::function<bool(std::FILE *)> &write,
+             std::string *error) {
+  auto fail = [&](const std::string &reason) {
+    *error = "cannot write " + Quoted(shown) + ": " + reason;
+    return false;
+  };
+#if defined(_WIN32)
+  const int mode = 0;
+#else
+  // A new file gets what a plain create gives (the umask applies); a
+  // replaced one is private until it has the replaced file's permissions.
+  struct stat st;
+  const bool replacing = ::stat(t.path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  const int mode = replacing ? 0600 : 0666;
+#endif
+  fs::path tmp;
+  int fd = CreateUnique(t.path.parent_path(), t.path.filename().string(), mode, &tmp);
+  if (fd < 0) return fail(std::strerror(errno));
+  std::error_code ec;
+#if !defined(_WIN32)
+  if (replacing) {
+    // Best effort: only root can give a file away.
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+    }
+    if (fchmod(fd, st.st_mode & 07777) != 0) {
+      int err = errno;
+      ::close(fd);
+      fs::remove(tmp, ec);
+      return fail(std::strerror(err));
+    }
+  }
+  std::FILE *f = fdopen(fd, "wb");
+#else
+  std::FILE *f = _fdopen(fd, "wb");
+#endif
+  if (!f) {
+    int err = errno;
+#if defined(_WIN32)
+    _close(fd);
+#else
+    ::close(fd);
+#endif
+    fs::remove(tmp, ec);
+    return fail(std::strerror(err));
+  }
+  std::string reason;
+  bool ok = WriteStream(f, write, &reason);
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    reason = std::strerror(errno);
+  }
+  if (ok) {
+    fs::rename(tmp, t.path, ec);
+    if (ec) {
+      ok = false;
+      reason = ec.message();
+    }
+  }
+  if (!ok) {
+    fs::remove(tmp, ec);
+    return fail(reason);
+  }
+  return true;
+}
+
+bool Direct(const Target &t, const std::string &shown, const std::function<bool(std::FILE *)> &write,
+            std::string *error) {
+  auto fail = [&](const std::string &reason) {
+    *error = "cannot write " + Quoted(shown) + ": " + reason;
+    return false;
+  };
+#if defined(_WIN32)
+  std::FILE *f = _wfopen(t.path.c_str(), L"wb");
+  if (!f) return fail(std::strerror(errno));
+#else
+  // Never created, never truncated: it must still be what was looked at.
+  int fd = ::open(t.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return fail(std::strerror(errno));
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !(S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))) {
+    ::close(fd);
+    return fail("it was replaced while it was opened");
+  }
+  std::FILE *f = fdopen(fd, "wb");
+  if (!f) {
+    int err = errno;
+    ::close(fd);
+    return fail(std::strerror(err));
+  }
+#endif
+  std::string reason;
+  bool ok = WriteStream(f, write, &reason);
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    reason = std::strerror(errno);
+  }
+  return ok ? true : fail(reason);
+}
+
+}  // namespace
+
+std::FILE *StandardStreamFor(const std::string &path) {
+#if defined(_WIN32)
+  (void)path;
+  return nullptr;
+#else
+  const std::string p = fs::path(path).lexically_normal().string();
+  if (p == "/dev/stdout" || p == "/dev/fd/1" || p == "/proc/self/fd/1") return stdout;
+  if (p == "/dev/stderr" || p == "/dev/fd/2" || p == "/proc/self/fd/2") return stderr;
+  return nullptr;
+#endif
+}
+
+bool FinishStream(std::FILE *f, std::string *reason) {
+  bool ok = !std::ferror(f);
+  int err = ok ? 0 : errno;
+  if (std::fflush(f) != 0) {
+    if (ok) err = errno;
+    ok = false;
+  }
+  if (!ok) *reason = err ? std::strerror(err) : "a write failed";
+  return ok;
+}
+
+bool WriteStream(std::FILE *f, const std::function<bool(std::FILE *)> &write, std::string *reason) {
+  errno = 0;
+  const bool wrote = write(f);
+  if (!FinishStream(f, reason)) return false;
+  if (!wrote) *reason = "the output could not be produced";
+  return wrote;
+}
+
+bool WriteOutput(const std::string &path, const std::function<bool(std::FILE *)> &write, std::string *error) {
+  Target t;
+  if (!Resolve(path, &t, error)) return false;
+  switch (t.kind) {
+    case Target::kStream: {
+#if defined(_WIN32)
+      _setmode(_fileno(t.stream), _O_BINARY);
+#endif
+      std::string reason;
+      if (WriteStream(t.stream, write, &reason)) return true;
+      *error = "cannot write " + Quoted(path) + ": " + reason;
+      return false;
+    }
+    case Target::kDirect: return Direct(t, path, write, error);
+    case Target::kReplace: break;
+  }
+  return Replace(t, path, write, error);
+}
+
+bool WriteOutputBytes(const std::string &path, const std::string &bytes, std::string *error) {
+  return WriteOutput(
+      path, [&](std::FILE *f) { return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size(); },
+      error);
+}
+
+bool CheckOutput(const std::string &path, std::string *error) {
+  Target t;
+  return Resolve(path, &t, error);
+}
+
+bool SameFile(const std::string &a, const std::string &b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec) && !ec;
+}
+
+}  // namespace tessaro

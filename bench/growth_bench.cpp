@@ -547,8 +547,8 @@ int main(int argc, char **argv) {
   const std::vector<Layout> layouts = {
       // Sizes: where the cost is quadratic today, the larger run still ends
       // in under a minute on 2 shared cores (lists that outgrow the caches
-      // make it worse than quadratic); once linear, the smaller takes about
-      // a tenth to half a second.
+      // make it worse than quadratic); once linear, the smaller takes from
+      // a twentieth to half a second (the minute wins where both cannot hold).
       {"keys-reverse", 14000, "key", KeysReverse},
       {"keys-past-end", 5000, "key", KeysPastEnd},
       {"same-name-materials", 4000, "material", SameNameMaterials},

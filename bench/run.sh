@@ -3,10 +3,11 @@
 #   bash bench/run.sh split_mesh [MAX_POLYGONS]
 #   bash bench/run.sh many_materials [MAX_MATERIALS]
 #   bash bench/run.sh hostile_layouts [SCALE]
+#   bash bench/run.sh growth [SCALE]
 #   bash bench/run.sh compare [--rounds N] [--keep] [TRIANGLES...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-name="${1:?usage: bench/run.sh split_mesh|many_materials|hostile_layouts|compare [SIZE]}"
+name="${1:?usage: bench/run.sh split_mesh|many_materials|hostile_layouts|growth|compare [SIZE]}"
 shift
 if [ "$name" = compare ]; then bash scripts/setup.sh --bench; else bash scripts/setup.sh; fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -371,19 +372,29 @@ class TerminalDialogTest : public CliTest {
   void SetUp() override {
     if (std::system("command -v tmux >/dev/null") != 0) GTEST_SKIP() << "tmux is not installed";
     session_ = "tessaro-" + std::to_string(getpid());
+    socket_ = "tessaro-test-" + std::to_string(getpid());
   }
   void TearDown() override {
-    if (!session_.empty()) std::system(("tmux kill-session -t " + session_ + " 2>/dev/null").c_str());
+    // The server is this process's own: ending it ends every session in it
+    // and nothing else on the machine.
+    if (socket_.empty()) return;
+    std::system((Tmux("kill-server") + " 2>/dev/null").c_str());
+    // tmux leaves the socket file of a server it killed behind.
+    const char *tmp = std::getenv("TMUX_TMPDIR");
+    std::remove((std::string(tmp && *tmp ? tmp : "/tmp") + "/tmux-" + std::to_string(getuid()) + "/" + socket_).c_str());
   }
+  // A tmux command line on this test's own server, not the user's default
+  // one, which anything else on the machine may be using or restarting.
+  std::string Tmux(const std::string &args) const { return "tmux -L " + socket_ + " " + args; }
   void Start(const std::string &args) {
     std::string inner = std::string(TESSARO_TESSARO) + " import " + args + " --prefs " + dir_.File("prefs.json") +
                         " --out " + dir_.File("out.json") + "; echo $? > " + dir_.File("rc.txt");
-    std::string cmd = "tmux new-session -d -s " + session_ + " -x 100 -y 40 '" + inner + "; sleep 30'";
+    std::string cmd = Tmux("new-session -d -s " + session_) + " -x 100 -y 40 '" + inner + "; sleep 30'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
   std::string Screen() {
     std::string file = dir_.File("screen.txt");
-    std::system(("tmux capture-pane -p -t " + session_ + " > " + file).c_str());
+    std::system((Tmux("capture-pane -p -t " + session_) + " > " + file).c_str());
     return ReadText(file);
   }
   bool WaitFor(const std::string &text) {
@@ -394,7 +405,7 @@ class TerminalDialogTest : public CliTest {
     return false;
   }
   void Keys(const std::string &keys) {
-    ASSERT_EQ(std::system(("tmux send-keys -t " + session_ + " " + keys).c_str()), 0);
+    ASSERT_EQ(std::system(Tmux("send-keys -t " + session_ + " " + keys).c_str()), 0);
   }
   // The program's exit status once it has ended.
   int Finish() {
@@ -406,6 +417,7 @@ class TerminalDialogTest : public CliTest {
     return -1;
   }
   std::string session_;
+  std::string socket_;
 };
 
 TEST_F(TerminalDialogTest, AChoiceAndEnterMerge) {
@@ -439,7 +451,7 @@ TEST_F(TerminalDialogTest, TheScaleIsTypedAndEscapeCancels) {
   ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --scale 2 --out " + dir_.File("ref.json")), 0);
   EXPECT_EQ(doc, ReadText(dir_.File("ref.json")));
 
-  std::system(("tmux kill-session -t " + session_).c_str());
+  std::system(Tmux("kill-session -t " + session_).c_str());
   std::remove(dir_.File("rc.txt").c_str());
   std::remove(dir_.File("out.json").c_str());
   Start(TESSARO_SOURCE_DIR "/examples/scene.ft50");

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
+#include <vector>
 
 #include <rapidjson/document.h>
 
@@ -245,6 +248,455 @@ TEST_F(HostModelTest, DeepHierarchiesWriteAndSummariseWithoutRecursion) {
   std::fclose(out);
   EXPECT_NE(testsupport::ReadText(dir_.File("summary.txt")).find("objects: 200000"), std::string::npos);
   host_->KillDocument(doc);  // and taken down without recursion
+}
+
+// Read back, every field the document file carries holds the value it was
+// given. Compared with the values themselves, not with a second write: a
+// writer and a reader that put a field in another's place would agree on
+// bytes and still be wrong.
+class DocumentValuesTest : public HostModelTest {
+ protected:
+  // Each call a value no other field has, so a field read into another's
+  // place shows; none is a default (0, 1, 36, ...).
+  float Next() { return next_ += 1.25f; }
+  th_vector NextVec() {
+    const float x = Next(), y = Next();
+    return {x, y, Next()};
+  }
+  th_matrix NextMatrix() {
+    const th_vector off = NextVec(), v1 = NextVec(), v2 = NextVec();
+    return {off, v1, v2, NextVec()};
+  }
+  th_time NextTime() {
+    const double n = Next();
+    return {n, double(Next())};
+  }
+  int32_t NextInt() { return ++int_ * 7; }
+  // One parameter of every value type, with one-level and two-level IDs.
+  std::map<std::string, tessaro::Value> NextParams() {
+    std::map<std::string, tessaro::Value> p;
+    p["1000"] = tessaro::Value::OfLong(NextInt());
+    p["1001"] = tessaro::Value::OfReal(Next());
+    p["1002"] = tessaro::Value::OfVector(NextVec());
+    p["1003"] = tessaro::Value::OfText("text " + std::to_string(NextInt()));
+    p["1004"] = tessaro::Value::OfTime(NextTime());
+    p["1005.2"] = tessaro::Value::OfReal(Next());
+    return p;
+  }
+
+  tessaro::Tag *AddTag(tessaro::Object *o, int32_t type, int32_t entries) {
+    auto *t = new tessaro::Tag(type);
+    host_->TrackElement(t);
+    t->name = "tag " + std::to_string(NextInt());
+    t->bits = NextInt();
+    t->params = NextParams();
+    t->entries = entries;
+    t->payload.resize(tessaro::VariableTagEntrySize(type) * size_t(entries));
+    for (size_t i = 0; i < t->payload.size(); i += 4) {
+      if (type == 5604) {
+        const int32_t v = NextInt();
+        std::memcpy(&t->payload[i], &v, 4);
+      } else {
+        const float f = Next();
+        std::memcpy(&t->payload[i], &f, 4);
+      }
+    }
+    tessaro::ListInsert(o->tags, o, t, o->tags.last);
+    tessaro::SetDocument(t, o->doc);
+    return t;
+  }
+  tessaro::Object *AddFull(tessaro::Document *doc, tessaro::Object *parent, int32_t type, const std::string &name) {
+    tessaro::Object *o = Add(doc, parent, type, name);
+    o->pos = NextVec();
+    o->scale = NextVec();
+    o->rot = NextVec();
+    o->ml = NextMatrix();
+    o->bits = NextInt();
+    o->editorMode = NextInt();
+    o->renderMode = NextInt();
+    o->params = NextParams();
+    return o;
+  }
+  tessaro::Material *AddMaterial(tessaro::Document *doc, const std::string &name) {
+    auto *m = new tessaro::Material(5703);
+    host_->TrackElement(m);
+    m->name = name;
+    m->bits = NextInt();
+    for (size_t c = 0; c < m->channels.size(); ++c) {
+      // The opposite of a new material's states, and a value of its own in
+      // every channel.
+      m->channels[c].state = c % 2 == 0 ? 0 : 1;
+      m->channels[c].data[int32_t(1000 + c)] = tessaro::Value::OfReal(Next());
+    }
+    m->channels[3].data[2000] = tessaro::Value::OfLong(NextInt());
+    m->channels[3].data[2001] = tessaro::Value::OfVector(NextVec());
+    m->channels[3].data[2002] = tessaro::Value::OfText("file " + std::to_string(NextInt()) + ".png");
+    m->channels[3].data[2003] = tessaro::Value::OfTime(NextTime());
+    m->params = NextParams();
+    tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
+    tessaro::SetDocument(m, doc);
+    tessaro::MaterialNameTaken(doc, m);
+    return m;
+  }
+  void AddTrack(tessaro::Object *o, th_descid id, int sequences) {
+    auto *track = new tessaro::Track(id);
+    host_->TrackElement(track);
+    tessaro::ListInsert(o->tracks, o, track, o->tracks.last);
+    for (int s = 0; s < sequences; ++s) {
+      auto *seq = new tessaro::Sequence(5002);
+      host_->TrackElement(seq);
+      seq->start = NextTime();
+      seq->end = NextTime();
+      tessaro::ListInsert(track->sequences, track, seq, track->sequences.last);
+      for (int k = 0; k < 2; ++k) {
+        auto *key = new tessaro::AnimationKey(5002);
+        host_->TrackElement(key);
+        key->time = NextTime();
+        for (float &d : key->data) d = Next();
+        tessaro::ListInsert(seq->keys, seq, key, seq->keys.last);
+      }
+    }
+    tessaro::SetDocument(track, o->doc);
+  }
+
+  // ---- comparing what was set with what was read -------------------------------
+
+  static void ExpectTime(const th_time &set, const th_time &back, const std::string &at) {
+    EXPECT_EQ(back.numerator, set.numerator) << at;
+    EXPECT_EQ(back.denominator, set.denominator) << at;
+  }
+  static void ExpectMatrix(const th_matrix &set, const th_matrix &back, const std::string &at) {
+    EXPECT_EQ(back.off, set.off) << at << "/off";
+    EXPECT_EQ(back.v1, set.v1) << at << "/v1";
+    EXPECT_EQ(back.v2, set.v2) << at << "/v2";
+    EXPECT_EQ(back.v3, set.v3) << at << "/v3";
+  }
+  static void ExpectValue(const tessaro::Value &set, const tessaro::Value &back, const std::string &at) {
+    ASSERT_EQ(back.type, set.type) << at;
+    switch (set.type) {
+      case tessaro::Value::Long: EXPECT_EQ(back.l, set.l) << at; break;
+      case tessaro::Value::Real: EXPECT_EQ(back.r, set.r) << at; break;
+      case tessaro::Value::Vector: EXPECT_EQ(back.v, set.v) << at; break;
+      case tessaro::Value::Text: EXPECT_EQ(back.s, set.s) << at; break;
+      case tessaro::Value::Time: ExpectTime(set.t, back.t, at); break;
+    }
+  }
+  static std::string KeyText(int32_t key) { return std::to_string(key); }
+  static std::string KeyText(const std::string &key) { return key; }
+  template <class Map>
+  static void ExpectValues(const Map &set, const Map &back, const std::string &at) {
+    EXPECT_EQ(back.size(), set.size()) << at;
+    for (const auto &kv : set) {
+      const auto it = back.find(kv.first);
+      if (it == back.end()) {
+        ADD_FAILURE() << at << "/" << kv.first << " was not read back";
+        continue;
+      }
+      ExpectValue(kv.second, it->second, at + "/" + KeyText(kv.first));
+    }
+  }
+  static std::vector<const tessaro::Element *> Elements(const tessaro::ElementList &list) {
+    std::vector<const tessaro::Element *> out;
+    for (const tessaro::Element *e = list.first; e; e = e->next) out.push_back(e);
+    return out;
+  }
+  static size_t IndexIn(const tessaro::ElementList &list, const tessaro::Element *e) {
+    size_t i = 0;
+    for (const tessaro::Element *x = list.first; x; x = x->next, ++i)
+      if (x == e) return i;
+    return SIZE_MAX;
+  }
+  // The element at the same place of the other document: the same indices
+  // from the top level down.
+  static const tessaro::Element *SamePlace(const tessaro::Document &from, const tessaro::Element *e,
+                                           const tessaro::Document &in) {
+    std::vector<size_t> path;
+    for (const tessaro::Element *x = e; x; x = x->owner)
+      path.insert(path.begin(), IndexIn(x->owner ? static_cast<const tessaro::Object *>(x->owner)->children
+                                                 : from.objects, x));
+    const tessaro::ElementList *list = &in.objects;
+    const tessaro::Element *found = nullptr;
+    for (size_t i : path) {
+      std::vector<const tessaro::Element *> here = Elements(*list);
+      if (i >= here.size()) return nullptr;
+      found = here[i];
+      list = &static_cast<const tessaro::Object *>(found)->children;
+    }
+    return found;
+  }
+
+  void ExpectTag(const tessaro::Tag &set, const tessaro::Tag &back, const std::string &at) {
+    EXPECT_EQ(back.type, set.type) << at;
+    EXPECT_EQ(back.name, set.name) << at << "/name";
+    EXPECT_EQ(back.bits, set.bits) << at << "/bits";
+    EXPECT_EQ(back.entries, set.entries) << at << "/entries";
+    EXPECT_EQ(back.payload.size(), set.payload.size()) << at;
+    if (set.type == 5600) {
+      EXPECT_EQ(testsupport::TagData<th_vector>(&back), testsupport::TagData<th_vector>(&set)) << at << "/points";
+    }
+    if (set.type == 5604) {
+      EXPECT_EQ(testsupport::TagData<th_polygon>(&back), testsupport::TagData<th_polygon>(&set)) << at << "/polygons";
+    }
+    if (set.type == 5671) {
+      std::vector<th_uvw> s = testsupport::TagData<th_uvw>(&set), b = testsupport::TagData<th_uvw>(&back);
+      ASSERT_EQ(b.size(), s.size()) << at << "/uvw";
+      for (size_t i = 0; i < s.size(); ++i) {
+        const std::string here = at + "/uvw/" + std::to_string(i);
+        EXPECT_EQ(b[i].a, s[i].a) << here;
+        EXPECT_EQ(b[i].b, s[i].b) << here;
+        EXPECT_EQ(b[i].c, s[i].c) << here;
+        EXPECT_EQ(b[i].d, s[i].d) << here;
+      }
+    }
+    if (set.type == 5616) {
+      EXPECT_EQ(back.pos, set.pos) << at << "/pos";
+      EXPECT_EQ(back.scale, set.scale) << at << "/scale";
+      EXPECT_EQ(back.rot, set.rot) << at << "/rot";
+      ExpectMatrix(set.ml, back.ml, at + "/matrix");
+      // Linked to the material at the same place of the document read.
+      const tessaro::Element *material = set.material ? Elements(back_->materials).at(IndexIn(doc_->materials, set.material)) : nullptr;
+      EXPECT_EQ(back.material, material) << at << "/material";
+      if (material) {
+        EXPECT_EQ(back.materialSerial, material->serial) << at << "/material";
+      }
+    }
+    ExpectValues(set.params, back.params, at + "/params");
+  }
+
+  void ExpectObject(const tessaro::Object &set, const tessaro::Object &back, const std::string &at) {
+    EXPECT_EQ(back.type, set.type) << at << "/type";
+    EXPECT_EQ(back.name, set.name) << at << "/name";
+    EXPECT_EQ(back.pos, set.pos) << at << "/pos";
+    EXPECT_EQ(back.scale, set.scale) << at << "/scale";
+    EXPECT_EQ(back.rot, set.rot) << at << "/rot";
+    ExpectMatrix(set.ml, back.ml, at + "/matrix");
+    EXPECT_EQ(back.camera, set.camera) << at << "/camera";
+    EXPECT_EQ(back.focus, set.focus) << at << "/camera/focus";
+    EXPECT_EQ(back.aperture, set.aperture) << at << "/camera/aperture";
+    EXPECT_EQ(back.projection, set.projection) << at << "/camera/projection";
+    EXPECT_EQ(back.spline, set.spline) << at << "/spline";
+    EXPECT_EQ(back.splineType, set.splineType) << at << "/spline/type";
+    EXPECT_EQ(back.splinePointCount, set.splinePointCount) << at << "/spline/pointCount";
+    EXPECT_EQ(back.bits, set.bits) << at << "/bits";
+    EXPECT_EQ(back.editorMode, set.editorMode) << at << "/editorMode";
+    EXPECT_EQ(back.renderMode, set.renderMode) << at << "/renderMode";
+    ExpectValues(set.params, back.params, at + "/params");
+
+    std::vector<const tessaro::Element *> setTags = Elements(set.tags), backTags = Elements(back.tags);
+    ASSERT_EQ(backTags.size(), setTags.size()) << at << "/tags";
+    for (size_t i = 0; i < setTags.size(); ++i)
+      ExpectTag(static_cast<const tessaro::Tag &>(*setTags[i]), static_cast<const tessaro::Tag &>(*backTags[i]),
+                at + "/tags/" + std::to_string(i));
+
+    std::vector<const tessaro::Element *> setTracks = Elements(set.tracks), backTracks = Elements(back.tracks);
+    ASSERT_EQ(backTracks.size(), setTracks.size()) << at << "/tracks";
+    for (size_t i = 0; i < setTracks.size(); ++i) {
+      const auto &s = static_cast<const tessaro::Track &>(*setTracks[i]);
+      const auto &b = static_cast<const tessaro::Track &>(*backTracks[i]);
+      const std::string here = at + "/tracks/" + std::to_string(i);
+      ASSERT_EQ(b.id.count, s.id.count) << here << "/id";
+      for (int32_t l = 0; l < s.id.count; ++l) EXPECT_EQ(b.id.id[l], s.id.id[l]) << here << "/id/" << l;
+      std::vector<const tessaro::Element *> setSeqs = Elements(s.sequences), backSeqs = Elements(b.sequences);
+      ASSERT_EQ(backSeqs.size(), setSeqs.size()) << here << "/sequences";
+      for (size_t q = 0; q < setSeqs.size(); ++q) {
+        const auto &sq = static_cast<const tessaro::Sequence &>(*setSeqs[q]);
+        const auto &bq = static_cast<const tessaro::Sequence &>(*backSeqs[q]);
+        const std::string seq = here + "/sequences/" + std::to_string(q);
+        ExpectTime(sq.start, bq.start, seq + "/start");
+        ExpectTime(sq.end, bq.end, seq + "/end");
+        std::vector<const tessaro::Element *> setKeys = Elements(sq.keys), backKeys = Elements(bq.keys);
+        ASSERT_EQ(backKeys.size(), setKeys.size()) << seq << "/keys";
+        for (size_t k = 0; k < setKeys.size(); ++k) {
+          const auto &sk = static_cast<const tessaro::AnimationKey &>(*setKeys[k]);
+          const auto &bk = static_cast<const tessaro::AnimationKey &>(*backKeys[k]);
+          const std::string key = seq + "/keys/" + std::to_string(k);
+          ExpectTime(sk.time, bk.time, key + "/time");
+          for (int d = 0; d < 3; ++d) EXPECT_EQ(bk.data[d], sk.data[d]) << key << "/data/" << d;
+        }
+      }
+    }
+
+    std::vector<const tessaro::Element *> setChildren = Elements(set.children), backChildren = Elements(back.children);
+    ASSERT_EQ(backChildren.size(), setChildren.size()) << at << "/children";
+    for (size_t i = 0; i < setChildren.size(); ++i)
+      ExpectObject(static_cast<const tessaro::Object &>(*setChildren[i]),
+                   static_cast<const tessaro::Object &>(*backChildren[i]), at + "/children/" + std::to_string(i));
+  }
+
+  // ---- the file's own keys ------------------------------------------------------
+
+  // A write-then-read that gets every value back still passes a writer and
+  // a reader that swap the same two fields: each value must also stand in
+  // the file under its own key. The values are distinct, so a key followed
+  // by the value is found only where it belongs.
+  static std::string Written(float v) { return tessaro::FormatReal(v); }
+  static std::string Written(const th_vector &v) {
+    return "[" + Written(v.x) + ", " + Written(v.y) + ", " + Written(v.z) + "]";
+  }
+  static std::string Written(const th_time &t) {
+    return "[" + Written(float(t.numerator)) + ", " + Written(float(t.denominator)) + "]";
+  }
+  void ExpectKey(const std::string &key, const std::string &value, const std::string &at) {
+    EXPECT_NE(text_.find("\"" + key + "\": " + value), std::string::npos)
+        << at << ": the file has no \"" << key << "\": " << value;
+  }
+  void ExpectMatrixKeys(const th_matrix &m, const std::string &at) {
+    ExpectKey("off", Written(m.off), at);
+    ExpectKey("v1", Written(m.v1), at);
+    ExpectKey("v2", Written(m.v2), at);
+    ExpectKey("v3", Written(m.v3), at);
+  }
+  void ExpectObjectKeys(const tessaro::Object &o, const std::string &at) {
+    ExpectKey("pos", Written(o.pos), at);
+    ExpectKey("scale", Written(o.scale), at);
+    ExpectKey("rot", Written(o.rot), at);
+    ExpectMatrixKeys(o.ml, at + "/matrix");
+    if (o.camera) {
+      ExpectKey("focus", Written(o.focus), at);
+      ExpectKey("aperture", Written(o.aperture), at);
+      ExpectKey("projection", std::to_string(o.projection), at);
+    }
+    if (o.spline) {
+      ExpectKey("type", std::to_string(o.splineType), at + "/spline");
+      ExpectKey("pointCount", std::to_string(o.splinePointCount), at + "/spline");
+    }
+    ExpectKey("bits", std::to_string(o.bits), at);
+    ExpectKey("editorMode", std::to_string(o.editorMode), at);
+    ExpectKey("renderMode", std::to_string(o.renderMode), at);
+    for (const tessaro::Element *e = o.tags.first; e; e = e->next) {
+      const auto &t = static_cast<const tessaro::Tag &>(*e);
+      ExpectKey("bits", std::to_string(t.bits), at + "/tags");
+      if (t.type != 5616) continue;
+      ExpectKey("pos", Written(t.pos), at + "/tags");
+      ExpectKey("scale", Written(t.scale), at + "/tags");
+      ExpectKey("rot", Written(t.rot), at + "/tags");
+      ExpectMatrixKeys(t.ml, at + "/tags/matrix");
+    }
+    for (const tessaro::Element *t = o.tracks.first; t; t = t->next)
+      for (const tessaro::Element *q = static_cast<const tessaro::Track *>(t)->sequences.first; q; q = q->next) {
+        const auto &seq = static_cast<const tessaro::Sequence &>(*q);
+        ExpectKey("start", Written(seq.start), at + "/tracks");
+        ExpectKey("end", Written(seq.end), at + "/tracks");
+        for (const tessaro::Element *k = seq.keys.first; k; k = k->next) {
+          const auto &key = static_cast<const tessaro::AnimationKey &>(*k);
+          ExpectKey("time", Written(key.time), at + "/tracks");
+          ExpectKey("data", Written(th_vector{key.data[0], key.data[1], key.data[2]}), at + "/tracks");
+        }
+      }
+    for (const tessaro::Element *c = o.children.first; c; c = c->next)
+      ExpectObjectKeys(static_cast<const tessaro::Object &>(*c), at + "/children");
+  }
+
+  float next_ = 0.5f;
+  int32_t int_ = 2;
+  std::string text_;
+  tessaro::Document *doc_ = nullptr;
+  tessaro::Document *back_ = nullptr;
+};
+
+TEST_F(DocumentValuesTest, EveryFieldReadsBackAsItWasSet) {
+  doc_ = host_->ActiveDocument();
+  tessaro::Material *first = AddMaterial(doc_, "First");
+  tessaro::Material *second = AddMaterial(doc_, "Second");
+  (void)first;
+
+  tessaro::Object *parent = AddFull(doc_, nullptr, 5140, "Parent");
+  AddTrack(parent, th_descid{1, {1110, 0, 0}}, 1);
+  AddTrack(parent, th_descid{2, {903, 1001, 0}}, 2);
+  tessaro::Object *mesh = AddFull(doc_, parent, 5100, "Mesh");
+  AddTag(mesh, 5600, 3);
+  AddTag(mesh, 5604, 2);
+  AddTag(mesh, 5671, 2);
+  tessaro::Tag *texture = AddTag(mesh, 5616, 0);
+  texture->pos = NextVec();
+  texture->scale = NextVec();
+  texture->rot = NextVec();
+  texture->ml = NextMatrix();
+  texture->material = second;  // not the first: a link read as "the first material" shows
+  texture->materialSerial = second->serial;
+  AddTag(mesh, 5616, 0);  // links no material
+  tessaro::Tag *phong = AddTag(mesh, 5612, 0);
+  phong->params["1001"] = tessaro::Value::OfLong(1);
+  phong->params["1002"] = tessaro::Value::OfReal(Next());
+  tessaro::Object *camera = AddFull(doc_, parent, 5103, "Camera");
+  camera->camera = true;
+  camera->focus = Next();
+  camera->aperture = Next();
+  camera->projection = NextInt();
+  AddTrack(camera, th_descid{1, {1006, 0, 0}}, 1);
+  tessaro::Object *spline = AddFull(doc_, nullptr, 5101, "Spline");
+  spline->spline = true;
+  spline->splineType = NextInt();
+  spline->splinePointCount = NextInt();
+
+  doc_->fps = 24;
+  doc_->maxTimeNum = Next();
+  doc_->maxTimeDen = 24;
+  for (int i = 0; i < 3; ++i) {
+    auto *rd = new tessaro::RenderData;
+    host_->TrackElement(rd);
+    tessaro::ListInsert(doc_->renderData, nullptr, rd, nullptr);
+    tessaro::SetDocument(rd, doc_);
+  }
+  // Two views: one through an object below another, one through none.
+  doc_->views.assign(2, tessaro::View());
+  doc_->views[0].camera = camera;
+  doc_->views[0].cameraSerial = camera->serial;
+  doc_->undo = {{{40, "object", "Parent"}, {44, "material", "Second"}}, {{44, "tag", "Mesh"}}};
+
+  std::string why;
+  ASSERT_TRUE(tessaro::WriteDocumentFile(*doc_, dir_.File("values.json"), &why)) << why;
+  back_ = host_->NewDocument("back");
+  ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("values.json"), back_, &why)) << why;
+
+  std::vector<const tessaro::Element *> setObjects = Elements(doc_->objects), backObjects = Elements(back_->objects);
+  ASSERT_EQ(backObjects.size(), setObjects.size());
+  for (size_t i = 0; i < setObjects.size(); ++i)
+    ExpectObject(static_cast<const tessaro::Object &>(*setObjects[i]),
+                 static_cast<const tessaro::Object &>(*backObjects[i]), "/objects/" + std::to_string(i));
+
+  std::vector<const tessaro::Element *> setMaterials = Elements(doc_->materials), backMaterials = Elements(back_->materials);
+  ASSERT_EQ(backMaterials.size(), setMaterials.size());
+  for (size_t i = 0; i < setMaterials.size(); ++i) {
+    const auto &s = static_cast<const tessaro::Material &>(*setMaterials[i]);
+    const auto &b = static_cast<const tessaro::Material &>(*backMaterials[i]);
+    const std::string at = "/materials/" + std::to_string(i);
+    EXPECT_EQ(b.name, s.name) << at << "/name";
+    EXPECT_EQ(b.bits, s.bits) << at << "/bits";
+    ASSERT_EQ(b.channels.size(), s.channels.size()) << at << "/channels";
+    for (size_t c = 0; c < s.channels.size(); ++c) {
+      EXPECT_EQ(b.channels[c].state, s.channels[c].state) << at << "/channels/" << c << "/state";
+      ExpectValues(s.channels[c].data, b.channels[c].data, at + "/channels/" + std::to_string(c) + "/data");
+    }
+    ExpectValues(s.params, b.params, at + "/params");
+  }
+
+  EXPECT_EQ(back_->fps, doc_->fps);
+  EXPECT_EQ(back_->maxTimeNum, doc_->maxTimeNum);
+  EXPECT_EQ(back_->maxTimeDen, doc_->maxTimeDen);
+  EXPECT_EQ(back_->renderData.count, doc_->renderData.count);
+  ASSERT_EQ(back_->views.size(), doc_->views.size());
+  EXPECT_EQ(back_->views[0].camera, SamePlace(*doc_, camera, *back_)) << "the camera below the parent";
+  ASSERT_NE(back_->views[0].camera, nullptr);
+  EXPECT_EQ(back_->views[0].cameraSerial, back_->views[0].camera->serial);
+  EXPECT_EQ(back_->views[1].camera, nullptr);
+  ASSERT_EQ(back_->undo.size(), doc_->undo.size());
+  for (size_t s = 0; s < doc_->undo.size(); ++s) {
+    ASSERT_EQ(back_->undo[s].size(), doc_->undo[s].size()) << "undo step " << s;
+    for (size_t e = 0; e < doc_->undo[s].size(); ++e) {
+      EXPECT_EQ(back_->undo[s][e].type, doc_->undo[s][e].type) << "undo " << s << "/" << e;
+      EXPECT_EQ(back_->undo[s][e].kind, doc_->undo[s][e].kind) << "undo " << s << "/" << e;
+      EXPECT_EQ(back_->undo[s][e].name, doc_->undo[s][e].name) << "undo " << s << "/" << e;
+    }
+  }
+  EXPECT_EQ(host_->LooseElements(), 0u);
+
+  text_ = testsupport::ReadText(dir_.File("values.json"));
+  for (const tessaro::Element *o = doc_->objects.first; o; o = o->next)
+    ExpectObjectKeys(static_cast<const tessaro::Object &>(*o), "/objects");
+  ExpectKey("fps", std::to_string(doc_->fps), "document");
+  ExpectKey("maxTime", Written(th_time{doc_->maxTimeNum, doc_->maxTimeDen}), "document");
+  ExpectKey("renderData", std::to_string(doc_->renderData.count), "document");
 }
 
 TEST_F(HostModelTest, BadDocumentsNameTheFileAndThePlace) {

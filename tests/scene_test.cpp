@@ -200,6 +200,34 @@ TEST_F(SceneTest, CarriedTagsComeFromTheFirstNamesakeWhateverTheNames) {
   }
 }
 
+TEST_F(SceneTest, NamesChosenToCollideDoNotSlowTheCarriedTags) {
+  // Names that all fall into one bucket of a 32-bit FNV-1a hash under the
+  // mask a table of n names would use: looking each up must not compare it
+  // with all the others.
+  const size_t n = 1500;
+  auto fnv = [](const std::string &name) {
+    uint32_t h = 2166136261u ^ static_cast<uint32_t>(name.size());
+    for (unsigned char c : name) h = (h ^ c) * 16777619u;
+    return h;
+  };
+  const uint32_t mask = 4095, bucket = fnv("Cube") & mask;
+  std::vector<std::string> names;
+  for (uint32_t i = 0; names.size() < n; ++i) {
+    std::string name = "n" + std::to_string(i);
+    if ((fnv(name) & mask) == bucket) names.push_back(name);
+  }
+  tessaro::Object *target = AddUserObject("Target");
+  for (const std::string &name : names) AddUserObject(name, 5100, target);
+  Ft50Writer f;
+  Solid(f, Named("Root", 0));
+  for (size_t i = names.size(); i-- > 0;) ft50::Object(f, 5100, Named(names[i], 1));
+  f.Terminator();
+  host_->ResetCalls();
+  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  const uint64_t compared = host_->Calls(Op::StringEqual) + host_->Calls(Op::GetName);
+  EXPECT_LT(compared, 20u * n) << "each name was compared with its namesakes' bucket";
+}
+
 TEST_F(SceneTest, FinalCleanUpRemovesEmptyPolygonLeavesBelowTheTarget) {
   tessaro::Object *target = AddUserObject("Target", 5100);  // never removed, whatever its type
   Ft50Writer f;

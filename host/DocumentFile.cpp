@@ -1002,6 +1002,10 @@ bool WriteDocumentFile(const Document &doc, const std::string &path, std::string
 }
 
 bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::string *error) {
+  if (ExistsButNotRegular(path)) {
+    *error = "cannot read document '" + path + "': it is not a regular file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     *error = "cannot read document '" + path + "': the file cannot be opened";

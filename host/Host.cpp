@@ -216,9 +216,7 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   ImportResult r;
   // The loader reads the file again after the probe and seeks in it: a FIFO
   // would hang the probe's open, and a device or folder reads as nothing.
-  std::error_code ec;
-  fs::file_status st = fs::status(file, ec);
-  if (fs::exists(st) && !fs::is_regular_file(st)) {
+  if (ExistsButNotRegular(file)) {
     r.error = "'" + file + "' is not a regular file; import reads files that it can seek in";
     return r;
   }
@@ -375,6 +373,12 @@ std::string Host::LeakReport() const {
 bool Host::LoadPrefs(std::string *warning) {
   pluginData.clear();
   if (prefsPath_.empty()) return true;
+  // Opening a FIFO to read waits for a writer that may never come.
+  std::error_code fifoEc;
+  if (fs::is_fifo(fs::status(prefsPath_, fifoEc))) {
+    *warning = "the stored plug-in data '" + prefsPath_ + "' is a FIFO and was ignored";
+    return false;
+  }
   std::ifstream in(prefsPath_, std::ios::binary);
   if (!in) return true;  // nothing stored yet
   std::stringstream ss;
@@ -411,6 +415,12 @@ bool Host::SavePrefs(std::string *error) const {
     w.String(Hex(kv.second).c_str());
   }
   w.EndObject();
+  // A FIFO would block the run until something reads it.
+  std::error_code fifoEc;
+  if (fs::is_fifo(fs::status(prefsPath_, fifoEc))) {
+    *error = "cannot store the plug-in data: '" + prefsPath_ + "' is a FIFO";
+    return false;
+  }
   std::error_code ec;
   fs::path path(prefsPath_);
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Globals.h"
+#include "Output.h"
 #include "Tables.h"
 #include "records/RecordStream.h"
 
@@ -255,6 +256,10 @@ class Walker {
 }  // namespace
 
 int InspectFile(const std::string &path, std::FILE *out, std::string *why) {
+  if (ExistsButNotRegular(path)) {
+    *why = "'" + path + "' is not a regular file; inspect reads files that it can seek in";
+    return -1;
+  }
   t_host = HostInterface();
   HostFile *file = HostFile::Alloc();
   if (!file || !file->Open(Filename(path.c_str()), FILEOPEN_READ, 0, BYTEORDER_MOTOROLA, 0, 0)) {

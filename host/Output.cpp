@@ -1,6 +1,7 @@
 #include "Output.h"
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -138,6 +139,30 @@ std::string RandomName(size_t n) {
 
 // A new file that no other process has opened: its name is tried until
 // the exclusive create succeeds.
+// The temporary file being written, so that a run ended by a signal does
+// not leave it behind: only what a signal handler may touch.
+#if !defined(_WIN32)
+char g_pending[4096];
+volatile sig_atomic_t g_hasPending = 0;
+
+void Pending(const fs::path &tmp) {
+  const std::string &p = tmp.native();
+  if (p.size() >= sizeof g_pending) return;
+  std::memcpy(g_pending, p.c_str(), p.size() + 1);
+  g_hasPending = 1;
+}
+void NotPending() { g_hasPending = 0; }
+
+void RemovePendingAndDie(int sig) {
+  if (g_hasPending) ::unlink(g_pending);
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+#else
+void Pending(const fs::path &) {}
+void NotPending() {}
+#endif
+
 int CreateUnique(const fs::path &dir, const std::string &name, int mode, fs::path *tmp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     *tmp = dir / ("." + name + "." + RandomName(6) + ".tmp");
@@ -171,6 +196,10 @@ bool Replace(const Target &t, const std::string &shown, const std::function<bool
   fs::path tmp;
   int fd = CreateUnique(t.path.parent_path(), t.path.filename().string(), mode, &tmp);
   if (fd < 0) return fail(std::strerror(errno));
+  Pending(tmp);
+  struct Done {
+    ~Done() { NotPending(); }
+  } done;
   std::error_code ec;
 #if !defined(_WIN32)
   if (replacing) {
@@ -315,9 +344,23 @@ bool CheckOutput(const std::string &path, std::string *error) {
   return Resolve(path, &t, error);
 }
 
+bool ExistsButNotRegular(const std::string &path) {
+  std::error_code ec;
+  fs::file_status st = fs::status(path, ec);
+  return !ec && fs::exists(st) && !fs::is_regular_file(st);
+}
+
 bool SameFile(const std::string &a, const std::string &b) {
   std::error_code ec;
   return fs::equivalent(a, b, ec) && !ec;
+}
+
+void RemoveTemporaryOnSignals() {
+#if !defined(_WIN32)
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(sig, RemovePendingAndDie);
+  // A file too large for the limit is a write error to report, not a death.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 }  // namespace tessaro

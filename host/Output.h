@@ -27,6 +27,14 @@ bool WriteOutputBytes(const std::string &path, const std::string &bytes, std::st
 // with the reason for a target it refuses, such as a folder.
 bool CheckOutput(const std::string &path, std::string *error);
 
+// A run ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT removes the temporary
+// file it was writing; a file-size limit becomes a write error (EFBIG).
+void RemoveTemporaryOnSignals();
+
+// Whether path exists but is not a regular file, after following links:
+// reading it could block (a FIFO without a writer) or read as nothing.
+bool ExistsButNotRegular(const std::string &path);
+
 // Whether both paths name one existing file, after following links.
 bool SameFile(const std::string &a, const std::string &b);
 

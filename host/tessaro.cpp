@@ -94,6 +94,12 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     std::fprintf(stderr, "tessaro: refusing to store the plug-in data over the input file '%s'\n", file.c_str());
     return EXIT_FILE;
   }
+  // The plug-in data is stored when the host ends, after the document:
+  // the same file for both would lose the document.
+  if (WritesFile(out) && !prefs.empty() && (out == prefs || tessaro::SameFile(out, prefs))) {
+    std::fprintf(stderr, "tessaro: --out and --prefs name the same file '%s'\n", out.c_str());
+    return EXIT_USAGE;
+  }
   tessaro::Host host(prefs);
   if (!host.LoadPrefs(&why)) std::fprintf(stderr, "tessaro: warning: %s\n", why.c_str());
 
@@ -208,7 +214,7 @@ int Main(int argc, char **argv) {
   }
 
   if (ins->parsed()) return Inspect(inspected);
-  if (scaleOpt->count() && !std::isfinite(scale)) {
+  if (scaleOpt->count() && (!std::isfinite(scale) || scaleOpt->results().back().empty())) {
     std::fprintf(stderr, "tessaro: --scale takes a finite number, not '%s'\n", scaleOpt->results().back().c_str());
     return EXIT_USAGE;
   }
@@ -239,6 +245,7 @@ int Main(int argc, char **argv) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  tessaro::RemoveTemporaryOnSignals();
   int status = Main(argc, argv);
   // Whatever went to standard output must have arrived, or the run failed.
   std::string reason;

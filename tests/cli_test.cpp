@@ -22,8 +22,9 @@ class CliTest : public ::testing::Test {
  protected:
   // Runs tessaro with the arguments; answers the exit status. With a time
   // limit, a run still going after that many seconds is killed.
-  int Run(const std::string &args, int seconds = 0) {
-    const bool imports = args.rfind("import ", 0) == 0;
+  // Imports get a prefs file of their own unless ownPrefs is false.
+  int Run(const std::string &args, int seconds = 0, bool ownPrefs = true) {
+    const bool imports = ownPrefs && args.rfind("import ", 0) == 0;
     std::string cmd = (seconds ? "timeout -s KILL " + std::to_string(seconds) + " " : std::string()) +
                       std::string(TESSARO_TESSARO) + " " + args + (imports ? " --prefs " + dir_.File("prefs.json") : "") + " >" +
                       dir_.File("out.txt") + " 2>" + dir_.File("err.txt") + " </dev/null";
@@ -98,6 +99,21 @@ TEST_F(CliTest, OnlyRegularFilesAreImported) {
   EXPECT_EQ(Run("import " + dir_.File("folder.ft50") + " --mode new --out none"), 3);
   EXPECT_TRUE(Has(err_, "is not a regular file")) << err_;
 
+  // Nor are they inspected, read as the user's document or as stored data.
+  EXPECT_EQ(Run("inspect " + fifo, 60), 3);
+  EXPECT_TRUE(Has(err_, "is not a regular file")) << err_;
+  const std::string scene = TESSARO_SOURCE_DIR "/examples/scene.ft50";
+  EXPECT_EQ(Run("import " + scene + " --mode merge --into " + fifo + " --out none", 60), 3);
+  EXPECT_TRUE(Has(err_, "it is not a regular file")) << err_;
+  EXPECT_EQ(Run("import " + scene + " --mode new --out none --prefs " + fifo, 60, false), 3) << err_;
+  EXPECT_TRUE(Has(err_, "is a FIFO and was ignored")) << err_;
+  EXPECT_TRUE(Has(err_, "cannot store the plug-in data: '" + fifo + "' is a FIFO")) << err_;
+  // Stored data written over the document would lose it.
+  EXPECT_EQ(Run("import " + scene + " --mode new --out " + dir_.File("same.json") + " --prefs " + dir_.File("same.json"),
+                60, false),
+            2);
+  EXPECT_TRUE(Has(err_, "--out and --prefs name the same file")) << err_;
+
   testsupport::fs::create_symlink(TESSARO_SOURCE_DIR "/examples/scene.ft50", dir_.File("link.ft50"));
   ASSERT_EQ(Run("import " + dir_.File("link.ft50") + " --mode new"), 0) << err_;
   EXPECT_TRUE(Has(out_, "document \"link.ft50\"")) << out_;
@@ -117,7 +133,7 @@ TEST_F(CliTest, GltfExtensionsAreMatchedInAnyCase) {
 // command line: refused before anything runs or is stored.
 TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
-  for (const char *scale : {"nan", "inf", "-inf", "-nan", "1e39"}) {
+  for (const char *scale : {"nan", "inf", "-inf", "-nan", "1e39", "''"}) {
     EXPECT_EQ(Run("import " + file + " --scale " + scale + " --out none"), 2) << scale;
     EXPECT_TRUE(Has(err_, "--scale")) << err_;
   }

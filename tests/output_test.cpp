@@ -30,7 +30,7 @@ using testsupport::WriteText;
 namespace fs = std::filesystem;
 
 struct RunOptions {
-  long fileSizeLimit = -1;    // RLIMIT_FSIZE, with SIGXFSZ ignored: writes past it fail with EFBIG
+  long fileSizeLimit = -1;    // RLIMIT_FSIZE: writes past it fail with EFBIG (tessaro ignores SIGXFSZ)
   int umask = -1;
   bool brokenStdout = false;  // standard output is a pipe nobody reads, SIGPIPE ignored: EPIPE
 };
@@ -61,7 +61,7 @@ class OutputTest : public ::testing::Test {
     if (child == 0) {
       if (o.umask >= 0) umask(static_cast<mode_t>(o.umask));
       if (o.fileSizeLimit >= 0) {
-        signal(SIGXFSZ, SIG_IGN);
+        signal(SIGXFSZ, SIG_DFL);
         rlimit limit{static_cast<rlim_t>(o.fileSizeLimit), static_cast<rlim_t>(o.fileSizeLimit)};
         setrlimit(RLIMIT_FSIZE, &limit);
       }

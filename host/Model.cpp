@@ -264,41 +264,70 @@ bool ExactTime(const th_time &t) {
          std::floor(t.denominator) == t.denominator;
 }
 
+bool Finite(double x) { return std::isfinite(x); }
+
+// Whether the order can place the time.
+bool Orders(const TimeOrder &order, const th_time &t) {
+  if (order.byProducts) return ExactTime(t);
+  return t.denominator == order.den && Finite(t.numerator);
+}
+
+// Indexes the sequence's keys by the order that fits all of them, if any.
 void IndexKeys(Sequence &q) {
-  q.keysByTime.clear();
   q.keysIndexed = q.keys.version;
-  q.keysIndexOk = true;
+  q.keysIndexOk = false;
+  TimeOrder order;
+  const Element *first = q.keys.first;
+  if (first) order.den = static_cast<const AnimationKey *>(first)->time.denominator;
+  bool exact = true, sameDen = Finite(order.den);
+  for (const Element *e = first; e; e = e->next) {
+    const th_time &t = static_cast<const AnimationKey *>(e)->time;
+    exact = exact && ExactTime(t);
+    sameDen = sameDen && t.denominator == order.den && Finite(t.numerator);
+  }
+  if (!exact && !sameDen) {
+    q.keysByTime.clear();
+    return;
+  }
+  order.byProducts = exact;
+  q.keysByTime = std::multimap<th_time, AnimationKey *, TimeOrder>(order);
   const th_time *previous = nullptr;
   for (Element *e = q.keys.first; e; e = e->next) {
     auto *k = static_cast<AnimationKey *>(e);
-    if (!ExactTime(k->time) || (previous && ExactTimeLess()(k->time, *previous))) {
+    if (previous && order(k->time, *previous)) {
       q.keysByTime.clear();
-      q.keysIndexOk = false;
       return;
     }
     q.keysByTime.emplace_hint(q.keysByTime.end(), k->time, k);
     previous = &k->time;
   }
+  q.keysIndexOk = true;
 }
 }  // namespace
 
 void InsertKeyInTimeOrder(Sequence &q, AnimationKey *k) {
   if (q.keysIndexed != q.keys.version) IndexKeys(q);
-  if (q.keysIndexOk && ExactTime(k->time)) {
+  if (q.keysIndexOk && Orders(q.keysByTime.key_comp(), k->time)) {
     // The keys stand in time order: the walk from the end would stop at
     // the last key not later than k.
     auto place = q.keysByTime.upper_bound(k->time);
     Element *after = place == q.keysByTime.begin() ? nullptr : std::prev(place)->second;
     ListInsert(q.keys, &q, k, after);
     q.keysByTime.emplace_hint(place, k->time, k);
-  } else {
-    Element *after = q.keys.last;
-    while (after && TimeLess(k->time, static_cast<AnimationKey *>(after)->time)) after = after->pred;
-    ListInsert(q.keys, &q, k, after);
-    q.keysByTime.clear();
-    q.keysIndexOk = false;
+    q.keysIndexed = q.keys.version;
+    return;
   }
-  q.keysIndexed = q.keys.version;
+  const bool wasIndexed = q.keysIndexOk;
+  Element *after = q.keys.last;
+  while (after && TimeLess(k->time, static_cast<AnimationKey *>(after)->time)) after = after->pred;
+  ListInsert(q.keys, &q, k, after);
+  // A key the index's order cannot place may fit the other order (a
+  // fraction among keys of one denominator); at most twice per sequence.
+  if (wasIndexed) {
+    IndexKeys(q);
+  } else {
+    q.keysIndexed = q.keys.version;
+  }
 }
 
 const char *KindName(ElementKind k) {

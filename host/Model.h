@@ -3,6 +3,7 @@
 #ifndef TESSARO_HOST_MODEL_H
 #define TESSARO_HOST_MODEL_H
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -109,9 +110,15 @@ struct Track : Element {
   ElementList sequences;
 };
 
-struct ExactTimeLess {
+// The host's comparison where it is an order by a key: for fractions of
+// whole numbers small enough for exact products (byProducts), and for
+// times of one denominator, which weigh floor(numerator * denominator).
+struct TimeOrder {
+  bool byProducts = true;
+  double den = 0;
   bool operator()(const th_time &a, const th_time &b) const {
-    return a.numerator * b.denominator < b.numerator * a.denominator;
+    if (byProducts) return a.numerator * b.denominator < b.numerator * a.denominator;
+    return std::floor(a.numerator * den) < std::floor(b.numerator * den);
   }
 };
 
@@ -123,10 +130,10 @@ struct Sequence : Element {
   th_time start{0, 1}, end{0, 1};
   ElementList keys;
   // The keys by time, so that a key finds its place without a walk. It is
-  // kept while the keys stand in time order and every time is a fraction of
-  // whole numbers small enough for the comparison to be exact; it describes
-  // the keys list at version keysIndexed, and is usable only if keysIndexOk.
-  std::multimap<th_time, AnimationKey *, ExactTimeLess> keysByTime;
+  // kept while the keys stand in time order and the host's comparison
+  // orders them by a key (TimeOrder); it describes the keys list at
+  // version keysIndexed, and is usable only if keysIndexOk.
+  std::multimap<th_time, AnimationKey *, TimeOrder> keysByTime;
   uint64_t keysIndexed = UINT64_MAX;
   bool keysIndexOk = false;
 };

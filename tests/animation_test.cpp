@@ -192,6 +192,82 @@ bool Earlier(const th_time &a, const th_time &b) {
   return std::floor(a.numerator * b.denominator) < std::floor(b.numerator * a.denominator);
 }
 
+// The walk from the first sequence, as a reference: for each sequence its
+// start and end numerators and its keys' numerators (NaN as -1e30).
+struct Span {
+  th_time start, end;
+  std::multiset<double> keys;
+};
+std::vector<Span> ReferenceSpans(const std::vector<th_time> &times, th_time end) {
+  std::vector<Span> spans;
+  for (const th_time &t : times) {
+    if (t.denominator == 0) continue;  // the host makes no sequence for it
+    Span *in = nullptr;
+    for (Span &s : spans)
+      if (!Earlier(t, s.start) && !Earlier(s.end, t)) {
+        in = &s;
+        break;
+      }
+    if (!in) {
+      spans.push_back({{0, t.denominator}, end, {}});
+      in = &spans.back();
+      if (Earlier(t, in->start)) in->start = t;
+      if (Earlier(in->end, t)) in->end = t;
+    }
+    in->keys.insert(std::isnan(t.numerator) ? -1e30 : t.numerator);
+    if (Earlier(end, t)) end = t;
+  }
+  return spans;
+}
+
+void ExpectSpans(const tessaro::Track *track, const std::vector<Span> &spans) {
+  ASSERT_NE(track, nullptr);
+  ASSERT_EQ(track->sequences.count, spans.size());
+  size_t i = 0;
+  for (const tessaro::Element *q = track->sequences.first; q; q = q->next, ++i) {
+    const auto *seq = static_cast<const tessaro::Sequence *>(q);
+    SCOPED_TRACE("sequence " + std::to_string(i));
+    EXPECT_EQ(seq->start.numerator, spans[i].start.numerator);
+    EXPECT_EQ(seq->end.numerator, spans[i].end.numerator);
+    std::multiset<double> keys;
+    for (const tessaro::Element *k = seq->keys.first; k; k = k->next) {
+      double n = static_cast<const tessaro::AnimationKey *>(k)->time.numerator;
+      keys.insert(std::isnan(n) ? -1e30 : n);
+    }
+    EXPECT_EQ(keys, spans[i].keys);
+  }
+}
+
+Ft50Writer KeysFile(const std::vector<th_time> &times) {
+  Ft50Writer f;
+  ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}});
+    ft50::Animation(b, [&](Ft50Writer &a) {
+      ft50::KeyList(a, [&](Ft50Writer &k) {
+        for (const th_time &t : times)
+          ft50::VectorKey(k, 5402, static_cast<float>(t.numerator), static_cast<float>(t.denominator), {1, 1, 1}, {},
+                          {});
+      });
+    });
+  });
+  f.Terminator();
+  return f;
+}
+
+TEST_F(AnimationTest, KeysOfFractionsOfOneDenominatorFindTheirSequences) {
+  // Fractions of one denominator, past the end, back inside, and in reverse:
+  // the host's comparison floors them, and the answers are the walk's.
+  std::vector<th_time> times;
+  for (int i = 0; i < 40; ++i) times.push_back({100.5 + 10 * i, 1});
+  for (int i = 0; i < 40; ++i) times.push_back({500.25 - 9.5 * i, 1});
+  for (int i = 0; i < 20; ++i) times.push_back({-3.75 - i, 1});
+  times.push_back({100.9f, 1});
+  times.push_back({7, 30});  // another denominator: from here on the walk
+  times.push_back({900.5, 1});
+  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
+  ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
+}
+
 TEST_F(AnimationTest, EveryKeyFindsTheFirstSequenceSpanningItsTime) {
   // Keys past the end (each makes a sequence), before the start, back inside
   // earlier sequences, then in forms the comparison treats loosely.
@@ -205,80 +281,34 @@ TEST_F(AnimationTest, EveryKeyFindsTheFirstSequenceSpanningItsTime) {
   times.push_back({450, 30});
   times.push_back({NAN, 30});
   times.push_back({2000, 1});
-  Ft50Writer f;
-  ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
-    ft50::Points(b, {{0, 0, 0}});
-    ft50::Animation(b, [&](Ft50Writer &a) {
-      ft50::KeyList(a, [&](Ft50Writer &k) {
-        for (const th_time &t : times)
-          ft50::VectorKey(k, 5402, static_cast<float>(t.numerator), static_cast<float>(t.denominator), {1, 1, 1}, {},
-                          {});
-      });
-    });
-  });
-  f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
-
-  // The walk from the first sequence, as a reference.
-  struct Span {
-    th_time start, end;
-    std::vector<double> keys;
-  };
-  std::vector<Span> spans;
-  th_time end{90, 30};
-  for (const th_time &t : times) {
-    Span *in = nullptr;
-    for (Span &s : spans)
-      if (!Earlier(t, s.start) && !Earlier(s.end, t)) {
-        in = &s;
-        break;
-      }
-    if (!in) {
-      spans.push_back({{0, t.denominator}, end, {}});
-      in = &spans.back();
-      if (Earlier(t, in->start)) in->start = t;
-      if (Earlier(in->end, t)) in->end = t;
-    }
-    in->keys.push_back(std::isnan(t.numerator) ? -1e30 : t.numerator);
-    if (Earlier(end, t)) end = t;
-  }
-  const tessaro::Track *track = TrackOf(Find(Doc(), "O"), 903, 1000);
-  ASSERT_NE(track, nullptr);
-  ASSERT_EQ(track->sequences.count, spans.size());
-  size_t i = 0;
-  for (const tessaro::Element *q = track->sequences.first; q; q = q->next, ++i) {
-    const auto *seq = static_cast<const tessaro::Sequence *>(q);
-    SCOPED_TRACE("sequence " + std::to_string(i));
-    EXPECT_EQ(seq->start.numerator, spans[i].start.numerator);
-    EXPECT_EQ(seq->end.numerator, spans[i].end.numerator);
-    std::multiset<double> keys, expected(spans[i].keys.begin(), spans[i].keys.end());
-    for (const tessaro::Element *k = seq->keys.first; k; k = k->next)
-      keys.insert(std::isnan(static_cast<const tessaro::AnimationKey *>(k)->time.numerator)
-                      ? -1e30
-                      : static_cast<const tessaro::AnimationKey *>(k)->time.numerator);
-    EXPECT_EQ(keys, expected);
-  }
+  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
+  ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }
 
 TEST_F(AnimationTest, KeysPastTheEndDoNotWalkEverySequence) {
   // Every key lies past the last sequence and makes its own: finding that
-  // none spans it must not ask the host about every earlier one.
+  // none spans it must not ask the host about every earlier one, whether
+  // the times are whole frames or fractions of one denominator.
   const int n = 3000;
-  Ft50Writer f;
-  ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
-    ft50::Points(b, {{0, 0, 0}});
-    ft50::Animation(b, [&](Ft50Writer &a) {
-      ft50::KeyList(a, [&](Ft50Writer &k) {
-        for (int i = 0; i < n; ++i) ft50::VectorKey(k, 5402, static_cast<float>(100 + i), 30, {1, 1, 1}, {}, {});
+  for (double fraction : {0.0, 0.5}) {
+    SCOPED_TRACE(fraction);
+    Ft50Writer f;
+    ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
+      ft50::Points(b, {{0, 0, 0}});
+      ft50::Animation(b, [&](Ft50Writer &a) {
+        ft50::KeyList(a, [&](Ft50Writer &k) {
+          for (int i = 0; i < n; ++i)
+            ft50::VectorKey(k, 5402, static_cast<float>(100 + i + fraction), 30, {1, 1, 1}, {}, {});
+        });
       });
     });
-  });
-  f.Terminator();
-  host_->ResetCalls();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
-  EXPECT_EQ(TrackOf(Find(Doc(), "O"), 903, 1000)->sequences.count, static_cast<size_t>(n));
-  const uint64_t asked = host_->Calls(Op::GetNext) + host_->Calls(Op::GetStart) + host_->Calls(Op::GetEnd);
-  EXPECT_LT(asked, 20u * n) << "the sequences were walked for every key";
+    f.Terminator();
+    host_->ResetCalls();
+    ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+    EXPECT_EQ(TrackOf(Find(Doc(), "O"), 903, 1000)->sequences.count, static_cast<size_t>(n));
+    const uint64_t asked = host_->Calls(Op::GetNext) + host_->Calls(Op::GetStart) + host_->Calls(Op::GetEnd);
+    EXPECT_LT(asked, 20u * n) << "the sequences were walked for every key";
+  }
 }
 
 TEST_F(AnimationTest, KeyListShapes) {

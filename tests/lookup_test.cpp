@@ -1,6 +1,7 @@
 // The host's lookups and orders through its C tables: each keeps the
 // answer of a plain walk, whatever order the lists grew in.
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <stdexcept>
 
@@ -133,19 +134,40 @@ bool Earlier(const th_time &a, const th_time &b) {
   return std::floor(a.numerator * b.denominator) < std::floor(b.numerator * a.denominator);
 }
 
-TEST_F(LookupTest, KeysGoAfterTheLastKeyNotLaterInAnyOrder) {
-  th_element *o = I().object->Alloc(5100, 0);
-  ASSERT_TRUE(I().document->InsertObject(doc_, o, nullptr, nullptr, 0));
+// Inserts keys at the times into a new sequence; after each, the keys
+// stand where the walk from the end would have put them.
+void ExpectWalkOrder(const th_host_interface &I, th_element *doc, const std::vector<th_time> &times,
+                     const std::function<void(int, std::vector<const tessaro::Element *> &)> &between = nullptr) {
+  th_element *o = I.object->Alloc(5100, 0);
+  ASSERT_TRUE(I.document->InsertObject(doc, o, nullptr, nullptr, 0));
   th_descid id{1, {903, 0, 0}};
-  th_element *track = I().animation->TrackAlloc(o, &id);
-  ASSERT_TRUE(I().animation->InsertTrack(o, track, nullptr));
+  th_element *track = I.animation->TrackAlloc(o, &id);
+  ASSERT_TRUE(I.animation->InsertTrack(o, track, nullptr));
   th_time zero{0, 1};
-  th_element *seq = I().animation->AutoAddSequence(track, doc_, &zero);
+  th_element *seq = I.animation->AutoAddSequence(track, doc, &zero);
   ASSERT_NE(seq, nullptr);
+  std::vector<const tessaro::Element *> expected;
+  int n = 0;
+  for (const th_time &t : times) {
+    th_element *key = I.animation->KeyAlloc(5002);
+    I.animation->SetKeyTime(key, &t);
+    size_t at = expected.size();
+    while (at > 0 && Earlier(t, static_cast<const tessaro::AnimationKey *>(expected[at - 1])->time)) --at;
+    expected.insert(expected.begin() + static_cast<long>(at), reinterpret_cast<tessaro::Element *>(key));
+    ASSERT_TRUE(I.animation->InsertKey(seq, key));
+    if (between) between(++n, expected);
+    std::vector<const tessaro::Element *> actual;
+    for (const tessaro::Element *k = reinterpret_cast<tessaro::Sequence *>(seq)->keys.first; k; k = k->next)
+      actual.push_back(k);
+    ASSERT_EQ(actual, expected) << "after key " << n;
+  }
+}
+
+TEST_F(LookupTest, KeysGoAfterTheLastKeyNotLaterInAnyOrder) {
   std::mt19937 random(11);
   // Whole frames of two rates, the same time in other forms, then times the
-  // comparison cannot order exactly (fractions, a negative and a zero
-  // denominator, NaN): each key lands where the walk from the end puts it.
+  // comparison cannot order by a key (fractions of several denominators, a
+  // negative and a zero denominator, NaN).
   std::vector<th_time> times;
   for (int i = 0; i < 400; ++i) times.push_back({static_cast<double>(random() % 50), i % 3 ? 30.0 : 25.0});
   for (int i = 0; i < 40; ++i) times.push_back({static_cast<double>(random() % 10), 1});
@@ -158,29 +180,22 @@ TEST_F(LookupTest, KeysGoAfterTheLastKeyNotLaterInAnyOrder) {
       default: times.push_back({static_cast<double>(random() % 60), 30}); break;
     }
   }
-  std::vector<const tessaro::Element *> expected;
-  int n = 0;
-  for (const th_time &t : times) {
-    th_element *key = I().animation->KeyAlloc(5002);
-    I().animation->SetKeyTime(key, &t);
-    size_t at = expected.size();
-    while (at > 0 && Earlier(t, static_cast<const tessaro::AnimationKey *>(expected[at - 1])->time)) --at;
-    expected.insert(expected.begin() + static_cast<long>(at), reinterpret_cast<tessaro::Element *>(key));
-    ASSERT_TRUE(I().animation->InsertKey(seq, key));
-    if (++n == 200) {
-      // Keys taken out by the list's own operation leave the order to the rest.
-      for (size_t i : {150u, 20u, 0u}) {
-        th_element *gone = reinterpret_cast<th_element *>(const_cast<tessaro::Element *>(expected[i]));
-        expected.erase(expected.begin() + static_cast<long>(i));
-        Drop(gone);
-      }
+  ExpectWalkOrder(I(), doc_, times, [&](int n, std::vector<const tessaro::Element *> &expected) {
+    if (n != 200) return;
+    // Keys taken out by the list's own operation leave the order to the rest.
+    for (size_t i : {150u, 20u, 0u}) {
+      th_element *gone = reinterpret_cast<th_element *>(const_cast<tessaro::Element *>(expected[i]));
+      expected.erase(expected.begin() + static_cast<long>(i));
+      Drop(gone);
     }
-    if (n % 25 && n < 440) continue;
-    std::vector<const tessaro::Element *> actual;
-    for (const tessaro::Element *k = reinterpret_cast<tessaro::Sequence *>(seq)->keys.first; k; k = k->next)
-      actual.push_back(k);
-    ASSERT_EQ(actual, expected) << "after key " << n;
-  }
+  });
+  // Fractions of one denominator, which the comparison floors, after whole
+  // frames of it; then another denominator.
+  std::vector<th_time> fractions;
+  for (int i = 0; i < 100; ++i) fractions.push_back({static_cast<double>(random() % 40), 25});
+  for (int i = 0; i < 200; ++i) fractions.push_back({(random() % 400) / 8.0, 25});
+  for (int i = 0; i < 20; ++i) fractions.push_back({static_cast<double>(random() % 40), 30});
+  ExpectWalkOrder(I(), doc_, fractions);
 }
 
 }  // namespace

@@ -27,8 +27,10 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
 // lately, so that a key finds the first sequence that spans its time
 // without walking all of them: a file whose every key lies past the last
 // sequence makes a sequence per key. The answer is the walk's own: the
-// first sequence spanning the time. The memo holds while every bound is a
-// fraction of whole numbers small enough for exact products; other times
+// first sequence spanning the time. The memo holds while the host's
+// comparison orders its bounds by a key: while every bound is a fraction of
+// whole numbers small enough for exact products, or while every bound has
+// one denominator d (a time then weighs floor(numerator * d)). Other times
 // take the walk.
 struct SequenceSpan {
   BaseSequence *seq;
@@ -47,7 +49,9 @@ struct SequenceMemo {
   LONG riseCount = 0;
   LONG *falls = nullptr;
   LONG fallCount = 0;
-  Bool exact = TRUE;
+  Bool exact = TRUE;    // every bound an exact fraction
+  Bool sameDen = TRUE;  // every bound of denominator den, with a finite numerator
+  LReal den = 0;
   ULONG used = 0;
 };
 
@@ -61,9 +65,22 @@ Bool ExactTime(const BaseTime &t) {
   const LReal limit = 67108864.0;  // 2^26: products of two stay exact
   return d > 0 && d <= limit && n >= -limit && n <= limit && floor(n) == n && floor(d) == d;
 }
-// For exact times, the host's comparison.
-Bool Earlier(const BaseTime &a, const BaseTime &b) {
-  return a.GetNumerator() * b.GetDenominator() < b.GetNumerator() * a.GetDenominator();
+Bool Finite(LReal x) { return x - x == 0; }
+
+// The host's comparison, for the memo's times: exact fractions compare by
+// their products; times of one denominator d by floor(numerator * d), which
+// is what the host computes for them.
+// While both hold, the two agree on the bounds (whole numerators of one
+// denominator), so either may order a time with them.
+Bool Earlier(const SequenceMemo *m, Bool byProducts, const BaseTime &a, const BaseTime &b) {
+  if (byProducts) return a.GetNumerator() * b.GetDenominator() < b.GetNumerator() * a.GetDenominator();
+  return floor(a.GetNumerator() * m->den) < floor(b.GetNumerator() * m->den);
+}
+
+// Whether the memo can order the time with its bounds, and how.
+Bool Orders(const SequenceMemo *m, const BaseTime &t, Bool *byProducts) {
+  *byProducts = m->exact && ExactTime(t);
+  return *byProducts || (m->sameDen && t.GetDenominator() == m->den && Finite(t.GetNumerator()));
 }
 
 void ClearMemo(SequenceMemo *m) {
@@ -103,16 +120,24 @@ Bool GrowMemo(SequenceMemo *m) {
 
 // Takes the track's next sequence into the memo.
 void Remember(SequenceMemo *m, BaseSequence *seq) {
-  if (!m->exact) return;
+  if (!m->exact && !m->sameDen) return;
   SequenceSpan span = {seq, seq->GetT1(), seq->GetT2()};
-  if (!ExactTime(span.start) || !ExactTime(span.end) || !GrowMemo(m)) {
-    m->exact = FALSE;
+  // Both keys order the bounds alike while both hold, so what was ordered
+  // by one stays ordered when only the other is left.
+  if (m->count == 0) m->den = span.start.GetDenominator();
+  m->exact = m->exact && ExactTime(span.start) && ExactTime(span.end);
+  m->sameDen = m->sameDen && Finite(m->den) && span.start.GetDenominator() == m->den &&
+               span.end.GetDenominator() == m->den && Finite(span.start.GetNumerator()) &&
+               Finite(span.end.GetNumerator());
+  if ((!m->exact && !m->sameDen) || !GrowMemo(m)) {
+    m->exact = m->sameDen = FALSE;
     return;
   }
   const LONG at = m->count++;
   m->spans[at] = span;
-  if (m->riseCount == 0 || Earlier(m->spans[m->rises[m->riseCount - 1]].end, span.end)) m->rises[m->riseCount++] = at;
-  if (m->fallCount == 0 || Earlier(span.start, m->spans[m->falls[m->fallCount - 1]].start))
+  if (m->riseCount == 0 || Earlier(m, m->exact, m->spans[m->rises[m->riseCount - 1]].end, span.end))
+    m->rises[m->riseCount++] = at;
+  if (m->fallCount == 0 || Earlier(m, m->exact, span.start, m->spans[m->falls[m->fallCount - 1]].start))
     m->falls[m->fallCount++] = at;
 }
 
@@ -132,7 +157,8 @@ SequenceMemo *MemoFor(BaseTrack *track, Bool fresh) {
     }
     slot->track = track;
     if (!fresh)
-      for (BaseSequence *seq = track->GetFirstSequence(); seq && slot->exact; seq = seq->GetNext()) Remember(slot, seq);
+      for (BaseSequence *seq = track->GetFirstSequence(); seq && (slot->exact || slot->sameDen); seq = seq->GetNext())
+        Remember(slot, seq);
   }
   slot->used = ++g_memoClock;
   return slot;
@@ -141,26 +167,28 @@ SequenceMemo *MemoFor(BaseTrack *track, Bool fresh) {
 // The first remembered sequence that spans the time; *known is false when
 // the memo cannot answer and the sequences must be walked.
 BaseSequence *FindInMemo(const SequenceMemo *m, const BaseTime &time, Bool *known) {
-  *known = m->exact && ExactTime(time);
+  Bool byProducts = FALSE;
+  *known = Orders(m, time, &byProducts);
   if (!*known) return nullptr;
   // No sequence before the first rise ending no earlier, nor before the
   // first fall starting no later, can span the time.
   LONG lo = 0, hi = m->riseCount;
   while (lo < hi) {
     LONG mid = lo + (hi - lo) / 2;
-    if (Earlier(m->spans[m->rises[mid]].end, time)) lo = mid + 1; else hi = mid;
+    if (Earlier(m, byProducts, m->spans[m->rises[mid]].end, time)) lo = mid + 1; else hi = mid;
   }
   if (lo == m->riseCount) return nullptr;
   LONG from = m->rises[lo];
   lo = 0, hi = m->fallCount;
   while (lo < hi) {
     LONG mid = lo + (hi - lo) / 2;
-    if (Earlier(time, m->spans[m->falls[mid]].start)) lo = mid + 1; else hi = mid;
+    if (Earlier(m, byProducts, time, m->spans[m->falls[mid]].start)) lo = mid + 1; else hi = mid;
   }
   if (lo == m->fallCount) return nullptr;
   if (m->falls[lo] > from) from = m->falls[lo];
   for (LONG i = from; i < m->count; ++i)
-    if (!Earlier(time, m->spans[i].start) && !Earlier(m->spans[i].end, time)) return m->spans[i].seq;
+    if (!Earlier(m, byProducts, time, m->spans[i].start) && !Earlier(m, byProducts, m->spans[i].end, time))
+      return m->spans[i].seq;
   return nullptr;
 }
 

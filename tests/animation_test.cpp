@@ -1,6 +1,7 @@
 // Cameras, lights, kind 5107, animation keys, document and render
 // settings, and the finish of an import, through the real plug-in.
 #include <cmath>
+#include <random>
 #include <set>
 
 #include "ft50_scene.h"
@@ -268,6 +269,24 @@ TEST_F(AnimationTest, KeysOfFractionsOfOneDenominatorFindTheirSequences) {
   ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }
 
+TEST_F(AnimationTest, KeysOfFractionsOfSeveralDenominatorsFindTheirSequences) {
+  // Fractions over 1, 25 and 30 mixed, inside the end and past it, in
+  // random order: the comparison floors them against each other's
+  // denominators, and the answers are still the walk's.
+  std::mt19937 random(5);
+  const double dens[] = {1, 25, 30, 2};
+  std::vector<th_time> times = {{1.5, 1}};
+  for (int i = 0; i < 300; ++i) {
+    double den = dens[random() % 4];
+    double frames = static_cast<double>(random() % 4000) / 4.0 - 200;
+    times.push_back({static_cast<float>(frames * den / 30), den});
+  }
+  for (int i = 0; i < 40; ++i) times.push_back({110.5 + 10 * i, 1});
+  for (int i = 0; i < 40; ++i) times.push_back({static_cast<double>(3000 + 7 * i), 25});
+  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
+  ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
+}
+
 TEST_F(AnimationTest, EveryKeyFindsTheFirstSequenceSpanningItsTime) {
   // Keys past the end (each makes a sequence), before the start, back inside
   // earlier sequences, then in forms the comparison treats loosely.
@@ -290,15 +309,22 @@ TEST_F(AnimationTest, KeysPastTheEndDoNotWalkEverySequence) {
   // none spans it must not ask the host about every earlier one, whether
   // the times are whole frames or fractions of one denominator.
   const int n = 3000;
-  for (double fraction : {0.0, 0.5}) {
-    SCOPED_TRACE(fraction);
+  // Whole frames, fractions of one denominator, and fractions past the end
+  // after a first key of another denominator inside it.
+  for (int variant = 0; variant < 3; ++variant) {
+    SCOPED_TRACE(variant);
+    const double fraction = variant ? 0.5 : 0.0;
     Ft50Writer f;
     ft50::Object(f, 5100, Named("O"), [&](Ft50Writer &b) {
       ft50::Points(b, {{0, 0, 0}});
       ft50::Animation(b, [&](Ft50Writer &a) {
         ft50::KeyList(a, [&](Ft50Writer &k) {
           for (int i = 0; i < n; ++i)
-            ft50::VectorKey(k, 5402, static_cast<float>(100 + i + fraction), 30, {1, 1, 1}, {}, {});
+            if (variant == 2 && i == 0)
+            ft50::VectorKey(k, 5402, 1.5f, 1, {1, 1, 1}, {}, {});
+          else
+            ft50::VectorKey(k, 5402, static_cast<float>(100 + i + fraction), variant == 2 ? 1 : 30, {1, 1, 1}, {},
+                            {});
         });
       });
     });

@@ -30,8 +30,13 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
 // first sequence spanning the time. The memo holds while the host's
 // comparison orders its bounds by a key: while every bound is a fraction of
 // whole numbers small enough for exact products, or while every bound has
-// one denominator d (a time then weighs floor(numerator * d)). Other times
-// take the walk.
+// one denominator d (a time then weighs floor(numerator * d)). Failing
+// both, while every bound is a plain time (a float numerator over a float
+// denominator of at least 1), the bounds are ordered by their values
+// n / d: the host's comparison can then hold a time and a bound as equal
+// only within 1 / (dt * db) of each other, so a search widened by that
+// much finds where the first spanning sequence can start, and the host's
+// own comparison decides from there. Other times take the walk.
 struct SequenceSpan {
   BaseSequence *seq;
   BaseTime start, end;
@@ -52,6 +57,9 @@ struct SequenceMemo {
   Bool exact = TRUE;    // every bound an exact fraction
   Bool sameDen = TRUE;  // every bound of denominator den, with a finite numerator
   LReal den = 0;
+  Bool plain = TRUE;     // every bound a plain time
+  LReal minDen = 0;      // the least denominator of the bounds
+  Bool byValue = FALSE;  // rises and falls ordered by value (exact and sameDen failed)
   ULONG used = 0;
 };
 
@@ -66,6 +74,28 @@ Bool ExactTime(const BaseTime &t) {
   return d > 0 && d <= limit && n >= -limit && n <= limit && floor(n) == n && floor(d) == d;
 }
 Bool Finite(LReal x) { return x - x == 0; }
+
+// A float numerator over a float denominator of at least 1: their products
+// are exact, and the host's comparison is then bound to the values.
+Bool Plain(const BaseTime &t) {
+  const LReal n = t.GetNumerator(), d = t.GetDenominator();
+  return Finite(n) && Finite(d) && d >= 1 && static_cast<LReal>(static_cast<float>(n)) == n &&
+         static_cast<LReal>(static_cast<float>(d)) == d;
+}
+LReal Value(const BaseTime &t) { return t.GetNumerator() / t.GetDenominator(); }
+
+// Orders the remembered bounds' rises and falls again, by value.
+void ReorderByValue(SequenceMemo *m) {
+  m->byValue = TRUE;
+  m->riseCount = m->fallCount = 0;
+  for (LONG at = 0; at < m->count; ++at) {
+    const SequenceSpan &span = m->spans[at];
+    if (m->riseCount == 0 || Value(m->spans[m->rises[m->riseCount - 1]].end) < Value(span.end))
+      m->rises[m->riseCount++] = at;
+    if (m->fallCount == 0 || Value(span.start) < Value(m->spans[m->falls[m->fallCount - 1]].start))
+      m->falls[m->fallCount++] = at;
+  }
+}
 
 // The host's comparison, for the memo's times: exact fractions compare by
 // their products; times of one denominator d by floor(numerator * d), which
@@ -120,7 +150,7 @@ Bool GrowMemo(SequenceMemo *m) {
 
 // Takes the track's next sequence into the memo.
 void Remember(SequenceMemo *m, BaseSequence *seq) {
-  if (!m->exact && !m->sameDen) return;
+  if (!m->exact && !m->sameDen && !m->plain) return;
   SequenceSpan span = {seq, seq->GetT1(), seq->GetT2()};
   // Both keys order the bounds alike while both hold, so what was ordered
   // by one stays ordered when only the other is left.
@@ -129,12 +159,26 @@ void Remember(SequenceMemo *m, BaseSequence *seq) {
   m->sameDen = m->sameDen && Finite(m->den) && span.start.GetDenominator() == m->den &&
                span.end.GetDenominator() == m->den && Finite(span.start.GetNumerator()) &&
                Finite(span.end.GetNumerator());
-  if ((!m->exact && !m->sameDen) || !GrowMemo(m)) {
-    m->exact = m->sameDen = FALSE;
+  m->plain = m->plain && Plain(span.start) && Plain(span.end);
+  if (m->plain) {
+    LReal least = span.start.GetDenominator() < span.end.GetDenominator() ? span.start.GetDenominator()
+                                                                          : span.end.GetDenominator();
+    if (m->count == 0 || least < m->minDen) m->minDen = least;
+  }
+  if ((!m->exact && !m->sameDen && !m->plain) || !GrowMemo(m)) {
+    m->exact = m->sameDen = m->plain = FALSE;
     return;
   }
+  if (!m->exact && !m->sameDen && !m->byValue) ReorderByValue(m);
   const LONG at = m->count++;
   m->spans[at] = span;
+  if (m->byValue) {
+    if (m->riseCount == 0 || Value(m->spans[m->rises[m->riseCount - 1]].end) < Value(span.end))
+      m->rises[m->riseCount++] = at;
+    if (m->fallCount == 0 || Value(span.start) < Value(m->spans[m->falls[m->fallCount - 1]].start))
+      m->falls[m->fallCount++] = at;
+    return;
+  }
   if (m->riseCount == 0 || Earlier(m, m->exact, m->spans[m->rises[m->riseCount - 1]].end, span.end))
     m->rises[m->riseCount++] = at;
   if (m->fallCount == 0 || Earlier(m, m->exact, span.start, m->spans[m->falls[m->fallCount - 1]].start))
@@ -157,11 +201,41 @@ SequenceMemo *MemoFor(BaseTrack *track, Bool fresh) {
     }
     slot->track = track;
     if (!fresh)
-      for (BaseSequence *seq = track->GetFirstSequence(); seq && (slot->exact || slot->sameDen); seq = seq->GetNext())
+      for (BaseSequence *seq = track->GetFirstSequence(); seq && (slot->exact || slot->sameDen || slot->plain);
+           seq = seq->GetNext())
         Remember(slot, seq);
   }
   slot->used = ++g_memoClock;
   return slot;
+}
+
+// The first remembered sequence that spans a plain time, for bounds
+// ordered by value. A bound the host's comparison does not set apart from
+// the time lies within 1 / (dt * db) of it in value, so no sequence before
+// the first rise ending above value - w, nor before the first fall starting
+// below value + w, can span it; from there the host's comparison decides.
+BaseSequence *FindByValue(const SequenceMemo *m, const BaseTime &time, Bool *known) {
+  *known = TRUE;
+  const LReal v = Value(time);
+  // Widened a little more, for the rounding of the divisions.
+  const LReal w = 1 / (time.GetDenominator() * m->minDen) + 1e-9 * (1 + fabs(v));
+  LONG lo = 0, hi = m->riseCount;
+  while (lo < hi) {
+    LONG mid = lo + (hi - lo) / 2;
+    if (Value(m->spans[m->rises[mid]].end) <= v - w) lo = mid + 1; else hi = mid;
+  }
+  if (lo == m->riseCount) return nullptr;
+  LONG from = m->rises[lo];
+  lo = 0, hi = m->fallCount;
+  while (lo < hi) {
+    LONG mid = lo + (hi - lo) / 2;
+    if (Value(m->spans[m->falls[mid]].start) >= v + w) lo = mid + 1; else hi = mid;
+  }
+  if (lo == m->fallCount) return nullptr;
+  if (m->falls[lo] > from) from = m->falls[lo];
+  for (LONG i = from; i < m->count; ++i)
+    if (m->spans[i].start <= time && m->spans[i].end >= time) return m->spans[i].seq;
+  return nullptr;
 }
 
 // The first remembered sequence that spans the time; *known is false when
@@ -169,7 +243,7 @@ SequenceMemo *MemoFor(BaseTrack *track, Bool fresh) {
 BaseSequence *FindInMemo(const SequenceMemo *m, const BaseTime &time, Bool *known) {
   Bool byProducts = FALSE;
   *known = Orders(m, time, &byProducts);
-  if (!*known) return nullptr;
+  if (!*known) return m->byValue && Plain(time) ? FindByValue(m, time, known) : nullptr;
   // No sequence before the first rise ending no earlier, nor before the
   // first fall starting no later, can span the time.
   LONG lo = 0, hi = m->riseCount;

@@ -270,14 +270,14 @@ TEST_F(AnimationTest, KeysOfFractionsOfOneDenominatorFindTheirSequences) {
 }
 
 TEST_F(AnimationTest, KeysOfFractionsOfSeveralDenominatorsFindTheirSequences) {
-  // Fractions over 1, 25 and 30 mixed, inside the end and past it, in
+  // Fractions over 1, 25, 30, 2 and 0.5 mixed, inside the end and past it, in
   // random order: the comparison floors them against each other's
   // denominators, and the answers are still the walk's.
   std::mt19937 random(5);
-  const double dens[] = {1, 25, 30, 2};
+  const double dens[] = {1, 25, 30, 2, 0.5};
   std::vector<th_time> times = {{1.5, 1}};
   for (int i = 0; i < 300; ++i) {
-    double den = dens[random() % 4];
+    double den = dens[random() % 5];
     double frames = static_cast<double>(random() % 4000) / 4.0 - 200;
     times.push_back({static_cast<float>(frames * den / 30), den});
   }

@@ -31,8 +31,8 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
 // comparison orders its bounds by a key: while every bound is a fraction of
 // whole numbers small enough for exact products, or while every bound has
 // one denominator d (a time then weighs floor(numerator * d)). Failing
-// both, while every bound is a plain time (a float numerator over a float
-// denominator of at least 1), the bounds are ordered by their values
+// both, while every bound is a plain time (a float numerator over a
+// positive float denominator), the bounds are ordered by their values
 // n / d: the host's comparison can then hold a time and a bound as equal
 // only within 1 / (dt * db) of each other, so a search widened by that
 // much finds where the first spanning sequence can start, and the host's
@@ -75,11 +75,11 @@ Bool ExactTime(const BaseTime &t) {
 }
 Bool Finite(LReal x) { return x - x == 0; }
 
-// A float numerator over a float denominator of at least 1: their products
-// are exact, and the host's comparison is then bound to the values.
+// A float numerator over a positive float denominator: their products are
+// exact, and the host's comparison is then bound to the values.
 Bool Plain(const BaseTime &t) {
   const LReal n = t.GetNumerator(), d = t.GetDenominator();
-  return Finite(n) && Finite(d) && d >= 1 && static_cast<LReal>(static_cast<float>(n)) == n &&
+  return Finite(n) && Finite(d) && d > 0 && static_cast<LReal>(static_cast<float>(n)) == n &&
          static_cast<LReal>(static_cast<float>(d)) == d;
 }
 LReal Value(const BaseTime &t) { return t.GetNumerator() / t.GetDenominator(); }

@@ -283,6 +283,8 @@ TEST_F(AnimationTest, KeysOfFractionsOfSeveralDenominatorsFindTheirSequences) {
   }
   for (int i = 0; i < 40; ++i) times.push_back({110.5 + 10 * i, 1});
   for (int i = 0; i < 40; ++i) times.push_back({static_cast<double>(3000 + 7 * i), 25});
+  times.push_back({5, NAN});  // a sequence whose start no time passes below
+  for (int i = 0; i < 40; ++i) times.push_back({static_cast<float>(static_cast<double>(random() % 8000) / 3.0 - 100), dens[random() % 5]});
   ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
   ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }
@@ -309,9 +311,10 @@ TEST_F(AnimationTest, KeysPastTheEndDoNotWalkEverySequence) {
   // none spans it must not ask the host about every earlier one, whether
   // the times are whole frames or fractions of one denominator.
   const int n = 3000;
-  // Whole frames, fractions of one denominator, and fractions past the end
-  // after a first key of another denominator inside it.
-  for (int variant = 0; variant < 3; ++variant) {
+  // Whole frames, fractions of one denominator, fractions past the end
+  // after a first key of another denominator inside it, and whole frames
+  // after a first key whose denominator is NaN.
+  for (int variant = 0; variant < 4; ++variant) {
     SCOPED_TRACE(variant);
     const double fraction = variant ? 0.5 : 0.0;
     Ft50Writer f;
@@ -322,8 +325,10 @@ TEST_F(AnimationTest, KeysPastTheEndDoNotWalkEverySequence) {
           for (int i = 0; i < n; ++i)
             if (variant == 2 && i == 0)
             ft50::VectorKey(k, 5402, 1.5f, 1, {1, 1, 1}, {}, {});
+          else if (variant == 3 && i == 0)
+            ft50::VectorKey(k, 5402, 1, NAN, {1, 1, 1}, {}, {});
           else
-            ft50::VectorKey(k, 5402, static_cast<float>(100 + i + fraction), variant == 2 ? 1 : 30, {1, 1, 1}, {},
+            ft50::VectorKey(k, 5402, static_cast<float>(100 + i + fraction), variant >= 2 ? 1 : 30, {1, 1, 1}, {},
                             {});
         });
       });

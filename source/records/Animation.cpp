@@ -32,7 +32,8 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
 // whole numbers small enough for exact products, or while every bound has
 // one denominator d (a time then weighs floor(numerator * d)). Failing
 // both, while every bound is a plain time (a float numerator over a
-// positive float denominator), the bounds are ordered by their values
+// positive float denominator, or one with a NaN in it), the bounds are
+// ordered by their values
 // n / d: the host's comparison can then hold a time and a bound as equal
 // only within 1 / (dt * db) of each other, so a search widened by that
 // much finds where the first spanning sequence can start, and the host's
@@ -84,15 +85,23 @@ Bool Plain(const BaseTime &t) {
 }
 LReal Value(const BaseTime &t) { return t.GetNumerator() / t.GetDenominator(); }
 
+// A bound with a NaN in it is never set apart from any time by the host's
+// comparison: as a start it is passed by every time, as an end never.
+Bool Unordered(const BaseTime &t) {
+  return t.GetNumerator() != t.GetNumerator() || t.GetDenominator() != t.GetDenominator();
+}
+LReal StartValue(const SequenceSpan &s) { return Unordered(s.start) ? -HUGE_VAL : Value(s.start); }
+LReal EndValue(const SequenceSpan &s) { return Unordered(s.end) ? HUGE_VAL : Value(s.end); }
+
 // Orders the remembered bounds' rises and falls again, by value.
 void ReorderByValue(SequenceMemo *m) {
   m->byValue = TRUE;
   m->riseCount = m->fallCount = 0;
   for (LONG at = 0; at < m->count; ++at) {
     const SequenceSpan &span = m->spans[at];
-    if (m->riseCount == 0 || Value(m->spans[m->rises[m->riseCount - 1]].end) < Value(span.end))
+    if (m->riseCount == 0 || EndValue(m->spans[m->rises[m->riseCount - 1]]) < EndValue(span))
       m->rises[m->riseCount++] = at;
-    if (m->fallCount == 0 || Value(span.start) < Value(m->spans[m->falls[m->fallCount - 1]].start))
+    if (m->fallCount == 0 || StartValue(span) < StartValue(m->spans[m->falls[m->fallCount - 1]]))
       m->falls[m->fallCount++] = at;
   }
 }
@@ -159,11 +168,12 @@ void Remember(SequenceMemo *m, BaseSequence *seq) {
   m->sameDen = m->sameDen && Finite(m->den) && span.start.GetDenominator() == m->den &&
                span.end.GetDenominator() == m->den && Finite(span.start.GetNumerator()) &&
                Finite(span.end.GetNumerator());
-  m->plain = m->plain && Plain(span.start) && Plain(span.end);
+  m->plain =
+      m->plain && (Plain(span.start) || Unordered(span.start)) && (Plain(span.end) || Unordered(span.end));
   if (m->plain) {
-    LReal least = span.start.GetDenominator() < span.end.GetDenominator() ? span.start.GetDenominator()
-                                                                          : span.end.GetDenominator();
-    if (m->count == 0 || least < m->minDen) m->minDen = least;
+    const BaseTime *bounds[] = {&span.start, &span.end};
+    for (const BaseTime *t : bounds)
+      if (!Unordered(*t) && (m->minDen == 0 || t->GetDenominator() < m->minDen)) m->minDen = t->GetDenominator();
   }
   if ((!m->exact && !m->sameDen && !m->plain) || !GrowMemo(m)) {
     m->exact = m->sameDen = m->plain = FALSE;
@@ -173,9 +183,9 @@ void Remember(SequenceMemo *m, BaseSequence *seq) {
   const LONG at = m->count++;
   m->spans[at] = span;
   if (m->byValue) {
-    if (m->riseCount == 0 || Value(m->spans[m->rises[m->riseCount - 1]].end) < Value(span.end))
+    if (m->riseCount == 0 || EndValue(m->spans[m->rises[m->riseCount - 1]]) < EndValue(span))
       m->rises[m->riseCount++] = at;
-    if (m->fallCount == 0 || Value(span.start) < Value(m->spans[m->falls[m->fallCount - 1]].start))
+    if (m->fallCount == 0 || StartValue(span) < StartValue(m->spans[m->falls[m->fallCount - 1]]))
       m->falls[m->fallCount++] = at;
     return;
   }
@@ -222,14 +232,14 @@ BaseSequence *FindByValue(const SequenceMemo *m, const BaseTime &time, Bool *kno
   LONG lo = 0, hi = m->riseCount;
   while (lo < hi) {
     LONG mid = lo + (hi - lo) / 2;
-    if (Value(m->spans[m->rises[mid]].end) <= v - w) lo = mid + 1; else hi = mid;
+    if (EndValue(m->spans[m->rises[mid]]) <= v - w) lo = mid + 1; else hi = mid;
   }
   if (lo == m->riseCount) return nullptr;
   LONG from = m->rises[lo];
   lo = 0, hi = m->fallCount;
   while (lo < hi) {
     LONG mid = lo + (hi - lo) / 2;
-    if (Value(m->spans[m->falls[mid]].start) >= v + w) lo = mid + 1; else hi = mid;
+    if (StartValue(m->spans[m->falls[mid]]) >= v + w) lo = mid + 1; else hi = mid;
   }
   if (lo == m->fallCount) return nullptr;
   if (m->falls[lo] > from) from = m->falls[lo];

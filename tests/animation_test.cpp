@@ -284,7 +284,15 @@ TEST_F(AnimationTest, KeysOfFractionsOfSeveralDenominatorsFindTheirSequences) {
   for (int i = 0; i < 40; ++i) times.push_back({110.5 + 10 * i, 1});
   for (int i = 0; i < 40; ++i) times.push_back({static_cast<double>(3000 + 7 * i), 25});
   times.push_back({5, NAN});  // a sequence whose start no time passes below
-  for (int i = 0; i < 40; ++i) times.push_back({static_cast<float>(static_cast<double>(random() % 8000) / 3.0 - 100), dens[random() % 5]});
+  for (int i = 0; i < 40; ++i) {
+    double den = dens[random() % 5];
+    times.push_back({static_cast<float>(static_cast<double>(random() % 8000) / 3.0 - 100), den});
+  }
+  // A negative denominator, which no order here takes: the sequences after
+  // it are found by the walk, among them one only they span.
+  times.push_back({1, -30});
+  times.push_back({6000, 1});
+  times.push_back({5900.5, 1});
   ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
   ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }

@@ -33,11 +33,11 @@ void AddVectorKeys(BaseDocument *doc, BaseObject *op, LONG track, const VectorKe
 // one denominator d (a time then weighs floor(numerator * d)). Failing
 // both, while every bound is a plain time (a float numerator over a
 // positive float denominator, or one with a NaN in it), the bounds are
-// ordered by their values
-// n / d: the host's comparison can then hold a time and a bound as equal
-// only within 1 / (dt * db) of each other, so a search widened by that
-// much finds where the first spanning sequence can start, and the host's
-// own comparison decides from there. Other times take the walk.
+// ordered by their values n / d: the host's comparison can then hold a time
+// and a bound as equal only within 1 / (dt * db) of each other, so a search
+// widened by that much finds where the first spanning sequence can start,
+// and the host's own comparison decides from there. Other times take the
+// walk.
 struct SequenceSpan {
   BaseSequence *seq;
   BaseTime start, end;
@@ -253,7 +253,9 @@ BaseSequence *FindByValue(const SequenceMemo *m, const BaseTime &time, Bool *kno
 BaseSequence *FindInMemo(const SequenceMemo *m, const BaseTime &time, Bool *known) {
   Bool byProducts = FALSE;
   *known = Orders(m, time, &byProducts);
-  if (!*known) return m->byValue && Plain(time) ? FindByValue(m, time, known) : nullptr;
+  // By value only while every bound was remembered (a bound of no order
+  // ends the memo, and the spans after it are not in it).
+  if (!*known) return m->byValue && m->plain && Plain(time) ? FindByValue(m, time, known) : nullptr;
   // No sequence before the first rise ending no earlier, nor before the
   // first fall starting no later, can span the time.
   LONG lo = 0, hi = m->riseCount;

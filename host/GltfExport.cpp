@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <sstream>
 #include <tuple>
 #include <unordered_map>
@@ -91,9 +92,24 @@ std::string UriOf(const std::string &name) {
   return out;
 }
 
+// A texture name that, as a URI, would leave the export's folder or name
+// another place: a scheme ("file:", "https:", a drive "C:"), an absolute
+// path or a ".." segment. Opening such an export could read a local file
+// or contact a server.
+bool EscapingName(const std::string &name) {
+  if (name.find(':') != std::string::npos || name[0] == '/' || name[0] == '\\') return true;
+  size_t start = 0;
+  for (;;) {
+    size_t end = name.find_first_of("/\\", start);
+    if (name.compare(start, end == std::string::npos ? std::string::npos : end - start, "..") == 0) return true;
+    if (end == std::string::npos) return false;
+    start = end + 1;
+  }
+}
+
 class Exporter {
  public:
-  explicit Exporter(const Document &doc) : doc_(doc) {
+  explicit Exporter(const Document &doc, std::vector<std::string> *warnings) : doc_(doc), warnings_(warnings) {
     model_.asset.version = "2.0";
     model_.asset.generator = "tessaro";
     model_.buffers.emplace_back();
@@ -161,7 +177,8 @@ class Exporter {
         base[2] = Clamp01(it->second.v.z * brightness);
       }
       auto tex = colour->data.find(1002);
-      if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty()) {
+      if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty() &&
+          !Escapes(tex->second.s)) {
         tinygltf::Image image;
         image.uri = UriOf(ToUtf8(tex->second.s));
         model_.images.push_back(image);
@@ -403,7 +420,18 @@ class Exporter {
     }
   }
 
+  // Leaves an escaping texture out, saying so once per name.
+  bool Escapes(const std::string &name) {
+    if (!EscapingName(name)) return false;
+    if (warnings_ && warned_.insert(name).second)
+      warnings_->push_back("the texture '" + Printable(name) +
+                           "' is left out of the export: as a link it would lead outside the export's folder");
+    return true;
+  }
+
   const Document &doc_;
+  std::vector<std::string> *warnings_;
+  std::set<std::string> warned_;
   tinygltf::Model model_;
   tinygltf::Animation animation_;
   std::unordered_map<const Element *, int> materials_;
@@ -430,9 +458,10 @@ void GltfRotation(const th_vector &hpb, double q[4]) {
   q[0] = r.x, q[1] = r.y, q[2] = r.z, q[3] = r.w;
 }
 
-bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error) {
+bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
+                   std::vector<std::string> *warnings) {
   const bool binary = Extension(path) == ".glb";
-  tinygltf::Model model = Exporter(doc).Build();
+  tinygltf::Model model = Exporter(doc, warnings).Build();
   std::ostringstream text;
   tinygltf::TinyGLTF gltf;
   if (!gltf.WriteGltfSceneToStream(&model, text, !binary, binary)) {

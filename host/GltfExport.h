@@ -4,6 +4,7 @@
 #define TESSARO_HOST_GLTF_EXPORT_H
 
 #include <string>
+#include <vector>
 
 #include "Model.h"
 
@@ -14,8 +15,10 @@ namespace tessaro {
 bool IsGltfPath(const std::string &path);
 
 // Writes the document through WriteOutput (Output.h), so a failure leaves
-// any earlier file as it was.
-bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error);
+// any earlier file as it was. What the export leaves out (a texture whose
+// name would lead outside the export's folder) is said in warnings.
+bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
+                   std::vector<std::string> *warnings = nullptr);
 
 // The host's rotation (heading, pitch, bank) as a glTF quaternion x, y, z, w.
 void GltfRotation(const th_vector &hpb, double q[4]);

@@ -156,7 +156,10 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
       status = EXIT_FILE;
     }
   } else if (tessaro::IsGltfPath(out)) {
-    if (!tessaro::WriteGltfFile(*doc, out, &why)) {
+    std::vector<std::string> left;
+    bool written = tessaro::WriteGltfFile(*doc, out, &why, &left);
+    for (const std::string &w : left) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
+    if (!written) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
       status = EXIT_FILE;
     }

@@ -127,4 +127,31 @@ TEST_F(GltfTest, SplitsPlacementAndTheRestOfTheScene) {
   EXPECT_NEAR(q[2], 1, 1e-7) << "bank keeps its sense under the mirror";
 }
 
+TEST_F(GltfTest, TextureNamesNeverLeadOutsideTheExportsFolder) {
+  const std::vector<std::string> escaping = {"../../etc/passwd", "/etc/shadow", "file:///tmp/x.png",
+                                             "https://example.com/a.png", "C:\\tex\\a.png", "tex/../../b.png",
+                                             "tex\\..\\b.png", "\\\\server\\share\\c.png"};
+  const std::vector<std::string> kept = {"tex/wood.png", "a..b.png", "..png"};
+  tessaro::Object *o = AddUserObject("Board", 5100);
+  for (const std::string &name : escaping) {
+    tessaro::Material *m = AddUserMaterial("M" + name);
+    m->channels[0].data[1002] = tessaro::Value::OfText(name);
+    AddUserTexture(o, m, 0);
+  }
+  for (const std::string &name : kept) {
+    tessaro::Material *m = AddUserMaterial("M" + name);
+    m->channels[0].data[1002] = tessaro::Value::OfText(name);
+    AddUserTexture(o, m, 0);
+  }
+  std::string why;
+  std::vector<std::string> warnings;
+  ASSERT_TRUE(tessaro::WriteGltfFile(*Doc(), dir_.File("t.gltf"), &why, &warnings)) << why;
+  tinygltf::Model m = Export("t.gltf");
+  std::vector<std::string> uris;
+  for (const tinygltf::Image &image : m.images) uris.push_back(image.uri);
+  EXPECT_EQ(uris, (std::vector<std::string>{"tex/wood.png", "a..b.png", "..png"}));
+  EXPECT_EQ(warnings.size(), escaping.size()) << "each name left out is named once";
+  EXPECT_NE(warnings.at(0).find("'../../etc/passwd'"), std::string::npos) << warnings.at(0);
+}
+
 }  // namespace

@@ -264,12 +264,10 @@ bool ExactTime(const th_time &t) {
          std::floor(t.denominator) == t.denominator;
 }
 
-bool Finite(double x) { return std::isfinite(x); }
-
 // Whether the order can place the time.
 bool Orders(const TimeOrder &order, const th_time &t) {
   if (order.byProducts) return ExactTime(t);
-  return t.denominator == order.den && Finite(t.numerator);
+  return t.denominator == order.den && std::isfinite(t.numerator);
 }
 
 // Indexes the sequence's keys by the order that fits all of them, if any.
@@ -279,11 +277,11 @@ void IndexKeys(Sequence &q) {
   TimeOrder order;
   const Element *first = q.keys.first;
   if (first) order.den = static_cast<const AnimationKey *>(first)->time.denominator;
-  bool exact = true, sameDen = Finite(order.den);
+  bool exact = true, sameDen = std::isfinite(order.den);
   for (const Element *e = first; e; e = e->next) {
     const th_time &t = static_cast<const AnimationKey *>(e)->time;
     exact = exact && ExactTime(t);
-    sameDen = sameDen && t.denominator == order.den && Finite(t.numerator);
+    sameDen = sameDen && t.denominator == order.den && std::isfinite(t.numerator);
   }
   if (!exact && !sameDen) {
     q.keysByTime.clear();

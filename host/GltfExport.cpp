@@ -459,7 +459,8 @@ void GltfRotation(const th_vector &hpb, double q[4]) {
 }
 
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
-                   std::vector<std::string> *warnings) {
+                   std::vector<std::string> *warnings, const GltfOptions &options) {
+  (void)options;
   const bool binary = Extension(path) == ".glb";
   tinygltf::Model model = Exporter(doc, warnings).Build();
   std::ostringstream text;

@@ -14,11 +14,22 @@ namespace tessaro {
 // in any case).
 bool IsGltfPath(const std::string &path);
 
+// How a document becomes glTF.
+struct GltfOptions {
+  // Metres per document unit: the host works in centimetres.
+  double unitScale = 0.01;
+  // Folders searched for texture files, in order (the imported file's
+  // folder and its "tex" folder, then the user's).
+  std::vector<std::string> textureFolders;
+  // A .gltf carries its images inside as data URIs rather than beside it.
+  bool embedTextures = false;
+};
+
 // Writes the document through WriteOutput (Output.h), so a failure leaves
-// any earlier file as it was. What the export leaves out (a texture whose
-// name would lead outside the export's folder) is said in warnings.
+// any earlier file as it was. What the export leaves out or changes (a
+// texture not found, a value that is not a number) is said in warnings.
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
-                   std::vector<std::string> *warnings = nullptr);
+                   std::vector<std::string> *warnings = nullptr, const GltfOptions &options = {});
 
 // The host's rotation (heading, pitch, bank) as a glTF quaternion x, y, z, w.
 void GltfRotation(const th_vector &hpb, double q[4]);

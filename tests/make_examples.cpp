@@ -19,7 +19,8 @@ void Box(Ft50Writer &w, const Header &h, float sx, float sy, float sz, std::vect
     float x = sx / 2, y = sy / 2, z = sz / 2;
     ft50::Points(b, {{-x, -y, -z}, {x, -y, -z}, {x, y, -z}, {-x, y, -z},
                      {-x, -y, z}, {x, -y, z}, {x, y, z}, {-x, y, z}});
-    ft50::Polygons(b, 5602, {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}});
+    // Clockwise seen from outside: the host's front faces.
+    ft50::Polygons(b, 5602, {{0, 3, 2, 1}, {5, 6, 7, 4}, {4, 7, 3, 0}, {1, 2, 6, 5}, {3, 7, 6, 2}, {4, 0, 1, 5}});
     ft50::Uv(b, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 0}, {0, 0}, {0, 1}, {1, 1}});
     ft50::Phong(b, 0.7853982f);
     for (int32_t m : materials) {
@@ -92,10 +93,19 @@ int main(int argc, char **argv) {
       });
     });
   }, ft50::CameraBody(36, 36, 0, 1));
-  ft50::Light key;
+  // A warm spot aimed at the table top (heading 45 degrees, pitch down
+  // 38.5 degrees) and a dimmer, cool fill light.
+  ft50::Light key, fill;
   key.u5 = 1;  // a spot
-  ft50::Object(scene, 5102, At("Key light", 0, 200, 300, -200), nullptr, ft50::LightBody(key));
-  ft50::Object(scene, 5102, At("Fill light", 0, -200, 150, -100), nullptr, ft50::LightBody(ft50::Light()));
+  key.vec1 = {1, 0.95f, 0.9f};
+  key.r3 = 1;
+  fill.vec1 = {0.8f, 0.85f, 1};
+  fill.r3 = 0.4f;
+  Header keyAt = At("Key light", 0, 200, 300, -200);
+  keyAt.rot = {0.7853982f, -0.6716f, 0};
+  keyAt.matrix = {{{200, 300, -200}, {0.7071f, 0, 0.7071f}, {-0.4401f, 0.7828f, 0.4401f}, {-0.5535f, -0.6222f, 0.5535f}}};
+  ft50::Object(scene, 5102, keyAt, nullptr, ft50::LightBody(key));
+  ft50::Object(scene, 5102, At("Fill light", 0, -200, 150, -100), nullptr, ft50::LightBody(fill));
   scene.Begin(9999).Text("a record of a later version").End();
   scene.Terminator();
   ok = scene.Save(dir + "/scene.ft50") && ok;

@@ -317,3 +317,80 @@ TEST_F(GltfTest, TextureNamesNeverLeadOutsideTheExportsFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Not named Gltf*: the validator's check exports the files these tests
+// write, so each file here is also checked for a validator-clean export.
+class ExportedValuesTest : public GltfTest {};
+
+// Values that are not numbers are left out with a warning that names the
+// object once; an 8-bit name arrives as UTF-8; a textured mesh without UVs
+// gets its material without the texture; splines become line strips.
+TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
+  const float nan = NAN, inf = INFINITY;
+  Ft50Writer f;
+  ft50::Material(f, "Holz", [](Ft50Writer &c) { ft50::Channel(c, 0, {0.6f, 0.4f, 0.2f}, 1, "holz.png"); });
+  ft50::Header cube = Named("W\xFCrfel");
+  cube.pos = {nan, 0, 0};
+  cube.rot = {inf, 0, 0};
+  ft50::Object(f, 5100, cube, [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {nan, 0, 0}});
+    ft50::Polygons(b, 5653, {{0, 2, 1}, {0, 3, 2}, {0, 4, 1}});
+    ft50::Uv(b, {{nan, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}});
+    ft50::TextureTag(b, ft50::Uses(1));
+  });
+  ft50::Object(f, 5100, Named("Plain"), [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+    ft50::Polygons(b, 5653, {{0, 2, 1}});
+    ft50::TextureTag(b, ft50::Uses(1));
+  });
+  ft50::Object(f, 5101, Named("Path"), [&](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}}); },
+               ft50::SplineBody(0, 3));
+  ft50::Object(f, 5101, Named("Broken"), [&](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}, {inf, 0, 0}}); },
+               ft50::SplineBody(0, 2));
+  ft50::Light dark;
+  dark.r3 = nan;
+  ft50::Object(f, 5102, Named("Dark"), nullptr, ft50::LightBody(dark));
+  f.Terminator();
+  ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+
+  std::vector<std::string> warnings;
+  tinygltf::Model m = Export("hostile.glb", {}, &warnings);
+  std::string said;
+  for (const std::string &w : warnings) said += w + "\n";
+  for (const char *expected :
+       {"the position of 'W\xC3\xBCrfel' is not a number", "the rotation of 'W\xC3\xBCrfel' is not a number",
+        "polygons of 'W\xC3\xBCrfel' have points that are not numbers", "UV coordinates of 'W\xC3\xBCrfel' are not numbers",
+        "the spline 'Broken' has points that are not numbers", "the brightness of 'Dark'"})
+    EXPECT_NE(said.find(expected), std::string::npos) << expected << "\nin:\n" << said;
+
+  ASSERT_EQ(m.nodes.size(), 5u);
+  EXPECT_EQ(m.nodes[0].name, "W\xC3\xBCrfel");
+  EXPECT_TRUE(m.nodes[0].translation.empty() && m.nodes[0].rotation.empty());
+  const tinygltf::Primitive &cubePrim = m.meshes.at(static_cast<size_t>(m.nodes[0].mesh)).primitives.at(0);
+  EXPECT_EQ(Read<uint32_t>(m, cubePrim.indices).size(), 6u) << "the polygon through the point that is no number is left out";
+  for (float v : Read<float>(m, cubePrim.attributes.at("TEXCOORD_0"))) EXPECT_TRUE(std::isfinite(v));
+  EXPECT_GE(m.materials.at(static_cast<size_t>(cubePrim.material)).pbrMetallicRoughness.baseColorTexture.index, 0);
+  const tinygltf::Primitive &plain = m.meshes.at(static_cast<size_t>(m.nodes[1].mesh)).primitives.at(0);
+  EXPECT_EQ(plain.attributes.count("TEXCOORD_0"), 0u);
+  ASSERT_GE(plain.material, 0);
+  EXPECT_EQ(m.materials[static_cast<size_t>(plain.material)].name, "Holz");
+  EXPECT_LT(m.materials[static_cast<size_t>(plain.material)].pbrMetallicRoughness.baseColorTexture.index, 0)
+      << "no UVs to place the texture with";
+  const tinygltf::Primitive &path = m.meshes.at(static_cast<size_t>(m.nodes[2].mesh)).primitives.at(0);
+  EXPECT_EQ(path.mode, TINYGLTF_MODE_LINE_STRIP);
+  EXPECT_EQ(Read<float>(m, path.attributes.at("POSITION")), (std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0}));
+  EXPECT_EQ(m.nodes[3].mesh, -1) << "a spline through a point that is no number is left out";
+}
+
+// A hierarchy as deep as a file makes it exports without recursion.
+TEST_F(ExportedValuesTest, ADeepHierarchyExports) {
+  tessaro::Object *parent = nullptr;
+  for (int i = 0; i < 100000; ++i) parent = AddUserObject("N", 5140, parent);
+  tinygltf::Model m = Export("deep.glb");
+  ASSERT_EQ(m.nodes.size(), 100000u);
+  EXPECT_EQ(m.nodes[99998].children, (std::vector<int>{99999}));
+}
+
+}  // namespace

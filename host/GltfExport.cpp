@@ -11,6 +11,7 @@
 #include "GltfExport.h"
 
 #include "Text.h"
+#include "Trig.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,9 +49,9 @@ Quat Mul(const Quat &a, const Quat &b) {
 
 Quat About(int axis, double angle) {
   Quat q;
-  double s = std::sin(angle / 2);
+  double s = trig::Sin(angle / 2);
   (axis == 0 ? q.x : axis == 1 ? q.y : q.z) = s;
-  q.w = std::cos(angle / 2);
+  q.w = trig::Cos(angle / 2);
   return q;
 }
 
@@ -426,7 +427,7 @@ class Exporter {
     double limit = -1;  // the cosine of the largest angle smoothed over
     if (phong && ParamLong(*phong, "1001", 0)) {
       double angle = RealParam(*phong, "1002", 0);
-      if (angle >= 0) limit = std::cos(std::min(angle, kPi));
+      if (angle >= 0) limit = trig::Cos(std::min(angle, kPi));
       else smooth = false;
     }
     std::vector<uint32_t> group;
@@ -602,7 +603,7 @@ class Exporter {
     double focus = o.focus > 0 && Finite(o.focus) ? o.focus : 36;
     double aperture = o.aperture > 0 && Finite(o.aperture) ? o.aperture : 36;
     c.perspective.aspectRatio = 4.0 / 3.0;
-    c.perspective.yfov = 2 * std::atan(aperture * 0.75 / (2 * focus));
+    c.perspective.yfov = 2 * trig::Atan(aperture * 0.75 / (2 * focus));
     model_.cameras.push_back(c);
     return static_cast<int>(model_.cameras.size() - 1);
   }
@@ -667,8 +668,8 @@ class Exporter {
             for (double z : {lo_.z, hi_.z}) reach = std::max(reach, Length(V3{x, y, z} - eye));
       }
       c.perspective.znear = scale_;
-      double far = std::max(1.0e5 * scale_, 2 * reach);
-      c.perspective.zfar = std::isfinite(far) ? far : 1.0e5 * scale_;
+      double farthest = std::max(1.0e5 * scale_, 2 * reach);
+      c.perspective.zfar = std::isfinite(farthest) ? farthest : 1.0e5 * scale_;
     }
   }
 

@@ -1,9 +1,11 @@
 // The glTF export: read back with tinygltf and compared value for value.
 #include <cmath>
+#include <limits>
 
 #include <tiny_gltf.h>
 
 #include "GltfExport.h"
+#include "Trig.h"
 #include "ft50_scene.h"
 #include "support.h"
 
@@ -391,6 +393,29 @@ TEST_F(ExportedValuesTest, ADeepHierarchyExports) {
   tinygltf::Model m = Export("deep.glb");
   ASSERT_EQ(m.nodes.size(), 100000u);
   EXPECT_EQ(m.nodes[99998].children, (std::vector<int>{99999}));
+}
+
+}  // namespace
+
+namespace {
+
+// The export's own sine, cosine and arc tangent (the same bits on every
+// build) stay within a few units in the last place of the C library's.
+TEST(TrigTest, AgreesWithTheCLibrary) {
+  auto close = [](double ours, double theirs, double x) {
+    EXPECT_NEAR(ours, theirs, 4 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::fabs(theirs))) << x;
+  };
+  for (double x = -1000; x <= 1000; x += 0.0137) {
+    close(tessaro::trig::Sin(x), std::sin(x), x);
+    close(tessaro::trig::Cos(x), std::cos(x), x);
+    close(tessaro::trig::Atan(x / 10), std::atan(x / 10), x);
+  }
+  for (double x : {0.0, -0.0, M_PI / 4, M_PI / 2, M_PI, 1e-300, 1e6}) {
+    close(tessaro::trig::Sin(x), std::sin(x), x);
+    close(tessaro::trig::Cos(x), std::cos(x), x);
+  }
+  EXPECT_TRUE(std::isnan(tessaro::trig::Sin(INFINITY)));
+  EXPECT_EQ(tessaro::trig::Atan(INFINITY), M_PI / 2);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // libFuzzer target: the whole load of one input through the stand-in host
 // and the plug-in's code, in a mode chosen by the input, with the host's
-// leak and misuse checks after every load.
+// leak and misuse checks after every load, and the document's glTF export.
 //
 // Byte 4 of the input (inside the 12 header bytes the loader never reads)
 // picks the mode: new, merge, or an update of "Target" with each kind.
@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "DocumentFile.h"
+#include "GltfExport.h"
 #include "Host.h"
 #include "mutator.h"
 #include "user_document.h"
@@ -79,6 +80,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (sink) {
     tessaro::WriteDocument(*host->ActiveDocument(), sink);
     std::fclose(sink);
+    // The glTF export too: it must take any document without failing.
+    std::string why;
+    if (!tessaro::WriteGltfFile(*host->ActiveDocument(), path + ".glb", &why)) {
+      std::fprintf(stderr, "fuzz_load: the export failed: %s\n", why.c_str());
+      std::abort();
+    }
   }
   while (host->Documents().size() > 1) host->KillDocument(host->Documents().front().get());
   host->warnings.clear();

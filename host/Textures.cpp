@@ -19,12 +19,7 @@
 #include "Output.h"
 #include "Text.h"
 
-// The decoders and the PNG encoder, compiled here; memory in, memory out.
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_NO_STDIO
-#define STBI_WRITE_NO_STDIO
-#define STBI_MAX_DIMENSIONS 65536
+// The decoders and the PNG encoder (compiled in StbImage.cpp).
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
@@ -138,6 +133,59 @@ bool IsTiff(const std::string &b) {
          StartsWith(b, "MM\0+", 4);
 }
 
+uint32_t Big(const std::string &b, size_t at, int n) {
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) v = v << 8 | uint8_t(b[at + size_t(i)]);
+  return v;
+}
+
+// PNG and JPEG pass through undecoded; their headers are checked here, by
+// code that reads no further than the bytes hold, rather than by the
+// decoders (stb_image's JPEG header reader indexes past a table on some
+// damaged files).
+bool PngHeaderReads(const std::string &b) {
+  // The signature, then IHDR: its length 13, the size and a valid pairing
+  // of bit depth and colour type.
+  if (b.size() < 8 + 8 + 13 || Big(b, 8, 4) != 13 || b.compare(12, 4, "IHDR") != 0) return false;
+  const uint32_t w = Big(b, 16, 4), h = Big(b, 20, 4);
+  const unsigned depth = uint8_t(b[24]), colour = uint8_t(b[25]);
+  if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return false;
+  bool depthFits = false;
+  switch (colour) {
+    case 0: depthFits = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16; break;
+    case 3: depthFits = depth == 1 || depth == 2 || depth == 4 || depth == 8; break;
+    case 2: case 4: case 6: depthFits = depth == 8 || depth == 16; break;
+    default: break;
+  }
+  return depthFits && b[26] == 0 && b[27] == 0 && uint8_t(b[28]) <= 1;
+}
+
+// The markers from the start up to a frame header, which must give a size
+// and its components.
+bool JpegHeaderReads(const std::string &b) {
+  size_t i = 2;
+  while (i + 2 <= b.size()) {
+    if (uint8_t(b[i]) != 0xFF) return false;
+    const unsigned marker = uint8_t(b[i + 1]);
+    if (marker == 0xFF) {  // fill byte
+      ++i;
+      continue;
+    }
+    i += 2;
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
+    if (marker == 0xD9 || marker == 0xDA || i + 2 > b.size()) return false;
+    const size_t length = Big(b, i, 2);
+    if (length < 2 || length > b.size() - i) return false;
+    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      if (length < 8) return false;
+      const uint32_t h = Big(b, i + 3, 2), w = Big(b, i + 5, 2), components = uint8_t(b[i + 7]);
+      return w > 0 && h > 0 && components > 0 && length >= 8 + 3 * size_t(components);
+    }
+    i += length;
+  }
+  return false;
+}
+
 const unsigned char *Data(const std::string &b) { return reinterpret_cast<const unsigned char *>(b.data()); }
 
 std::string Reason() {
@@ -145,9 +193,22 @@ std::string Reason() {
   return r ? r : "unknown";
 }
 
-std::string TooLarge(long long w, long long h) {
-  return "it is " + std::to_string(w) + " x " + std::to_string(h) + " pixels, more than the " +
-         std::to_string(kMaxTexturePixels) + " the export decodes";
+// Whether a picture of w x h pixels is decoded from a file of so many
+// bytes: not above kMaxTexturePixels, and not far more pixels than the
+// bytes can describe (a few bytes claiming millions of pixels would cost
+// seconds and hundreds of megabytes to decode and encode as PNG).
+bool Decodable(long long w, long long h, size_t bytes, std::string *why) {
+  const long long pixels = w * h;
+  const std::string size = std::to_string(w) + " x " + std::to_string(h) + " pixels";
+  if (pixels > kMaxTexturePixels) {
+    *why = "it is " + size + ", more than the " + std::to_string(kMaxTexturePixels) + " the export decodes";
+    return false;
+  }
+  if (pixels > kFreeTexturePixels && pixels / kMaxPixelsPerByte > static_cast<long long>(bytes)) {
+    *why = "it claims " + size + " from only " + std::to_string(bytes) + " bytes";
+    return false;
+  }
+  return true;
 }
 
 void AppendBytes(void *context, void *data, int size) {
@@ -234,10 +295,7 @@ bool DecodeTiff(const std::string &bytes, GltfImage *image, std::string *why) {
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
   if (w == 0 || h == 0) return damaged("it has no pixels");
-  if (static_cast<long long>(w) * h > kMaxTexturePixels) {
-    *why = TooLarge(w, h);
-    return false;
-  }
+  if (!Decodable(w, h, bytes.size(), why)) return false;
   char message[1024] = "";
   if (!TIFFRGBAImageOK(tif, message)) {
     *why = std::string("its TIFF layout cannot be read: ") + message;
@@ -421,8 +479,8 @@ bool ToGltfImage(const std::string &bytes, GltfImage *image, std::string *why) {
   int w = 0, h = 0, components = 0;
   if (IsPng(bytes) || IsJpeg(bytes)) {
     const bool png = IsPng(bytes);
-    if (!stbi_info_from_memory(Data(bytes), length, &w, &h, &components) || w <= 0 || h <= 0) {
-      *why = std::string("its ") + (png ? "PNG" : "JPEG") + " header is damaged (" + Reason() + ")";
+    if (png ? !PngHeaderReads(bytes) : !JpegHeaderReads(bytes)) {
+      *why = std::string("its ") + (png ? "PNG" : "JPEG") + " header is damaged";
       return false;
     }
     image->bytes = bytes;
@@ -442,10 +500,7 @@ bool ToGltfImage(const std::string &bytes, GltfImage *image, std::string *why) {
     *why = "it is no image the export reads (PNG, JPEG, BMP, TGA, GIF, PSD, HDR, PNM or TIFF)";
     return false;
   }
-  if (static_cast<long long>(w) * h > kMaxTexturePixels) {
-    *why = TooLarge(w, h);
-    return false;
-  }
+  if (!Decodable(w, h, bytes.size(), why)) return false;
   unsigned char *pixels = stbi_load_from_memory(Data(bytes), length, &w, &h, &components, 0);
   if (!pixels) {
     *why = "its pixels are damaged (" + Reason() + ")";

@@ -35,9 +35,14 @@ class TextureFinder {
   std::map<size_t, std::map<std::string, std::string>> listings_;
 };
 
-// Pictures above these are refused rather than read or decoded.
+// Pictures above these are refused rather than read or decoded: files
+// above kMaxTextureBytes, pictures above kMaxTexturePixels, and beyond
+// kFreeTexturePixels pictures of more than kMaxPixelsPerByte pixels for
+// each byte of their file (more than any real picture compresses to).
 constexpr size_t kMaxTextureBytes = size_t(256) << 20;
 constexpr long long kMaxTexturePixels = 8192LL * 8192;
+constexpr long long kFreeTexturePixels = 2048LL * 2048;
+constexpr long long kMaxPixelsPerByte = 2048;
 
 // An image as glTF carries it.
 struct GltfImage {

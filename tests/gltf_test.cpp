@@ -366,13 +366,14 @@ TEST_F(GltfTest, OtherFormatsBecomePngAndUnreadableOnesAreLeftOut) {
   WriteText(src + "/bad.png", "\x89PNG\r\n\x1a\n" + std::string(200, 'x'));
   WriteText(src + "/cut.bmp", images::Bmp(brick).substr(0, 20));
   WriteText(src + "/huge.bmp", images::Bmp(brick, 30000, 30000));
+  WriteText(src + "/liar.bmp", images::Bmp(brick, 4096, 4096));
   WriteText(src + "/empty.png", "");
   WriteText(src + "/notes.png", "not a picture at all");
   testsupport::fs::create_directory(src + "/folder.png");
   Textured("Brick", "brick.png");
   Textured("Wall", "wall.tif");
-  const std::vector<std::string> unreadable = {"bad.png", "cut.bmp", "huge.bmp", "empty.png", "notes.png",
-                                               "folder.png", "missing.png"};
+  const std::vector<std::string> unreadable = {"bad.png", "cut.bmp",   "huge.bmp",   "liar.bmp",
+                                               "empty.png", "notes.png", "folder.png", "missing.png"};
   for (const std::string &name : unreadable) Textured(name, name);
   tessaro::GltfOptions options;
   options.textureFolders = {src};
@@ -394,6 +395,7 @@ TEST_F(GltfTest, OtherFormatsBecomePngAndUnreadableOnesAreLeftOut) {
     EXPECT_TRUE(Has(warnings, "the texture '" + name + "' is left out of the export: ")) << name;
   }
   EXPECT_TRUE(Has(warnings, "huge.bmp' cannot be read: it is 30000 x 30000 pixels, more than")) << warnings[0];
+  EXPECT_TRUE(Has(warnings, "liar.bmp' cannot be read: it claims 4096 x 4096 pixels from only 78 bytes")) << warnings[0];
   EXPECT_TRUE(Has(warnings, "'missing.png' is left out of the export: no file of that name")) << warnings[0];
 
   // Beside a .gltf the converted image is a PNG of its own name.

@@ -30,6 +30,7 @@ export_one() {  # FILE NAME [ARGS...]
 for f in "$work"/ft50/*.ft50; do export_one "$f" "$(basename "$f" .ft50)" --mode new; done
 export_one "$root/examples/scene.ft50" room-merged --mode merge --into "$root/examples/room.json"
 echo "check: $exported exports"
-node "$here/validate.mjs" "$work"/out/* | grep -v ": 0 errors," || true
-node "$here/validate.mjs" "$work"/out/* >/dev/null
+# Only the exports: texture files copied beside them are checked through them.
+node "$here/validate.mjs" "$work"/out/*.gltf "$work"/out/*.glb | grep -v ": 0 errors," || true
+node "$here/validate.mjs" "$work"/out/*.gltf "$work"/out/*.glb >/dev/null
 echo "check: no validator errors"

@@ -305,6 +305,15 @@ TEST_F(GltfTest, AGltfRefersToTexturesBesideIt) {
   // Exported again, it finds its own copies and makes no more.
   Export(out + "/scene.gltf", options);
   EXPECT_EQ(std::distance(testsupport::fs::directory_iterator(out), testsupport::fs::directory_iterator()), 6);
+
+  // Written through a link, the export lands at the link's target, and so
+  // do the copies it refers to.
+  const std::string target = Folder("target");
+  testsupport::fs::create_symlink(target + "/linked.gltf", dir_.File("link.gltf"));
+  m = Export(dir_.File("link.gltf"), options);
+  EXPECT_EQ(ImageOf(m, "Oak")->uri, "oak.png");
+  EXPECT_EQ(ReadText(target + "/oak.png"), oak);
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("oak.png")));
 }
 
 // Whatever a texture name says, the export reads only files inside the

@@ -18,6 +18,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -451,6 +453,68 @@ Input ManyObjectsOut(int32_t n, const Place &p) {
   return in;
 }
 
+// A grid of about n quadrangles with a UV per point and smoothing across
+// every edge, exported as GLB.
+Input SmoothGridGlb(int32_t n, const Place &p) {
+  const auto side = static_cast<int32_t>(std::sqrt(double(n)));
+  std::vector<ft50::V3> points;
+  std::vector<std::array<float, 2>> uv;
+  std::vector<std::vector<int64_t>> quads;
+  for (int32_t y = 0; y <= side; ++y)
+    for (int32_t x = 0; x <= side; ++x) {
+      points.push_back({float(x), float(y), float((x * y) % 7)});
+      uv.push_back({float(x) / float(side), float(y) / float(side)});
+    }
+  for (int32_t y = 0; y < side; ++y)
+    for (int32_t x = 0; x < side; ++x) {
+      int64_t a = y * (side + 1) + x;
+      quads.push_back({a, a + side + 1, a + side + 2, a + 1});
+    }
+  Ft50Writer w;
+  ft50::Object(w, 5100, ft50::Named("Grid"), [&](Ft50Writer &b) {
+    ft50::Points(b, points);
+    ft50::Polygons(b, 5654, quads);
+    ft50::Uv(b, uv);
+    ft50::Phong(b, 3.2f);
+  });
+  Input in;
+  in.out = p.File("out.glb");
+  in.args = p.Import(p.Save(w, "grid.ft50"), kNew, in.out.string());
+  return in;
+}
+
+// n triangles round one point, all smooth: a normal found by comparing
+// each face with the others at its points would cost n^2.
+Input FanGlb(int32_t n, const Place &p) {
+  std::vector<ft50::V3> points = {{0, 0, 0}};
+  std::vector<std::vector<int64_t>> triangles;
+  for (int32_t i = 0; i < n; ++i) {
+    double a = 2 * 3.14159265358979 * i / n;
+    points.push_back({float(100 * std::cos(a)), float(100 * std::sin(a)), float(i % 2)});
+    triangles.push_back({0, 1 + (i + 1) % n, 1 + i});
+  }
+  Ft50Writer w;
+  ft50::Object(w, 5100, ft50::Named("Fan"), [&](Ft50Writer &b) {
+    ft50::Points(b, points);
+    ft50::Polygons(b, 5653, triangles);
+    ft50::Phong(b, 1.0f);
+  });
+  Input in;
+  in.out = p.File("out.glb");
+  in.args = p.Import(p.Save(w, "fan.ft50"), kNew, in.out.string());
+  return in;
+}
+
+// n objects nested as deep as the file allows, exported as GLB.
+Input DeepHierarchyGlb(int32_t n, const Place &p) {
+  Ft50Writer w;
+  for (int32_t i = 0; i < n; ++i) ft50::Object(w, 5100, ft50::Named("L", i % 254));
+  Input in;
+  in.out = p.File("out.glb");
+  in.args = p.Import(p.Save(w, "deep.ft50"), kNew, in.out.string());
+  return in;
+}
+
 // ---- measuring ---------------------------------------------------------------------------
 
 struct Measured {
@@ -561,6 +625,9 @@ int main(int argc, char **argv) {
       {"deep-into-document", 200000, "object", DeepIntoDocument, ReadOrRefuse},
       {"deep-into-prefs", 2000000, "bracket", DeepIntoPrefs, WarnsOnce},
       {"many-objects-out", 50000, "object", ManyObjectsOut},
+      {"smooth-grid-glb", 100000, "quadrangle", SmoothGridGlb},
+      {"fan-glb", 100000, "triangle", FanGlb},
+      {"deep-hierarchy-glb", 25400, "object", DeepHierarchyGlb},
   };
 
   // The empty runs: an import (with the options of the layouts, which an

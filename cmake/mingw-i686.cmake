@@ -13,3 +13,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
+# SSE2 arithmetic, as on 64-bit builds: the x87 unit's extra precision
+# would make the Windows build's numbers differ from the others' in their
+# last digits.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")

@@ -1,16 +1,17 @@
 // glTF 2.0 export of a document through tinygltf.
 //
 // Conventions (the README works an example): the host's frame is left-handed
-// with y up and z pointing away from the viewer; glTF's is right-handed with
-// z pointing at the viewer. Mirroring z converts one into the other: a
-// position (x, y, z) becomes (x, y, -z), and a rotation M becomes S M S with
-// S = diag(1, 1, -1). The host's rotation is (heading, pitch, bank) in
-// radians, M = Ry(h) Rx(p) Rz(b), so in glTF it is Ry(-h) Rx(-p) Rz(b). The
-// mirror also turns the host's clockwise front faces into glTF's
-// counter-clockwise ones, so corners keep their order.
+// with y up and z pointing away from the viewer, in centimetres; glTF's is
+// right-handed with z pointing at the viewer, in metres. Mirroring z converts
+// one frame into the other: a position (x, y, z) becomes s (x, y, -z) with s
+// the unit scale, and a rotation M becomes S M S with S = diag(1, 1, -1).
+// The host's rotation (heading, pitch, bank) in radians is the matrix
+// Ry(-h) Rx(-p) Rz(-b) in the usual right-hand-rule forms of Rx, Ry, Rz, so
+// in glTF it is Ry(h) Rx(p) Rz(-b).
 #include "GltfExport.h"
 
 #include "Text.h"
+#include "Trig.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,9 +50,9 @@ Quat Mul(const Quat &a, const Quat &b) {
 
 Quat About(int axis, double angle) {
   Quat q;
-  double s = std::sin(angle / 2);
+  double s = trig::Sin(angle / 2);
   (axis == 0 ? q.x : axis == 1 ? q.y : q.z) = s;
-  q.w = std::cos(angle / 2);
+  q.w = trig::Cos(angle / 2);
   return q;
 }
 
@@ -78,32 +79,103 @@ double RealParam(const Element &e, const std::string &id, double preset) {
   return preset;
 }
 
+int32_t ParamLong(const Element &e, const std::string &id, int32_t preset) {
+  const Value *v = Param(e, id);
+  return v && v->type == Value::Long ? v->l : preset;
+}
+
+// Vectors and rigid placements in glTF's frame, in double precision.
+struct V3 {
+  double x = 0, y = 0, z = 0;
+};
+V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double Length(V3 a) { return std::sqrt(Dot(a, a)); }
+
+// A node's placement: x' = R (S x) + T, as a 3 x 4 matrix.
+struct Placement {
+  double m[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
+  V3 Apply(V3 v) const {
+    return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z + m[0][3],
+            m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z + m[1][3],
+            m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z + m[2][3]};
+  }
+  Placement Then(const Placement &local) const {  // this * local
+    Placement r;
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 4; ++j)
+        r.m[i][j] = m[i][0] * local.m[0][j] + m[i][1] * local.m[1][j] + m[i][2] * local.m[2][j] + (j == 3 ? m[i][3] : 0);
+    return r;
+  }
+};
+
+Placement Local(const std::vector<double> &t, const std::vector<double> &q, const std::vector<double> &s) {
+  Placement p;
+  double x = 0, y = 0, z = 0, w = 1;
+  if (q.size() == 4) x = q[0], y = q[1], z = q[2], w = q[3];
+  const double r[3][3] = {{1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
+                          {2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w)},
+                          {2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y)}};
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) p.m[i][j] = r[i][j] * (s.size() == 3 ? s[static_cast<size_t>(j)] : 1);
+    p.m[i][3] = t.size() == 3 ? t[static_cast<size_t>(i)] : 0;
+  }
+  return p;
+}
+
+// A full light lights a white surface facing it to white: π W/m², at the
+// photometric 683 lm/W, in lux.
+const double kFullLightLux = kPi * 683;
+
 class Exporter {
  public:
-  Exporter(const Document &doc, TextureExport &textures) : doc_(doc), textures_(textures) {
+  Exporter(const Document &doc, std::vector<std::string> *warnings, const GltfOptions &options,
+           TextureExport &textures)
+      : doc_(doc), warnings_(warnings), options_(options), textures_(textures) {
     model_.asset.version = "2.0";
     model_.asset.generator = "tessaro";
     model_.buffers.emplace_back();
   }
 
   tinygltf::Model Build() {
+    scale_ = options_.unitScale;
     for (const Element *m = doc_.materials.first; m; m = m->next) AddMaterial(static_cast<const Material &>(*m));
     tinygltf::Scene scene;
-    // Named, so that an empty scene is still written as an object.
-    scene.name = doc_.name.empty() ? "Scene" : doc_.name;  // the file name: UTF-8 already
-    for (const Element *o = doc_.objects.first; o; o = o->next) scene.nodes.push_back(AddNode(static_cast<const Object &>(*o)));
+    // Named, so that an empty scene is still written as an object. The name
+    // is the file's, which is UTF-8 unless the file system's names are not.
+    scene.name = doc_.name.empty() ? "Scene" : IsUtf8(doc_.name) ? doc_.name : ToUtf8(doc_.name);
+    AddNodes(&scene);
     model_.scenes.push_back(scene);
     model_.defaultScene = 0;
+    FinishLightsAndCameras();
     if (!animation_.channels.empty()) {
       animation_.name = "Animation";
       model_.animations.push_back(animation_);
     }
     if (model_.buffers[0].data.empty()) model_.buffers.clear();
     if (!model_.lights.empty()) model_.extensionsUsed.push_back("KHR_lights_punctual");
+    for (const auto &note : notes_) {
+      if (!warnings_) break;
+      const Note &n = note.second;
+      std::string who = "'" + Printable(n.first) + "'";
+      if (n.count > 1) who += " and " + std::to_string(n.count - 1) + " more";
+      warnings_->push_back(note.first.first + who + note.first.second);
+    }
     return std::move(model_);
   }
 
  private:
+  // A warning said once per kind, naming the first element and counting the rest.
+  struct Note {
+    std::string first;
+    size_t count = 0;
+  };
+  void Warn(const std::string &before, const std::string &name, const std::string &after) {
+    Note &n = notes_[{before, after}];
+    if (n.count++ == 0) n.first = name;
+  }
+
   // One accessor over a new, 4-byte aligned view of the buffer.
   int Accessor(const void *data, size_t bytes, int component, int type, size_t count, int target,
                std::vector<double> min = {}, std::vector<double> max = {}) {
@@ -128,6 +200,21 @@ class Exporter {
     return static_cast<int>(model_.accessors.size() - 1);
   }
 
+  int PositionAccessor(const std::vector<float> &positions) {
+    std::vector<double> lo(3, INFINITY), hi(3, -INFINITY);
+    for (size_t i = 0; i < positions.size(); ++i) {
+      lo[i % 3] = std::min(lo[i % 3], double(positions[i]));
+      hi[i % 3] = std::max(hi[i % 3], double(positions[i]));
+    }
+    return Accessor(positions.data(), positions.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3,
+                    positions.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER, lo, hi);
+  }
+
+  // Colour channel: base colour = colour x brightness, with its texture.
+  // Transparency channel: alpha = 1 - its brightness. Specular channel: the
+  // highlight's width (material parameter 1016, 0 to 1) is the roughness,
+  // at least 0.2 so that no material turns into a mirror; without specular
+  // the material is fully rough. Nothing is metallic.
   void AddMaterial(const Material &m) {
     tinygltf::Material out;
     out.name = ToUtf8(m.name);
@@ -159,98 +246,217 @@ class Exporter {
     }
     out.pbrMetallicRoughness.baseColorFactor = base;
     out.pbrMetallicRoughness.metallicFactor = 0;
-    const Channel *specular = channel(8);
-    out.pbrMetallicRoughness.roughnessFactor = specular ? 1 - Clamp01(real(*specular, 1001, 0)) : 1;
+    double width = RealParam(m, "1016", 0.5);
+    out.pbrMetallicRoughness.roughnessFactor = channel(8) ? std::max(0.2, Clamp01(width)) : 1;
     materials_[&m] = static_cast<int>(model_.materials.size());
     model_.materials.push_back(out);
   }
 
-  int AddNode(const Object &o) {
+  // The same material without its texture, for a mesh that has no UVs to
+  // place it with.
+  int Untextured(int material) {
+    auto it = untextured_.find(material);
+    if (it != untextured_.end()) return it->second;
+    tinygltf::Material copy = model_.materials[static_cast<size_t>(material)];
+    copy.pbrMetallicRoughness.baseColorTexture = tinygltf::TextureInfo();
+    int index = static_cast<int>(model_.materials.size());
+    model_.materials.push_back(copy);
+    untextured_[material] = index;
+    return index;
+  }
+
+  // Nodes in the document's order, parents before their children, walked
+  // with a stack of its own: the hierarchy's depth is the file's to choose.
+  void AddNodes(tinygltf::Scene *scene) {
+    struct Pending {
+      const Object *object;
+      int parent;
+    };
+    std::vector<Pending> stack;
+    auto push = [&](const ElementList &list, int parent) {
+      size_t at = stack.size();
+      for (const Element *o = list.first; o; o = o->next) stack.push_back({static_cast<const Object *>(o), parent});
+      std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(at), stack.end());
+    };
+    push(doc_.objects, -1);
+    while (!stack.empty()) {
+      Pending p = stack.back();
+      stack.pop_back();
+      int index = AddNode(*p.object, p.parent);
+      if (p.parent < 0) scene->nodes.push_back(index);
+      else model_.nodes[static_cast<size_t>(p.parent)].children.push_back(index);
+      push(p.object->children, index);
+    }
+  }
+
+  bool Finite3(const th_vector &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+  int AddNode(const Object &o, int parent) {
     int index = static_cast<int>(model_.nodes.size());
     model_.nodes.emplace_back();
     tinygltf::Node node;
     node.name = ToUtf8(o.name);
-    if (Finite(o.pos.x) && Finite(o.pos.y) && Finite(o.pos.z) && (o.pos.x || o.pos.y || o.pos.z))
-      node.translation = {o.pos.x, o.pos.y, -double(o.pos.z)};
-    if (Finite(o.rot.x) && Finite(o.rot.y) && Finite(o.rot.z) && (o.rot.x || o.rot.y || o.rot.z)) {
+    // + 0.0 turns a mirrored 0 into 0 rather than -0.
+    std::vector<double> t = {o.pos.x * scale_ + 0.0, o.pos.y * scale_ + 0.0, -double(o.pos.z) * scale_ + 0.0};
+    if (!std::isfinite(t[0]) || !std::isfinite(t[1]) || !std::isfinite(t[2]))
+      Warn("the position of ", o.name, " is not a number: placed at its parent's origin");
+    else if (t[0] || t[1] || t[2])
+      node.translation = t;
+    if (!Finite3(o.rot)) {
+      Warn("the rotation of ", o.name, " is not a number: left unrotated");
+    } else if (o.rot.x || o.rot.y || o.rot.z) {
       double q[4];
       GltfRotation(o.rot, q);
       node.rotation = {q[0], q[1], q[2], q[3]};
     }
-    if (Finite(o.scale.x) && Finite(o.scale.y) && Finite(o.scale.z) &&
-        (o.scale.x != 1 || o.scale.y != 1 || o.scale.z != 1))
+    if (!Finite3(o.scale))
+      Warn("the scale of ", o.name, " is not a number: left at 1");
+    else if (o.scale.x != 1 || o.scale.y != 1 || o.scale.z != 1)
       node.scale = {o.scale.x, o.scale.y, o.scale.z};
-    node.mesh = AddMesh(o);
-    if (o.camera) node.camera = AddCamera(o);
+    Placement world = Local(node.translation, node.rotation, node.scale);
+    if (parent >= 0) world = placements_[static_cast<size_t>(parent)].Then(world);
+    placements_.push_back(world);
+    node.mesh = o.spline || o.type == 5101 ? AddSpline(o) : AddMesh(o, world);
+    if (o.camera) {
+      node.camera = AddCamera(o);
+      cameras_.emplace_back(node.camera, index);
+    }
     if (o.type == 5102) {
       tinygltf::Value::Object ext;
-      ext["light"] = tinygltf::Value(AddLight(o));
+      int light = AddLight(o);
+      ext["light"] = tinygltf::Value(light);
       node.extensions["KHR_lights_punctual"] = tinygltf::Value(ext);
+      lights_.emplace_back(light, index);
     }
     AddAnimation(o, index);
-    for (const Element *c = o.children.first; c; c = c->next) node.children.push_back(AddNode(static_cast<const Object &>(*c)));
     model_.nodes[static_cast<size_t>(index)] = node;
     return index;
   }
 
   // Polygon objects become meshes of triangles: a quadrangle (a, b, c, d)
-  // gives (a, b, c) and (a, c, d), a triangle (d = c) gives (a, b, c). With
-  // a UVW tag every distinct pair of point and UV is a vertex of its own.
-  int AddMesh(const Object &o) {
+  // gives (a, c, b) and (a, d, c), a triangle (d = c) gives (a, c, b). The
+  // host's front faces run clockwise seen from the front; the mirror keeps
+  // that sense, and glTF's front faces run counter-clockwise, so the
+  // corners are walked backwards.
+  // Normals follow the phong tag: corners meet in one normal across every
+  // edge whose faces differ by no more than its angle (all edges when the
+  // angle is not limited) and split at sharper ones; without a phong tag
+  // every face is flat. A vertex is a point with one normal and one UV.
+  int AddMesh(const Object &o, const Placement &world) {
     const Tag *pointTag = FindTag(o, 5600), *polygonTag = FindTag(o, 5604), *uvwTag = FindTag(o, 5671);
     const auto *points = TagEntries<th_vector>(pointTag);
     const auto *polygons = TagEntries<int32_t[4]>(polygonTag);
     if (!points || !polygons) return -1;
     const auto pointCount = static_cast<uint32_t>(pointTag->entries);
+    const auto polygonCount = static_cast<uint32_t>(polygonTag->entries);
     const auto *uvw = TagEntries<th_vector[4]>(uvwTag);
     if (uvw && uvwTag->entries < polygonTag->entries) uvw = nullptr;
 
-    // Vertex i is point i, with the UV of its first corner; a corner with
-    // another UV gets a vertex of its own after the points.
-    std::vector<float> positions, uvs;
-    for (uint32_t i = 0; i < pointCount; ++i) positions.insert(positions.end(), {points[i].x, points[i].y, -points[i].z});
-    std::vector<bool> used;
-    if (uvw) uvs.assign(size_t(pointCount) * 2, 0.0f), used.assign(pointCount, false);
-    std::vector<uint32_t> indices;
-    std::map<std::tuple<uint32_t, float, float>, uint32_t> split;
-    auto vertex = [&](int32_t polygon, int corner, int32_t index) -> uint32_t {
-      const auto point = static_cast<uint32_t>(index);
-      if (!uvw) return point;
-      const th_vector &t = uvw[polygon][corner];
-      if (!used[point]) {
-        used[point] = true;
-        uvs[2 * point] = t.x, uvs[2 * point + 1] = t.y;
-        return point;
-      }
-      if (uvs[2 * point] == t.x && uvs[2 * point + 1] == t.y) return point;
-      auto key = std::make_tuple(point, t.x, t.y);
-      auto it = split.find(key);
-      if (it != split.end()) return it->second;
-      auto v = static_cast<uint32_t>(positions.size() / 3);
-      positions.insert(positions.end(), {positions[3 * point], positions[3 * point + 1], positions[3 * point + 2]});
-      uvs.insert(uvs.end(), {t.x, t.y});
-      split.emplace(key, v);
-      return v;
-    };
-    for (int32_t i = 0; i < polygonTag->entries; ++i) {
+    std::vector<V3> at(pointCount);
+    std::vector<bool> finite(pointCount);
+    for (uint32_t i = 0; i < pointCount; ++i) {
+      at[i] = {points[i].x * scale_, points[i].y * scale_, -double(points[i].z) * scale_};
+      finite[i] = std::isfinite(float(at[i].x)) && std::isfinite(float(at[i].y)) && std::isfinite(float(at[i].z));
+    }
+    // Faces: the polygons whose corners are points that are numbers.
+    std::vector<uint32_t> faces;
+    std::vector<V3> normals;  // per face, its area's length (Newell's method)
+    size_t notNumbers = 0;
+    for (uint32_t i = 0; i < polygonCount; ++i) {
       const int32_t *p = polygons[i];
-      bool valid = true;
-      for (int k = 0; k < 4; ++k) valid = valid && static_cast<uint32_t>(p[k]) < pointCount;
-      if (!valid) continue;  // a document read from a file may hold anything
-      const int corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
+      bool valid = true, numbers = true;
+      for (int k = 0; k < 4; ++k) {
+        valid = valid && static_cast<uint32_t>(p[k]) < pointCount;  // a document read from a file may hold anything
+        numbers = numbers && valid && finite[static_cast<uint32_t>(p[k])];
+      }
+      if (!valid) continue;
+      if (!numbers) {
+        ++notNumbers;
+        continue;
+      }
+      int n = p[2] == p[3] ? 3 : 4;
+      V3 normal;  // walked backwards, as the triangles are
+      for (int k = 0; k < n; ++k) {
+        V3 a = at[static_cast<uint32_t>(p[(k + 1) % n])], b = at[static_cast<uint32_t>(p[k])];
+        normal = normal + V3{(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
+      }
+      faces.push_back(i);
+      normals.push_back(normal);
+    }
+    if (notNumbers) Warn("polygons of ", o.name, " have points that are not numbers: those polygons are left out");
+    if (faces.empty()) return -1;
+
+    // Corners are numbered 4 f + k for face f; a smooth group of corners is
+    // a set of the union-find below, named by its root.
+    const Tag *phong = FindTag(o, 5612);
+    bool smooth = phong != nullptr;
+    double limit = -1;  // the cosine of the largest angle smoothed over
+    if (phong && ParamLong(*phong, "1001", 0)) {
+      double angle = RealParam(*phong, "1002", 0);
+      if (angle >= 0) limit = trig::Cos(std::min(angle, kPi));
+      else smooth = false;
+    }
+    std::vector<uint32_t> group;
+    if (smooth) Smooth(faces, normals, polygons, limit, &group);
+    auto root = [&](uint32_t c) {
+      if (!smooth) return c;
+      while (group[c] != c) c = group[c] = group[group[c]];
+      return c;
+    };
+    std::vector<V3> sums;
+    if (smooth) {
+      sums.resize(group.size());
+      for (uint32_t f = 0; f < faces.size(); ++f)
+        for (int k = 0; k < (polygons[faces[f]][2] == polygons[faces[f]][3] ? 3 : 4); ++k)
+          sums[root(4 * f + k)] = sums[root(4 * f + k)] + normals[f];
+    }
+
+    std::vector<float> positions, uvs, vertexNormals;
+    std::vector<uint32_t> first(4 * faces.size(), UINT32_MAX);
+    std::map<std::tuple<uint32_t, float, float>, uint32_t> split;
+    size_t badUv = 0;
+    auto vertex = [&](uint32_t f, int k) -> uint32_t {
+      const auto point = static_cast<uint32_t>(polygons[faces[f]][k]);
+      uint32_t r = root(4 * f + k);
+      float u = 0, v = 0;
+      if (uvw) {
+        const th_vector &t = uvw[faces[f]][k];
+        if (std::isfinite(t.x) && std::isfinite(t.y)) u = t.x, v = t.y;
+        else ++badUv;
+      }
+      uint32_t &slot = first[r];
+      if (slot != UINT32_MAX) {
+        if (!uvw || (uvs[2 * slot] == u && uvs[2 * slot + 1] == v)) return slot;
+        auto it = split.find({r, u, v});
+        if (it != split.end()) return it->second;
+      }
+      auto index = static_cast<uint32_t>(positions.size() / 3);
+      positions.insert(positions.end(), {float(at[point].x), float(at[point].y), float(at[point].z)});
+      if (uvw) uvs.insert(uvs.end(), {u, v});
+      V3 n = smooth ? sums[r] : normals[f];
+      double length = Length(n);
+      if (!(length > 0) || !std::isfinite(length)) n = normals[f], length = Length(n);
+      if (!(length > 0) || !std::isfinite(length)) n = {0, 1, 0}, length = 1;  // a face without area
+      vertexNormals.insert(vertexNormals.end(), {float(n.x / length), float(n.y / length), float(n.z / length)});
+      if (slot == UINT32_MAX) slot = index;
+      else split.emplace(std::make_tuple(r, u, v), index);
+      return index;
+    };
+    std::vector<uint32_t> indices;
+    for (uint32_t f = 0; f < faces.size(); ++f) {
+      const int32_t *p = polygons[faces[f]];
+      const int corners[2][3] = {{0, 2, 1}, {0, 3, 2}};
       for (int t = 0; t < (p[2] == p[3] ? 1 : 2); ++t)
-        for (int k : corners[t]) indices.push_back(vertex(i, k, p[k]));
+        for (int k : corners[t]) indices.push_back(vertex(f, k));
     }
-    if (indices.empty()) return -1;
-    std::vector<double> lo(3, INFINITY), hi(3, -INFINITY);
-    for (size_t i = 0; i < positions.size(); ++i) {
-      lo[i % 3] = std::min(lo[i % 3], double(positions[i]));
-      hi[i % 3] = std::max(hi[i % 3], double(positions[i]));
-    }
+    if (badUv) Warn("UV coordinates of ", o.name, " are not numbers: set to 0");
+    for (size_t i = 0; i < positions.size(); i += 3) Extend(world.Apply({positions[i], positions[i + 1], positions[i + 2]}));
+
     tinygltf::Primitive prim;
     prim.mode = TINYGLTF_MODE_TRIANGLES;
-    prim.attributes["POSITION"] = Accessor(positions.data(), positions.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                           TINYGLTF_TYPE_VEC3, positions.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER, lo, hi);
+    prim.attributes["POSITION"] = PositionAccessor(positions);
+    prim.attributes["NORMAL"] = Accessor(vertexNormals.data(), vertexNormals.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                         TINYGLTF_TYPE_VEC3, vertexNormals.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER);
     if (uvw)
       prim.attributes["TEXCOORD_0"] = Accessor(uvs.data(), uvs.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
                                                TINYGLTF_TYPE_VEC2, uvs.size() / 2, TINYGLTF_TARGET_ARRAY_BUFFER);
@@ -263,6 +469,84 @@ class Exporter {
       auto it = m ? materials_.find(m) : materials_.end();
       if (it != materials_.end()) prim.material = it->second;
     }
+    if (prim.material >= 0 && !uvw &&
+        model_.materials[static_cast<size_t>(prim.material)].pbrMetallicRoughness.baseColorTexture.index >= 0)
+      prim.material = Untextured(prim.material);
+    return AddPrimitive(o, prim);
+  }
+
+  // Joins the corners of two faces across each edge they share, the edge
+  // running opposite ways in them (so both face the same side) and their
+  // normals differing by no more than the limit. Edges are found by
+  // sorting, so the cost stays n log n however many faces meet at a point.
+  static void Smooth(const std::vector<uint32_t> &faces, const std::vector<V3> &normals, const int32_t (*polygons)[4],
+                     double limit, std::vector<uint32_t> *group) {
+    struct Edge {
+      uint32_t lo, hi;  // the points, in order
+      uint32_t atLo, atHi;  // the corners there
+      bool forward;  // the face runs from lo to hi
+    };
+    std::vector<Edge> edges;
+    group->resize(4 * faces.size());
+    for (uint32_t c = 0; c < group->size(); ++c) (*group)[c] = c;
+    for (uint32_t f = 0; f < faces.size(); ++f) {
+      const int32_t *p = polygons[faces[f]];
+      int n = p[2] == p[3] ? 3 : 4;
+      for (int k = 0; k < n; ++k) {
+        auto a = static_cast<uint32_t>(p[k]), b = static_cast<uint32_t>(p[(k + 1) % n]);
+        uint32_t ca = 4 * f + static_cast<uint32_t>(k), cb = 4 * f + static_cast<uint32_t>((k + 1) % n);
+        if (a < b) edges.push_back({a, b, ca, cb, true});
+        else if (b < a) edges.push_back({b, a, cb, ca, false});
+      }
+    }
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge &x, const Edge &y) { return x.lo != y.lo ? x.lo < y.lo : x.hi < y.hi; });
+    auto find = [&](uint32_t c) {
+      while ((*group)[c] != c) c = (*group)[c] = (*group)[(*group)[c]];
+      return c;
+    };
+    auto join = [&](uint32_t a, uint32_t b) {
+      a = find(a), b = find(b);
+      if (a != b) (*group)[std::max(a, b)] = std::min(a, b);
+    };
+    for (size_t i = 0; i < edges.size();) {
+      size_t j = i;
+      while (j < edges.size() && edges[j].lo == edges[i].lo && edges[j].hi == edges[i].hi) ++j;
+      // Only an edge of exactly two faces is smooth: three or more meet at a
+      // crease of their own.
+      if (j - i == 2 && edges[i].forward != edges[i + 1].forward) {
+        const V3 &n1 = normals[edges[i].atLo / 4], &n2 = normals[edges[i + 1].atLo / 4];
+        double l1 = Length(n1), l2 = Length(n2);
+        if (l1 > 0 && l2 > 0 && Dot(n1, n2) >= limit * l1 * l2) {
+          join(edges[i].atLo, edges[i + 1].atLo);
+          join(edges[i].atHi, edges[i + 1].atHi);
+        }
+      }
+      i = j;
+    }
+  }
+
+  // Spline objects become line strips through their points.
+  int AddSpline(const Object &o) {
+    const Tag *pointTag = FindTag(o, 5600);
+    const auto *points = TagEntries<th_vector>(pointTag);
+    if (!points || pointTag->entries < 2) return -1;
+    std::vector<float> positions;
+    for (int32_t i = 0; i < pointTag->entries; ++i) {
+      float p[3] = {float(points[i].x * scale_), float(points[i].y * scale_), float(-double(points[i].z) * scale_)};
+      if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
+        Warn("the spline ", o.name, " has points that are not numbers: it is left out");
+        return -1;
+      }
+      positions.insert(positions.end(), p, p + 3);
+    }
+    tinygltf::Primitive prim;
+    prim.mode = TINYGLTF_MODE_LINE_STRIP;
+    prim.attributes["POSITION"] = PositionAccessor(positions);
+    return AddPrimitive(o, prim);
+  }
+
+  int AddPrimitive(const Object &o, const tinygltf::Primitive &prim) {
     tinygltf::Mesh mesh;
     mesh.name = ToUtf8(o.name);
     mesh.primitives.push_back(prim);
@@ -270,8 +554,14 @@ class Exporter {
     return static_cast<int>(model_.meshes.size() - 1);
   }
 
+  void Extend(V3 p) {
+    lo_ = {std::min(lo_.x, p.x), std::min(lo_.y, p.y), std::min(lo_.z, p.z)};
+    hi_ = {std::max(hi_.x, p.x), std::max(hi_.y, p.y), std::max(hi_.z, p.z)};
+  }
+
   // The film is the aperture wide and three quarters of it high (the
-  // host's 4:3 frame); focus is the focal length.
+  // host's 4:3 frame); focus is the focal length. The clip planes are set
+  // once the scene's extent is known.
   int AddCamera(const Object &o) {
     tinygltf::Camera c;
     c.name = ToUtf8(o.name);
@@ -279,17 +569,15 @@ class Exporter {
     double focus = o.focus > 0 && Finite(o.focus) ? o.focus : 36;
     double aperture = o.aperture > 0 && Finite(o.aperture) ? o.aperture : 36;
     c.perspective.aspectRatio = 4.0 / 3.0;
-    c.perspective.yfov = 2 * std::atan(aperture * 0.75 / (2 * focus));
-    // tinygltf writes a far plane even for an infinite projection, so the
-    // export gives one far beyond any scene of this host's units.
-    c.perspective.znear = 0.1;
-    c.perspective.zfar = 1.0e6;
+    c.perspective.yfov = 2 * trig::Atan(aperture * 0.75 / (2 * focus));
     model_.cameras.push_back(c);
     return static_cast<int>(model_.cameras.size() - 1);
   }
 
   // Light forms: 0 omni (point), 1 spot, 4 parallel (directional); colour
-  // 90000, brightness 90001, a spot's cone angle 90011 (radians).
+  // 90000, brightness 90001, a spot's cone 90011 (its opening angle, edge
+  // to edge, in radians). The intensity is set once the scene's extent is
+  // known.
   int AddLight(const Object &o) {
     tinygltf::Light l;
     l.name = ToUtf8(o.name);
@@ -300,16 +588,55 @@ class Exporter {
     const Value *colour = Param(o, "90000");
     if (colour && colour->type == Value::Vector)
       l.color = {Clamp01(colour->v.x), Clamp01(colour->v.y), Clamp01(colour->v.z)};
-    double intensity = RealParam(o, "90001", 1);
-    l.intensity = std::isfinite(intensity) && intensity >= 0 ? intensity : 1;
+    double brightness = RealParam(o, "90001", 1);
+    if (!std::isfinite(brightness) || brightness < 0) {
+      Warn("the brightness of ", o.name, " is not a number of 0 or more: taken as 1");
+      brightness = 1;
+    }
+    l.intensity = brightness;
     if (f == 1) {
-      double cone = RealParam(o, "90011", kPi / 4);
+      double cone = RealParam(o, "90011", kPi / 2) / 2;
       if (!(cone > 0) || cone > kPi / 2) cone = kPi / 4;
       l.spot.outerConeAngle = cone;
       l.spot.innerConeAngle = 0;
     }
     model_.lights.push_back(l);
     return static_cast<int>(model_.lights.size() - 1);
+  }
+
+  // The host's lights do not fade with distance; glTF's point and spot
+  // lights fall off with its square. A light of brightness b lights the
+  // centre of the scene's meshes as brightly as b full lights would; a
+  // directional light lights everything so. Cameras see from 1 unit to
+  // 100,000 units, and at least twice as far as the scene reaches.
+  void FinishLightsAndCameras() {
+    bool any = lo_.x <= hi_.x;
+    V3 centre = any ? V3{(lo_.x + hi_.x) / 2, (lo_.y + hi_.y) / 2, (lo_.z + hi_.z) / 2} : V3{};
+    for (const auto &entry : lights_) {
+      tinygltf::Light &l = model_.lights[static_cast<size_t>(entry.first)];
+      double lux = l.intensity * kFullLightLux;
+      if (l.type == "directional") {
+        l.intensity = lux;
+        continue;
+      }
+      double d = Length(placements_[static_cast<size_t>(entry.second)].Apply({}) - centre);
+      if (!(d > 0) || !std::isfinite(d)) d = 1;
+      double candela = lux * d * d;
+      l.intensity = std::isfinite(candela) ? candela : lux;
+    }
+    for (const auto &entry : cameras_) {
+      tinygltf::Camera &c = model_.cameras[static_cast<size_t>(entry.first)];
+      double reach = 0;
+      if (any) {
+        V3 eye = placements_[static_cast<size_t>(entry.second)].Apply({});
+        for (double x : {lo_.x, hi_.x})
+          for (double y : {lo_.y, hi_.y})
+            for (double z : {lo_.z, hi_.z}) reach = std::max(reach, Length(V3{x, y, z} - eye));
+      }
+      c.perspective.znear = scale_;
+      double farthest = std::max(1.0e5 * scale_, 2 * reach);
+      c.perspective.zfar = std::isfinite(farthest) ? farthest : 1.0e5 * scale_;
+    }
   }
 
   // Keys of one component track: (seconds, value), in time order.
@@ -353,27 +680,34 @@ class Exporter {
       std::sort(times.begin(), times.end());
       times.erase(std::unique(times.begin(), times.end()), times.end());
       if (times.empty()) continue;
-      const th_vector &still = track == kPositionTrack ? o.pos : o.rot;
+      const bool position = track == kPositionTrack;
+      th_vector still = position ? o.pos : o.rot;
+      // A still value that is not a number was left out of the node; the
+      // track's own keys still move it.
+      if (!Finite3(still)) still = {0, 0, 0};
       std::vector<float> input, output;
       for (double t : times) {
-        input.push_back(static_cast<float>(t));
         th_vector v{float(At(c[0], t, still.x)), float(At(c[1], t, still.y)), float(At(c[2], t, still.z))};
-        if (track == kPositionTrack) {
-          output.insert(output.end(), {v.x, v.y, -v.z});
+        float out[4];
+        if (position) {
+          out[0] = float(v.x * scale_), out[1] = float(v.y * scale_), out[2] = float(-double(v.z) * scale_);
         } else {
           double q[4];
           GltfRotation(v, q);
-          output.insert(output.end(), {float(q[0]), float(q[1]), float(q[2]), float(q[3])});
+          for (int i = 0; i < 4; ++i) out[i] = float(q[i]);
         }
+        if (!std::all_of(out, out + (position ? 3 : 4), [](float x) { return std::isfinite(x); })) continue;
+        input.push_back(static_cast<float>(t));
+        output.insert(output.end(), out, out + (position ? 3 : 4));
       }
       // Times that collapse to one float would not increase strictly.
-      if (std::adjacent_find(input.begin(), input.end(), [](float a, float b) { return !(a < b); }) != input.end())
+      if (input.empty() ||
+          std::adjacent_find(input.begin(), input.end(), [](float a, float b) { return !(a < b); }) != input.end())
         continue;
       tinygltf::AnimationSampler sampler;
       sampler.interpolation = "LINEAR";
       sampler.input = Accessor(input.data(), input.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR,
                                input.size(), 0, {input.front()}, {input.back()});
-      bool position = track == kPositionTrack;
       sampler.output = Accessor(output.data(), output.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
                                 position ? TINYGLTF_TYPE_VEC3 : TINYGLTF_TYPE_VEC4, input.size(), 0);
       animation_.samplers.push_back(sampler);
@@ -386,10 +720,18 @@ class Exporter {
   }
 
   const Document &doc_;
+  std::vector<std::string> *warnings_;
+  const GltfOptions &options_;
+  double scale_ = 0.01;
+  std::map<std::pair<std::string, std::string>, Note> notes_;
   TextureExport &textures_;
   tinygltf::Model model_;
   tinygltf::Animation animation_;
   std::unordered_map<const Element *, int> materials_;
+  std::map<int, int> untextured_;
+  std::vector<Placement> placements_;  // per node, in the scene
+  std::vector<std::pair<int, int>> lights_, cameras_;  // (light or camera, node)
+  V3 lo_{INFINITY, INFINITY, INFINITY}, hi_{-INFINITY, -INFINITY, -INFINITY};  // the meshes' extent in the scene
 };
 
 }  // namespace
@@ -409,15 +751,19 @@ bool IsGltfPath(const std::string &path) {
 }
 
 void GltfRotation(const th_vector &hpb, double q[4]) {
-  Quat r = Mul(Mul(About(1, -double(hpb.x)), About(0, -double(hpb.y))), About(2, double(hpb.z)));
+  Quat r = Mul(Mul(About(1, double(hpb.x)), About(0, double(hpb.y))), About(2, -double(hpb.z)));
   q[0] = r.x, q[1] = r.y, q[2] = r.z, q[3] = r.w;
 }
 
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
                    std::vector<std::string> *warnings, const GltfOptions &options) {
   const bool binary = Extension(path) == ".glb";
+  if (!(options.unitScale > 0) || !std::isfinite(options.unitScale)) {
+    *error = "the unit scale must be a number greater than 0";
+    return false;
+  }
   TextureExport textures(path, binary, options.textureFolders, options.embedTextures, warnings);
-  tinygltf::Model model = Exporter(doc, textures).Build();
+  tinygltf::Model model = Exporter(doc, warnings, options, textures).Build();
   std::ostringstream text;
   tinygltf::TinyGLTF gltf;
   if (!gltf.WriteGltfSceneToStream(&model, text, !binary, binary)) {

@@ -65,14 +65,19 @@ std::string ToUtf8(const std::string &text) {
   return out;
 }
 
+bool IsUtf8(const std::string &bytes) {
+  for (size_t i = 0, n = 0; i < bytes.size(); i += n) {
+    Decode(bytes, i, &n);
+    if (n == 0) return false;
+  }
+  return true;
+}
+
 bool FromUtf8(const std::string &utf8, std::string *text, std::string *at) {
   // Not UTF-8 at all: the bytes as they stand.
-  for (size_t i = 0, n = 0; i < utf8.size(); i += n) {
-    Decode(utf8, i, &n);
-    if (n == 0) {
-      *text = utf8;
-      return true;
-    }
+  if (!IsUtf8(utf8)) {
+    *text = utf8;
+    return true;
   }
   std::string out;
   out.reserve(utf8.size());

@@ -11,6 +11,8 @@ namespace tessaro {
 
 // The host's text as UTF-8.
 std::string ToUtf8(const std::string &text);
+// Whether the bytes are UTF-8 throughout.
+bool IsUtf8(const std::string &bytes);
 // UTF-8 as the host's text. False when a character lies beyond U+00FF,
 // which no byte can hold; *at then names it ("U+65E5"). Bytes that do not
 // form UTF-8 are taken as they stand (documents written before the mapping

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Exports the example scene as GLB and takes a picture of it in a three.js
-# page with headless Chromium: docs/scene.png (the README's picture).
+# page with headless Chromium, through the file's own camera and lit by its
+# own lights (a 4:3 window, the host's frame): docs/scene.png (the README's
+# picture).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh >/dev/null
@@ -23,6 +25,6 @@ server=$!
 trap 'kill $server 2>/dev/null' EXIT
 sleep 1
 chromium --headless=new --no-sandbox --hide-scrollbars --disable-gpu --enable-unsafe-swiftshader --use-angle=swiftshader \
-  --window-size=900,600 --virtual-time-budget=10000 --screenshot="$PWD/docs/scene.png" \
+  --window-size=800,600 --virtual-time-budget=10000 --screenshot="$PWD/docs/scene.png" \
   "http://127.0.0.1:$port/index.html?file=scene.glb" >/dev/null 2>&1
 echo "screenshot: docs/scene.png"

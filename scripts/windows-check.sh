@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows DLL and host, runs them under Wine on every example and
-# every FT50 file the tests write, in each mode, and compares each document
-# with the Linux build's, byte for byte. Also checks that the DLL exports
-# exactly one symbol, c4d_main.
+# every FT50 file the tests write, in each mode, and compares each document,
+# and each glTF and GLB export, with the Linux build's, byte for byte. Also
+# checks that the DLL exports exactly one symbol, c4d_main.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -90,6 +90,24 @@ for f in corpus/*.ft50; do
         diff "linux/$name.$mode.json" "windows/$name.$mode.json" | head -4
         failed=$((failed + 1))
       fi
+    fi
+    # The glTF exports too, text and binary: the same bytes from both builds.
+    if [ "$mode" = new ] && [ "$lrc" = 0 ]; then
+      for ext in gltf glb; do
+        set +e
+        "$root/build/tessaro" import "$f" --mode new --out "linux/$name.$ext" --prefs linux.prefs >/dev/null 2>&1
+        lrc2=$?
+        wine "$root/build-windows/tessaro.exe" import "$f" --mode new --out "windows/$name.$ext" --prefs windows.prefs \
+          >/dev/null 2>&1
+        wrc2=$?
+        set -e
+        compared=$((compared + 1))
+        if [ "$lrc2" != "$wrc2" ] || ! cmp -s "linux/$name.$ext" "windows/$name.$ext"; then
+          echo "windows-check: $f ($ext): the exports differ (exit $lrc2 on Linux, $wrc2 on Windows)"
+          cmp "linux/$name.$ext" "windows/$name.$ext" | head -2 || true
+          failed=$((failed + 1))
+        fi
+      done
     fi
     if [ "$wrc" = 0 ] && ! grep -q "^foreground: CINEMA 4D" windows.err; then
       echo "windows-check: $f ($mode): the plug-in did not bring the host's window to the front"

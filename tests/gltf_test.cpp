@@ -1,6 +1,7 @@
 // The glTF export: read back with tinygltf and compared value for value.
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <set>
 
 #include <sys/wait.h>
@@ -8,6 +9,7 @@
 #include <tiny_gltf.h>
 
 #include "GltfExport.h"
+#include "Trig.h"
 #include "ft50_scene.h"
 #include "images.h"
 #include "support.h"
@@ -83,6 +85,27 @@ class GltfTest : public testsupport::HostTest {
     if (WIFEXITED(rc) && WEXITSTATUS(rc) == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << ReadText(report);
   }
+  // One key on the component track of an object.
+  void AddKey(tessaro::Object *o, int32_t track, int32_t component, th_time time, float value) {
+    auto *t = new tessaro::Track(th_descid{2, {track, component, 0}});
+    host_->TrackElement(t);
+    tessaro::ListInsert(o->tracks, o, t, o->tracks.last);
+    auto *seq = new tessaro::Sequence(5002);
+    host_->TrackElement(seq);
+    seq->end = time;
+    tessaro::ListInsert(t->sequences, t, seq, nullptr);
+    auto *key = new tessaro::AnimationKey(5002);
+    host_->TrackElement(key);
+    key->time = time;
+    key->data[0] = value;
+    tessaro::ListInsert(seq->keys, seq, key, nullptr);
+    tessaro::SetDocument(o, o->doc);
+  }
+  static tessaro::GltfOptions Units(double scale) {
+    tessaro::GltfOptions o;
+    o.unitScale = scale;
+    return o;
+  }
   template <class T>
   static std::vector<T> Read(const tinygltf::Model &m, int accessor) {
     const tinygltf::Accessor &a = m.accessors.at(static_cast<size_t>(accessor));
@@ -91,56 +114,93 @@ class GltfTest : public testsupport::HostTest {
     size_t n = a.count * static_cast<size_t>(tinygltf::GetNumComponentsInType(static_cast<uint32_t>(a.type)));
     return std::vector<T>(reinterpret_cast<const T *>(p), reinterpret_cast<const T *>(p) + n);
   }
+  // Imports a unit cube of six quadrangles, a UV per point, and a phong tag
+  // of the angle when one is given.
+  void ImportCube(float phong = -1) {
+    Ft50Writer f;
+    ft50::Object(f, 5100, Named("Cube"), [&](Ft50Writer &b) {
+      ft50::Points(b, kCubePoints);
+      ft50::Polygons(b, 5654, kCubeQuads);
+      std::vector<std::array<float, 2>> uv;
+      for (const auto &p : kCubePoints) uv.push_back({p[0] * 0.5f, p[1] * 0.25f + p[2] * 0.5f});
+      ft50::Uv(b, uv);
+      if (phong >= 0) ft50::Phong(b, phong);
+    });
+    f.Terminator();
+    ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+  }
+  const std::vector<ft50::V3> kCubePoints = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                                             {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+  // Clockwise seen from outside, as the host's front faces are.
+  const std::vector<std::vector<int64_t>> kCubeQuads = {{0, 3, 2, 1}, {5, 6, 7, 4}, {4, 7, 3, 0},
+                                                        {1, 2, 6, 5}, {3, 7, 6, 2}, {4, 0, 1, 5}};
 };
 
-// A unit cube of six quadrangles with a UV per point: eight vertices (no
-// corner differs from its point), z mirrored, each quadrangle split into
-// (a, b, c) and (a, c, d).
-TEST_F(GltfTest, AKnownCubeExportsExactly) {
-  std::vector<ft50::V3> points = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-  std::vector<std::vector<int64_t>> quads = {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}};
-  std::vector<std::array<float, 2>> uv;
-  for (const auto &p : points) uv.push_back({p[0] * 0.5f, p[1] * 0.25f + p[2] * 0.5f});
-  Ft50Writer f;
-  ft50::Object(f, 5100, Named("Cube"), [&](Ft50Writer &b) {
-    ft50::Points(b, points);
-    ft50::Polygons(b, 5654, quads);
-    ft50::Uv(b, uv);
-  });
-  f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+// Rotates v by the quaternion (x, y, z, w).
+std::array<double, 3> Rotate(const std::vector<double> &q, std::array<double, 3> v) {
+  double x = q[0], y = q[1], z = q[2], w = q[3];
+  double tx = 2 * (y * v[2] - z * v[1]), ty = 2 * (z * v[0] - x * v[2]), tz = 2 * (x * v[1] - y * v[0]);
+  return {v[0] + w * tx + y * tz - z * ty, v[1] + w * ty + z * tx - x * tz, v[2] + w * tz + x * ty - y * tx};
+}
 
-  for (const char *name : {"cube.gltf", "cube.glb"}) {
-    tinygltf::Model m = Export(name);
-    ASSERT_EQ(m.meshes.size(), 1u) << name;
-    ASSERT_EQ(m.nodes.size(), 1u);
-    EXPECT_EQ(m.nodes[0].name, "Cube");
-    const tinygltf::Primitive &prim = m.meshes[0].primitives.at(0);
-    std::vector<float> pos = Read<float>(m, prim.attributes.at("POSITION"));
-    std::vector<float> tex = Read<float>(m, prim.attributes.at("TEXCOORD_0"));
-    std::vector<uint32_t> idx = Read<uint32_t>(m, prim.indices);
-    ASSERT_EQ(pos.size(), 24u);
-    for (size_t i = 0; i < 8; ++i) {
-      EXPECT_EQ(pos[3 * i], points[i][0]);
-      EXPECT_EQ(pos[3 * i + 1], points[i][1]);
-      EXPECT_EQ(pos[3 * i + 2], -points[i][2]) << "z is mirrored";
-      EXPECT_EQ(tex[2 * i], uv[i][0]);
-      EXPECT_EQ(tex[2 * i + 1], uv[i][1]);
+// The cube's eight points, in metres, z mirrored; each quadrangle split
+// into (a, c, b) and (a, d, c), front faces counter-clockwise. Without a phong tag, or with one whose
+// angle is below the cube's 90 degrees, every face is flat: four vertices
+// of its own whose normals point out of the cube. Above 90 degrees the
+// cube is smooth: a vertex per point, its normal along the diagonal.
+TEST_F(GltfTest, AKnownCubeExportsExactly) {
+  for (float phong : {-1.0f, 0.5f, 1.7f}) {
+    ImportCube(phong);
+    for (const char *name : {"cube.gltf", "cube.glb"}) {
+      tinygltf::Model m = Export(name);
+      ASSERT_EQ(m.meshes.size(), 1u) << name;
+      ASSERT_EQ(m.nodes.size(), 1u);
+      EXPECT_EQ(m.nodes[0].name, "Cube");
+      const tinygltf::Primitive &prim = m.meshes[0].primitives.at(0);
+      std::vector<float> pos = Read<float>(m, prim.attributes.at("POSITION"));
+      std::vector<float> normal = Read<float>(m, prim.attributes.at("NORMAL"));
+      std::vector<float> tex = Read<float>(m, prim.attributes.at("TEXCOORD_0"));
+      std::vector<uint32_t> idx = Read<uint32_t>(m, prim.indices);
+      const bool smooth = phong > 1.6f;
+      ASSERT_EQ(pos.size(), (smooth ? 8u : 24u) * 3) << "phong " << phong;
+      ASSERT_EQ(idx.size(), 36u);
+      for (size_t t = 0; t < 36; ++t) {
+        const auto &q = kCubeQuads[t / 6];
+        const size_t split[6] = {0, 2, 1, 0, 3, 2};
+        const auto &p = kCubePoints[static_cast<size_t>(q[split[t % 6]])];
+        uint32_t v = idx[t];
+        EXPECT_FLOAT_EQ(pos[3 * v], p[0] * 0.01f);
+        EXPECT_FLOAT_EQ(pos[3 * v + 1], p[1] * 0.01f);
+        EXPECT_FLOAT_EQ(pos[3 * v + 2], -p[2] * 0.01f) << "z is mirrored";
+        EXPECT_EQ(tex[2 * v], p[0] * 0.5f);
+        EXPECT_EQ(tex[2 * v + 1], p[1] * 0.25f + p[2] * 0.5f);
+        // Out of the cube: from its centre towards the point (smooth) or
+        // along the face's axis (flat).
+        double centre[3] = {0.005, 0.005, -0.005}, out[3];
+        for (int k = 0; k < 3; ++k) out[k] = pos[3 * v + static_cast<uint32_t>(k)] - centre[k];
+        double dot = 0, len = 0;
+        for (int k = 0; k < 3; ++k) {
+          float n = normal[3 * v + static_cast<uint32_t>(k)];
+          dot += n * out[k] / 0.005;
+          len += double(n) * n;
+          if (!smooth) {
+            EXPECT_TRUE(n == 0 || std::fabs(n) == 1) << "flat normals are axes";
+          }
+        }
+        EXPECT_NEAR(len, 1, 1e-6);
+        EXPECT_NEAR(dot, smooth ? std::sqrt(3.0) : 1, 1e-5) << "phong " << phong << ", corner " << t;
+      }
+      const tinygltf::Accessor &a = m.accessors.at(static_cast<size_t>(prim.attributes.at("POSITION")));
+      EXPECT_EQ(a.minValues, (std::vector<double>{0, 0, -0.01f}));
+      EXPECT_EQ(a.maxValues, (std::vector<double>{0.01f, 0.01f, 0}));
     }
-    std::vector<uint32_t> expect;
-    for (const auto &q : quads)
-      for (int k : {0, 1, 2, 0, 2, 3}) expect.push_back(static_cast<uint32_t>(q[static_cast<size_t>(k)]));
-    EXPECT_EQ(idx, expect);
-    const tinygltf::Accessor &a = m.accessors.at(static_cast<size_t>(prim.attributes.at("POSITION")));
-    EXPECT_EQ(a.minValues, (std::vector<double>{0, 0, -1}));
-    EXPECT_EQ(a.maxValues, (std::vector<double>{1, 1, 0}));
   }
 }
 
 // Corners that share a point but not a UV become vertices of their own; a
-// triangle gives one triangle; placement, materials, cameras, lights and
-// tracks arrive in glTF's terms.
-TEST_F(GltfTest, SplitsPlacementAndTheRestOfTheScene) {
+// triangle gives one triangle; placement and materials arrive in glTF's
+// terms.
+TEST_F(GltfTest, SplitsPlacementAndMaterials) {
   tessaro::Object *o = AddUserObject("Pair", 5100);
   AddUserPoints(o, 4);
   tessaro::Tag *polys = testsupport::AddTag(*host_, o, 5604);
@@ -151,8 +211,10 @@ TEST_F(GltfTest, SplitsPlacementAndTheRestOfTheScene) {
   uvw->entries = 2;
   th_vector uvs[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {1, 1, 0}, {0.5f, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 1, 0}};
   uvw->payload.assign(reinterpret_cast<const uint8_t *>(uvs), reinterpret_cast<const uint8_t *>(uvs) + 96);
-  o->pos = {1, 2, 3};
-  o->rot = {static_cast<float>(M_PI / 2), 0, 0};
+  auto *square = reinterpret_cast<th_vector *>(tessaro::FindTag(*o, 5600)->payload.data());
+  square[1] = {1, 0, 0}, square[2] = {1, 1, 0}, square[3] = {0, 1, 0};
+  testsupport::AddTag(*host_, o, 5612)->params["1001"] = tessaro::Value::OfLong(0);  // smooth everywhere
+  o->pos = {100, 200, 300};
   o->scale = {2, 2, 2};
   tessaro::Material *red = AddUserMaterial("Red");
   red->channels[0].data[1000] = tessaro::Value::OfVector({1, 0.5f, 0});
@@ -161,7 +223,13 @@ TEST_F(GltfTest, SplitsPlacementAndTheRestOfTheScene) {
   WriteText(dir_.File("my red.png"), images::Png(images::Pattern(2, 2, 1)));
   red->channels[2].state = 1;
   red->channels[2].data[1001] = tessaro::Value::OfReal(0.25f);
+  red->channels[8].state = 1;
+  red->params["1016"] = tessaro::Value::OfReal(0.75f);
   AddUserTexture(o, red, 0);
+  tessaro::Material *mirror = AddUserMaterial("Mirror");
+  mirror->channels[8].state = 1;
+  mirror->params["1016"] = tessaro::Value::OfReal(0);
+  AddUserMaterial("Matte")->channels[8].state = 0;
 
   tessaro::GltfOptions options;
   options.textureFolders = {dir_.Path()};
@@ -169,23 +237,118 @@ TEST_F(GltfTest, SplitsPlacementAndTheRestOfTheScene) {
   ASSERT_EQ(m.meshes.size(), 1u);
   const tinygltf::Primitive &prim = m.meshes[0].primitives.at(0);
   EXPECT_EQ(Read<float>(m, prim.attributes.at("POSITION")).size(), 5u * 3) << "point 0 has two UVs: five vertices";
-  EXPECT_EQ(Read<uint32_t>(m, prim.indices), (std::vector<uint32_t>{0, 1, 2, 4, 2, 3}));
+  EXPECT_EQ(Read<uint32_t>(m, prim.indices), (std::vector<uint32_t>{0, 1, 2, 3, 4, 1}));
   const tinygltf::Node &n = m.nodes.at(0);
-  EXPECT_EQ(n.translation, (std::vector<double>{1, 2, -3}));
+  EXPECT_EQ(n.translation, (std::vector<double>{1, 2, -3})) << "centimetres become metres";
   EXPECT_EQ(n.scale, (std::vector<double>{2, 2, 2}));
-  ASSERT_EQ(n.rotation.size(), 4u);
-  EXPECT_NEAR(n.rotation[1], -std::sqrt(0.5), 1e-7) << "heading 90 degrees turns about -y in glTF";
-  EXPECT_NEAR(n.rotation[3], std::sqrt(0.5), 1e-7);
   ASSERT_EQ(prim.material, 0);
-  const tinygltf::Material &mat = m.materials.at(0);
-  EXPECT_EQ(mat.pbrMetallicRoughness.baseColorFactor, (std::vector<double>{0.5, 0.25, 0, 0.75}));
-  EXPECT_EQ(mat.alphaMode, "BLEND");
+  ASSERT_EQ(m.materials.size(), 3u);
+  const auto &red_ = m.materials[0].pbrMetallicRoughness, &mirror_ = m.materials[1].pbrMetallicRoughness,
+             &matte = m.materials[2].pbrMetallicRoughness;
+  EXPECT_EQ(red_.baseColorFactor, (std::vector<double>{0.5, 0.25, 0, 0.75}));
+  EXPECT_EQ(m.materials[0].alphaMode, "BLEND");
+  EXPECT_EQ(red_.roughnessFactor, 0.75) << "the highlight's width";
+  EXPECT_EQ(mirror_.roughnessFactor, 0.2) << "never a mirror";
+  EXPECT_EQ(matte.roughnessFactor, 1) << "no specular channel";
+  for (const auto *pbr : {&red_, &mirror_, &matte}) EXPECT_EQ(pbr->metallicFactor, 0);
   ASSERT_EQ(m.images.size(), 1u);
   EXPECT_EQ(m.images[0].uri, "my%20red.png");
+  EXPECT_EQ(Export("metres.gltf", Units(1)).nodes.at(0).translation, (std::vector<double>{100, 200, -300}));
+}
 
-  double q[4];
-  tessaro::GltfRotation({0, 0, static_cast<float>(M_PI)}, q);
-  EXPECT_NEAR(q[2], 1, 1e-7) << "bank keeps its sense under the mirror";
+// The host turns an object by Ry(-h) Rx(-p) Rz(-b): a heading of 90
+// degrees takes its front (+z) to -x, a positive pitch raises the front,
+// a positive bank takes +x down towards -y. In glTF, z mirrored, the front
+// is -z; the quaternion must turn the mirrored axes alike, for any angles.
+TEST_F(GltfTest, RotationsTurnAsTheHostTurnsThem) {
+  auto host = [](double h, double p, double b, std::array<double, 3> v) {
+    auto rx = [](double a, std::array<double, 3> u) -> std::array<double, 3> {
+      return {u[0], std::cos(a) * u[1] - std::sin(a) * u[2], std::sin(a) * u[1] + std::cos(a) * u[2]};
+    };
+    auto ry = [](double a, std::array<double, 3> u) -> std::array<double, 3> {
+      return {std::cos(a) * u[0] + std::sin(a) * u[2], u[1], -std::sin(a) * u[0] + std::cos(a) * u[2]};
+    };
+    auto rz = [](double a, std::array<double, 3> u) -> std::array<double, 3> {
+      return {std::cos(a) * u[0] - std::sin(a) * u[1], std::sin(a) * u[0] + std::cos(a) * u[1], u[2]};
+    };
+    return ry(-h, rx(-p, rz(-b, v)));
+  };
+  auto mirrored = [](std::array<double, 3> v) { return std::array<double, 3>{v[0], v[1], -v[2]}; };
+  auto gltf = [](double h, double p, double b) {
+    double q[4];
+    tessaro::GltfRotation({float(h), float(p), float(b)}, q);
+    return std::vector<double>(q, q + 4);
+  };
+  auto near = [](std::array<double, 3> a, std::array<double, 3> b) {
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(a[static_cast<size_t>(i)], b[static_cast<size_t>(i)], 1e-6);
+  };
+  const float quarter = static_cast<float>(M_PI / 2);
+  near(host(quarter, 0, 0, {0, 0, 1}), {-1, 0, 0});
+  near(host(0, 0.3, 0, {0, 0, 1}), {0, std::sin(0.3), std::cos(0.3)});
+  near(host(0, 0, 0.3, {1, 0, 0}), {std::cos(0.3), -std::sin(0.3), 0});
+  for (auto hpb : std::vector<std::array<float, 3>>{{quarter, 0, 0}, {0, 0.3f, 0}, {0, 0, 0.3f}, {0.4f, -0.7f, 1.1f},
+                                                    {-2.5f, 1.2f, -0.2f}}) {
+    std::vector<double> q = gltf(hpb[0], hpb[1], hpb[2]);
+    for (std::array<double, 3> axis : {std::array<double, 3>{1, 0, 0}, {0, 1, 0}, {0, 0, 1}})
+      near(Rotate(q, mirrored(axis)), mirrored(host(hpb[0], hpb[1], hpb[2], axis)));
+  }
+}
+
+// Cameras, lights and tracks carry the numbers the document implies.
+TEST_F(GltfTest, CamerasLightsAndTracksCarryTheDocumentsNumbers) {
+  tessaro::Object *box = AddUserObject("Box", 5100);
+  AddUserPoints(box, 3);
+  tessaro::Tag *polys = testsupport::AddTag(*host_, box, 5604);
+  polys->entries = 1;
+  const int32_t tri[4] = {0, 1, 2, 2};
+  polys->payload.assign(reinterpret_cast<const uint8_t *>(tri), reinterpret_cast<const uint8_t *>(tri) + 16);
+  auto *points = reinterpret_cast<th_vector *>(tessaro::FindTag(*box, 5600)->payload.data());
+  points[0] = {-100, 0, 0}, points[1] = {100, 0, 0}, points[2] = {0, 0, 200};  // centred on (0, 0, 1) m once mirrored
+  tessaro::Object *camera = AddUserObject("Camera", 5103);
+  camera->camera = true;
+  camera->focus = 50, camera->aperture = 36;
+  camera->pos = {0, 0, -1000};
+  tessaro::Object *spot = AddUserObject("Spot", 5102);
+  spot->pos = {0, 300, 500};  // 5 m from the mesh's centre
+  spot->params["90002"] = tessaro::Value::OfLong(1);
+  spot->params["90001"] = tessaro::Value::OfReal(0.5f);
+  spot->params["90011"] = tessaro::Value::OfReal(1.0f);
+  spot->params["90000"] = tessaro::Value::OfVector({1, 0.5f, 2});
+  tessaro::Object *sun = AddUserObject("Sun", 5102);
+  sun->params["90002"] = tessaro::Value::OfLong(4);
+  sun->params["90001"] = tessaro::Value::OfReal(2);
+  AddKey(camera, 903, 1002, {50, 25}, -500);
+  AddKey(camera, 904, 1001, {50, 25}, 0.25f);
+
+  tinygltf::Model m = Export("lit.gltf");
+  ASSERT_EQ(m.cameras.size(), 1u);
+  const tinygltf::PerspectiveCamera &c = m.cameras[0].perspective;
+  EXPECT_DOUBLE_EQ(c.aspectRatio, 4.0 / 3);
+  EXPECT_DOUBLE_EQ(c.yfov, 2 * std::atan(36 * 0.75 / 100)) << "the film is the aperture wide, 3/4 of it high";
+  EXPECT_DOUBLE_EQ(c.znear, 0.01);
+  EXPECT_GE(c.zfar, 1000) << "1 km at least";
+  ASSERT_EQ(m.lights.size(), 2u);
+  const double full = M_PI * 683;
+  EXPECT_EQ(m.lights[0].type, "spot");
+  EXPECT_NEAR(m.lights[0].intensity, 0.5 * full * 25, 1e-6) << "half a full light at the mesh 5 m away, in candela";
+  EXPECT_DOUBLE_EQ(m.lights[0].spot.outerConeAngle, 0.5) << "half the cone's opening";
+  EXPECT_EQ(m.lights[0].color, (std::vector<double>{1, 0.5, 1}));
+  EXPECT_EQ(m.lights[1].type, "directional");
+  EXPECT_NEAR(m.lights[1].intensity, 2 * full, 1e-6) << "lux";
+  ASSERT_EQ(m.animations.size(), 1u);
+  ASSERT_EQ(m.animations[0].channels.size(), 2u);
+  for (const tinygltf::AnimationChannel &ch : m.animations[0].channels) {
+    const tinygltf::AnimationSampler &s = m.animations[0].samplers.at(static_cast<size_t>(ch.sampler));
+    EXPECT_EQ(Read<float>(m, s.input), (std::vector<float>{2}));
+    std::vector<float> out = Read<float>(m, s.output);
+    if (ch.target_path == "translation") {
+      EXPECT_EQ(out, (std::vector<float>{0, 0, 5})) << "z = -500 cm, mirrored, in metres";
+    } else {
+      double q[4];
+      tessaro::GltfRotation({0, 0.25f, 0}, q);
+      EXPECT_EQ(out, (std::vector<float>{float(q[0]), float(q[1]), float(q[2]), float(q[3])}));
+    }
+  }
 }
 
 // Texture files are looked for beside the imported file, in its tex
@@ -414,6 +577,109 @@ TEST_F(GltfTest, OtherFormatsBecomePngAndUnreadableOnesAreLeftOut) {
 #if defined(TESSARO_HAVE_TIFF)
   EXPECT_EQ(ImageOf(m, "Wall")->uri, "wall.png");
 #endif
+}
+
+}  // namespace
+
+namespace {
+
+// Not named Gltf*: the validator's check exports the files these tests
+// write, so each file here is also checked for a validator-clean export.
+class ExportedValuesTest : public GltfTest {};
+
+// Values that are not numbers are left out with a warning that names the
+// object once; an 8-bit name arrives as UTF-8; a textured mesh without UVs
+// gets its material without the texture; splines become line strips.
+TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
+  const float nan = NAN, inf = INFINITY;
+  Ft50Writer f;
+  ft50::Material(f, "Holz", [](Ft50Writer &c) { ft50::Channel(c, 0, {0.6f, 0.4f, 0.2f}, 1, "holz.png"); });
+  ft50::Header cube = Named("W\xFCrfel");
+  cube.pos = {nan, 0, 0};
+  cube.rot = {inf, 0, 0};
+  ft50::Object(f, 5100, cube, [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {nan, 0, 0}});
+    ft50::Polygons(b, 5653, {{0, 2, 1}, {0, 3, 2}, {0, 4, 1}});
+    ft50::Uv(b, {{nan, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}});
+    ft50::TextureTag(b, ft50::Uses(1));
+  });
+  ft50::Object(f, 5100, Named("Plain"), [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}});
+    ft50::Polygons(b, 5653, {{0, 2, 1}});
+    ft50::TextureTag(b, ft50::Uses(1));
+  });
+  ft50::Object(f, 5101, Named("Path"), [&](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}}); },
+               ft50::SplineBody(0, 3));
+  ft50::Object(f, 5101, Named("Broken"), [&](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}, {inf, 0, 0}}); },
+               ft50::SplineBody(0, 2));
+  ft50::Light dark;
+  dark.r3 = nan;
+  ft50::Object(f, 5102, Named("Dark"), nullptr, ft50::LightBody(dark));
+  f.Terminator();
+  ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+
+  WriteText(dir_.File("holz.png"), images::Png(images::Pattern(2, 2, 1)));
+  tessaro::GltfOptions options;
+  options.textureFolders = {dir_.Path()};
+  std::vector<std::string> warnings;
+  tinygltf::Model m = Export("hostile.glb", options, &warnings);
+  std::string said;
+  for (const std::string &w : warnings) said += w + "\n";
+  for (const char *expected :
+       {"the position of 'W\xC3\xBCrfel' is not a number", "the rotation of 'W\xC3\xBCrfel' is not a number",
+        "polygons of 'W\xC3\xBCrfel' have points that are not numbers", "UV coordinates of 'W\xC3\xBCrfel' are not numbers",
+        "the spline 'Broken' has points that are not numbers", "the brightness of 'Dark'"})
+    EXPECT_NE(said.find(expected), std::string::npos) << expected << "\nin:\n" << said;
+
+  ASSERT_EQ(m.nodes.size(), 5u);
+  EXPECT_EQ(m.nodes[0].name, "W\xC3\xBCrfel");
+  EXPECT_TRUE(m.nodes[0].translation.empty() && m.nodes[0].rotation.empty());
+  const tinygltf::Primitive &cubePrim = m.meshes.at(static_cast<size_t>(m.nodes[0].mesh)).primitives.at(0);
+  EXPECT_EQ(Read<uint32_t>(m, cubePrim.indices).size(), 6u) << "the polygon through the point that is no number is left out";
+  for (float v : Read<float>(m, cubePrim.attributes.at("TEXCOORD_0"))) EXPECT_TRUE(std::isfinite(v));
+  EXPECT_GE(m.materials.at(static_cast<size_t>(cubePrim.material)).pbrMetallicRoughness.baseColorTexture.index, 0);
+  const tinygltf::Primitive &plain = m.meshes.at(static_cast<size_t>(m.nodes[1].mesh)).primitives.at(0);
+  EXPECT_EQ(plain.attributes.count("TEXCOORD_0"), 0u);
+  ASSERT_GE(plain.material, 0);
+  EXPECT_EQ(m.materials[static_cast<size_t>(plain.material)].name, "Holz");
+  EXPECT_LT(m.materials[static_cast<size_t>(plain.material)].pbrMetallicRoughness.baseColorTexture.index, 0)
+      << "no UVs to place the texture with";
+  const tinygltf::Primitive &path = m.meshes.at(static_cast<size_t>(m.nodes[2].mesh)).primitives.at(0);
+  EXPECT_EQ(path.mode, TINYGLTF_MODE_LINE_STRIP);
+  EXPECT_EQ(Read<float>(m, path.attributes.at("POSITION")), (std::vector<float>{0, 0, 0, 1, 0, 0, 1, 1, 0}));
+  EXPECT_EQ(m.nodes[3].mesh, -1) << "a spline through a point that is no number is left out";
+}
+
+// A hierarchy as deep as a file makes it exports without recursion.
+TEST_F(ExportedValuesTest, ADeepHierarchyExports) {
+  tessaro::Object *parent = nullptr;
+  for (int i = 0; i < 100000; ++i) parent = AddUserObject("N", 5140, parent);
+  tinygltf::Model m = Export("deep.glb");
+  ASSERT_EQ(m.nodes.size(), 100000u);
+  EXPECT_EQ(m.nodes[99998].children, (std::vector<int>{99999}));
+}
+
+}  // namespace
+
+namespace {
+
+// The export's own sine, cosine and arc tangent (the same bits on every
+// build) stay within a few units in the last place of the C library's.
+TEST(TrigTest, AgreesWithTheCLibrary) {
+  auto close = [](double ours, double theirs, double x) {
+    EXPECT_NEAR(ours, theirs, 4 * std::numeric_limits<double>::epsilon() * std::max(1.0, std::fabs(theirs))) << x;
+  };
+  for (double x = -1000; x <= 1000; x += 0.0137) {
+    close(tessaro::trig::Sin(x), std::sin(x), x);
+    close(tessaro::trig::Cos(x), std::cos(x), x);
+    close(tessaro::trig::Atan(x / 10), std::atan(x / 10), x);
+  }
+  for (double x : {0.0, -0.0, M_PI / 4, M_PI / 2, M_PI, 1e-300, 1e6}) {
+    close(tessaro::trig::Sin(x), std::sin(x), x);
+    close(tessaro::trig::Cos(x), std::cos(x), x);
+  }
+  EXPECT_TRUE(std::isnan(tessaro::trig::Sin(INFINITY)));
+  EXPECT_EQ(tessaro::trig::Atan(INFINITY), M_PI / 2);
 }
 
 }  // namespace

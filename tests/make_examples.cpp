@@ -1,5 +1,6 @@
 // Writes the shipped example files with the project's own FT50 writer.
 // Usage: make_examples DIR
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -19,7 +20,8 @@ void Box(Ft50Writer &w, const Header &h, float sx, float sy, float sz, std::vect
     float x = sx / 2, y = sy / 2, z = sz / 2;
     ft50::Points(b, {{-x, -y, -z}, {x, -y, -z}, {x, y, -z}, {-x, y, -z},
                      {-x, -y, z}, {x, -y, z}, {x, y, z}, {-x, y, z}});
-    ft50::Polygons(b, 5602, {{0, 1, 2, 3}, {5, 4, 7, 6}, {4, 0, 3, 7}, {1, 5, 6, 2}, {3, 2, 6, 7}, {4, 5, 1, 0}});
+    // Clockwise seen from outside: the host's front faces.
+    ft50::Polygons(b, 5602, {{0, 3, 2, 1}, {5, 6, 7, 4}, {4, 7, 3, 0}, {1, 2, 6, 5}, {3, 7, 6, 2}, {4, 0, 1, 5}});
     ft50::Uv(b, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 0}, {0, 0}, {0, 1}, {1, 1}});
     ft50::Phong(b, 0.7853982f);
     for (int32_t m : materials) {
@@ -43,6 +45,42 @@ Header At(const std::string &name, int level, float x, float y, float z) {
   Header h = Named(name, level);
   h.pos = {x, y, z};
   h.matrix[0] = {x, y, z};
+  return h;
+}
+
+// The host's rotation (heading, pitch, bank) as a matrix acting on its own
+// coordinate numbers, M = Ry(-h) Rx(-p) Rz(-b) with the right-hand-rule
+// formulas: a positive pitch raises +z towards +y, a heading of 90 degrees
+// takes +z to -x. Rows of columns: m[row][column].
+using M3 = std::array<std::array<double, 3>, 3>;
+
+M3 Mul(const M3 &a, const M3 &b) {
+  M3 m{};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c)
+      for (int k = 0; k < 3; ++k) m[r][c] += a[r][k] * b[k][c];
+  return m;
+}
+
+M3 Rotation(double h, double p, double b) {
+  double ch = std::cos(-h), sh = std::sin(-h), cp = std::cos(-p), sp = std::sin(-p), cb = std::cos(-b),
+         sb = std::sin(-b);
+  M3 ry{{{ch, 0, sh}, {0, 1, 0}, {-sh, 0, ch}}};
+  M3 rx{{{1, 0, 0}, {0, cp, -sp}, {0, sp, cp}}};
+  M3 rz{{{cb, -sb, 0}, {sb, cb, 0}, {0, 0, 1}}};
+  return Mul(Mul(ry, rx), rz);
+}
+
+ft50::V3 Column(const M3 &m, int c) {
+  return {static_cast<float>(m[0][c]), static_cast<float>(m[1][c]), static_cast<float>(m[2][c])};
+}
+
+// A header placed at pos with the rotation (h, p, b), its matrix to match.
+Header Placed(const std::string &name, int level, ft50::V3 pos, ft50::V3 hpb) {
+  Header h = At(name, level, pos[0], pos[1], pos[2]);
+  h.rot = hpb;
+  M3 m = Rotation(hpb[0], hpb[1], hpb[2]);
+  for (int c = 0; c < 3; ++c) h.matrix[1 + c] = Column(m, c);
   return h;
 }
 
@@ -92,13 +130,66 @@ int main(int argc, char **argv) {
       });
     });
   }, ft50::CameraBody(36, 36, 0, 1));
-  ft50::Light key;
+  // A warm spot aimed at the table top (heading 45 degrees, pitch down
+  // 38.5 degrees) and a dimmer, cool fill light.
+  ft50::Light key, fill;
   key.u5 = 1;  // a spot
-  ft50::Object(scene, 5102, At("Key light", 0, 200, 300, -200), nullptr, ft50::LightBody(key));
-  ft50::Object(scene, 5102, At("Fill light", 0, -200, 150, -100), nullptr, ft50::LightBody(ft50::Light()));
+  key.vec1 = {1, 0.95f, 0.9f};
+  key.r3 = 1;
+  fill.vec1 = {0.8f, 0.85f, 1};
+  fill.r3 = 0.4f;
+  Header keyAt = At("Key light", 0, 200, 300, -200);
+  keyAt.rot = {0.7853982f, -0.6716f, 0};
+  keyAt.matrix = {{{200, 300, -200}, {0.7071f, 0, 0.7071f}, {-0.4401f, 0.7828f, 0.4401f}, {-0.5535f, -0.6222f, 0.5535f}}};
+  ft50::Object(scene, 5102, keyAt, nullptr, ft50::LightBody(key));
+  ft50::Object(scene, 5102, At("Fill light", 0, -200, 150, -100), nullptr, ft50::LightBody(fill));
   scene.Begin(9999).Text("a record of a later version").End();
   scene.Terminator();
   ok = scene.Save(dir + "/scene.ft50") && ok;
+
+  // A camera turned by a heading, a pitch and a bank, with a marker on its
+  // view axis 3 m ahead and a second one 60 cm above that along the
+  // camera's up direction: in any viewer the first sits in the middle of
+  // the camera's frame and the second straight above it. A sight line, the
+  // camera's child, runs along its view axis; a spot and a parallel light
+  // are turned too.
+  {
+    const ft50::V3 eye{40, 150, -260}, turn{0.5f, -0.3f, 0.4f};
+    const M3 m = Rotation(turn[0], turn[1], turn[2]);
+    auto along = [&](double ahead, double up) {
+      ft50::V3 p;
+      for (int i = 0; i < 3; ++i) p[i] = static_cast<float>(eye[i] + ahead * m[i][2] + up * m[i][1]);
+      return p;
+    };
+    Ft50Writer aim;
+    ft50::DocumentSettings(aim, 25);
+    Material(aim, "Marker", {1, 0.2f, 0.1f}, "");
+    Header camera = Placed("Camera", 0, eye, turn);
+    camera.flags = 0x20;
+    ft50::Object(aim, 5103, camera, nullptr, ft50::CameraBody(36, 36, 0, 1));
+    ft50::Object(aim, 5101, Named("Sight line", 1), [](Ft50Writer &b) {
+      ft50::Points(b, {{0, 0, 50}, {0, 0, 150}, {0, 0, 250}});
+    }, ft50::SplineBody(0, 3, "sight"));
+    // The first marker faces the camera; the second is stretched along x.
+    Box(aim, Placed("Ahead", 0, along(300, 0), turn), 10, 10, 10, {1});
+    Header above = At("Above", 0, 0, 0, 0);
+    above.pos = along(300, 60);
+    above.matrix[0] = above.pos;
+    above.scale = {2, 1, 1};
+    above.matrix[1] = {2, 0, 0};
+    Box(aim, above, 10, 10, 10, {1});
+    ft50::Light spot;
+    spot.u5 = 1;
+    spot.vec1 = {1, 0.9f, 0.8f};
+    spot.r2 = 0.5f;
+    ft50::Object(aim, 5102, Placed("Spot", 0, {-150, 250, -150}, {0.7f, -0.6f, 0}), nullptr, ft50::LightBody(spot));
+    ft50::Light sun;
+    sun.u7 = 1;
+    sun.vec1 = {1, 1, 1};
+    ft50::Object(aim, 5102, Placed("Sun", 0, {0, 500, 0}, {-2.2f, -0.9f, 0.3f}), nullptr, ft50::LightBody(sun));
+    aim.Terminator();
+    ok = aim.Save(dir + "/aim.ft50") && ok;
+  }
 
   // A user's document with the table, whose top carries texture tags: an
   // update of the table's geometry from scene.ft50 keeps them.

@@ -10,6 +10,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/ft50" "$work/out"
 cp "$root"/examples/*.ft50 "$work/ft50/"
+# The examples' textures, found in the tex folder beside them.
+cp -r "$root"/examples/tex "$work/ft50/"
 TESSARO_KEEP_FT50="$work/ft50" "$build/tests/host_tests" --gtest_filter='-Gltf*' >/dev/null 2>&1 || true
 exported=0
 export_one() {  # FILE NAME [ARGS...]

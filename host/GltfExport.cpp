@@ -25,6 +25,7 @@
 
 #include "Host.h"
 #include "Output.h"
+#include "Textures.h"
 
 #define TINYGLTF_IMPLEMENTATION
 #include <tiny_gltf.h>
@@ -83,36 +84,6 @@ int32_t ParamLong(const Element &e, const std::string &id, int32_t preset) {
   return v && v->type == Value::Long ? v->l : preset;
 }
 
-// URIs may hold only some characters as they stand; the rest is escaped.
-std::string UriOf(const std::string &name) {
-  std::string out;
-  for (unsigned char c : name) {
-    if (std::isalnum(c) || std::strchr("-._~/!$&'()*+,;=:@", c)) {
-      out += static_cast<char>(c);
-    } else {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", c);
-      out += buf;
-    }
-  }
-  return out;
-}
-
-// A texture name that, as a URI, would leave the export's folder or name
-// another place: a scheme ("file:", "https:", a drive "C:"), an absolute
-// path or a ".." segment. Opening such an export could read a local file
-// or contact a server.
-bool EscapingName(const std::string &name) {
-  if (name.find(':') != std::string::npos || name[0] == '/' || name[0] == '\\') return true;
-  size_t start = 0;
-  for (;;) {
-    size_t end = name.find_first_of("/\\", start);
-    if (name.compare(start, end == std::string::npos ? std::string::npos : end - start, "..") == 0) return true;
-    if (end == std::string::npos) return false;
-    start = end + 1;
-  }
-}
-
 // Vectors and rigid placements in glTF's frame, in double precision.
 struct V3 {
   double x = 0, y = 0, z = 0;
@@ -159,8 +130,9 @@ const double kFullLightLux = kPi * 683;
 
 class Exporter {
  public:
-  Exporter(const Document &doc, std::vector<std::string> *warnings, const GltfOptions &options)
-      : doc_(doc), warnings_(warnings), options_(options) {
+  Exporter(const Document &doc, std::vector<std::string> *warnings, const GltfOptions &options,
+           TextureExport &textures)
+      : doc_(doc), warnings_(warnings), options_(options), textures_(textures) {
     model_.asset.version = "2.0";
     model_.asset.generator = "tessaro";
     model_.buffers.emplace_back();
@@ -263,15 +235,9 @@ class Exporter {
         base[2] = Clamp01(it->second.v.z * brightness);
       }
       auto tex = colour->data.find(1002);
-      if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty() &&
-          !Escapes(tex->second.s)) {
-        tinygltf::Image image;
-        image.uri = UriOf(ToUtf8(tex->second.s));
-        model_.images.push_back(image);
-        tinygltf::Texture texture;
-        texture.source = static_cast<int>(model_.images.size() - 1);
-        model_.textures.push_back(texture);
-        out.pbrMetallicRoughness.baseColorTexture.index = static_cast<int>(model_.textures.size() - 1);
+      if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty()) {
+        int texture = textures_.TextureFor(model_, tex->second.s);
+        if (texture >= 0) out.pbrMetallicRoughness.baseColorTexture.index = texture;
       }
     }
     if (const Channel *transparency = channel(2)) {
@@ -753,21 +719,12 @@ class Exporter {
     }
   }
 
-  // Leaves an escaping texture out, saying so once per name.
-  bool Escapes(const std::string &name) {
-    if (!EscapingName(name)) return false;
-    if (warnings_ && warned_.insert(name).second)
-      warnings_->push_back("the texture '" + Printable(name) +
-                           "' is left out of the export: as a link it would lead outside the export's folder");
-    return true;
-  }
-
   const Document &doc_;
   std::vector<std::string> *warnings_;
   const GltfOptions &options_;
   double scale_ = 0.01;
-  std::set<std::string> warned_;
   std::map<std::pair<std::string, std::string>, Note> notes_;
+  TextureExport &textures_;
   tinygltf::Model model_;
   tinygltf::Animation animation_;
   std::unordered_map<const Element *, int> materials_;
@@ -805,14 +762,16 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     *error = "the unit scale must be a number greater than 0";
     return false;
   }
-  tinygltf::Model model = Exporter(doc, warnings, options).Build();
+  TextureExport textures(path, binary, options.textureFolders, options.embedTextures, warnings);
+  tinygltf::Model model = Exporter(doc, warnings, options, textures).Build();
   std::ostringstream text;
   tinygltf::TinyGLTF gltf;
   if (!gltf.WriteGltfSceneToStream(&model, text, !binary, binary)) {
     *error = "cannot export the document as glTF";
     return false;
   }
-  return WriteOutputBytes(path, text.str(), error);
+  // The images a .gltf refers to are there before it is.
+  return textures.WriteCopies(error) && WriteOutputBytes(path, text.str(), error);
 }
 
 }  // namespace tessaro

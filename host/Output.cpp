@@ -339,6 +339,14 @@ bool WriteOutputBytes(const std::string &path, const std::string &bytes, std::st
       error);
 }
 
+std::string FinalTarget(const std::string &path) {
+  fs::path end;
+  std::FILE *stream = nullptr;
+  std::error_code ec;
+  if (!FollowLinks(path, &end, &stream, &ec) || stream) return path;
+  return end.string();
+}
+
 bool CheckOutput(const std::string &path, std::string *error) {
   Target t;
   return Resolve(path, &t, error);

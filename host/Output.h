@@ -23,6 +23,10 @@ namespace tessaro {
 bool WriteOutput(const std::string &path, const std::function<bool(std::FILE *)> &write, std::string *error);
 bool WriteOutputBytes(const std::string &path, const std::string &bytes, std::string *error);
 
+// The file WriteOutput writes for path: the end of its chain of links, or
+// path itself (also when the chain cannot be followed).
+std::string FinalTarget(const std::string &path);
+
 // Whether WriteOutput would write path, without writing anything: false
 // with the reason for a target it refuses, such as a folder.
 bool CheckOutput(const std::string &path, std::string *error);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -77,7 +78,8 @@ int Finish(tessaro::Host &host, int status) {
 }
 
 int Import(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &into,
-           const std::string &out, const std::string &prefs, const std::string &plugins, const char *argv0) {
+           const std::string &out, const std::string &prefs, const std::string &plugins,
+           const tessaro::GltfOptions &gltf, const char *argv0) {
   std::string why;
   // Before the host exists: it stores the plug-in data when it ends.
   if (WritesFile(out)) {
@@ -157,7 +159,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     }
   } else if (tessaro::IsGltfPath(out)) {
     std::vector<std::string> left;
-    bool written = tessaro::WriteGltfFile(*doc, out, &why, &left);
+    bool written = tessaro::WriteGltfFile(*doc, out, &why, &left, gltf);
     for (const std::string &w : left) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
     if (!written) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
@@ -204,6 +206,15 @@ int Main(int argc, char **argv) {
   imp->add_option("--out", out, "write the document here (none: nothing; -: a summary; .gltf or .glb: glTF 2.0)");
   imp->add_option("--prefs", prefs, "where stored plug-in data lives");
   imp->add_option("--plugins", plugins, "the plug-in folder");
+  std::vector<std::string> textures;
+  imp->add_option("--textures", textures,
+                  "glTF: a folder to look for texture files in, after the file's folder and its tex folder "
+                  "(repeatable)")
+      ->allow_extra_args(false);
+  bool embedTextures = false;
+  imp->add_flag("--embed-textures", embedTextures, "glTF: a .gltf carries its textures inside, as data URIs");
+  double unitScale = 0.01;
+  auto *unitScaleOpt = imp->add_option("--unit-scale", unitScale, "glTF: metres per document unit (default 0.01)");
 
   CLI::App *ins = app.add_subcommand("inspect", "print the record tree of an FT50 file and name its framing problems");
   std::string inspected;
@@ -222,6 +233,21 @@ int Main(int argc, char **argv) {
     return EXIT_USAGE;
   }
 
+  if (unitScaleOpt->count() && (!std::isfinite(unitScale) || !(unitScale > 0) ||
+                                unitScaleOpt->results().back().empty())) {
+    std::fprintf(stderr, "tessaro: --unit-scale takes a finite number above 0 (metres per document unit), not '%s'\n",
+                 unitScaleOpt->results().back().c_str());
+    return EXIT_USAGE;
+  }
+  // Texture files are looked for where a user keeps them: beside the file,
+  // in its tex folder, then in the folders given.
+  tessaro::GltfOptions gltf;
+  gltf.unitScale = unitScale;
+  gltf.embedTextures = embedTextures;
+  const fs::path folder = fs::path(file).has_parent_path() ? fs::path(file).parent_path() : fs::path(".");
+  gltf.textureFolders = {folder.string(), (folder / "tex").string()};
+  gltf.textureFolders.insert(gltf.textureFolders.end(), textures.begin(), textures.end());
+
   tessaro::DialogAnswers answers;
   if (mode == "new") answers.mode = 10005;
   if (mode == "merge") answers.mode = 10006;
@@ -238,7 +264,7 @@ int Main(int argc, char **argv) {
   answers.atTerminal = !(mode.size() || kind.size() || objectOpt->count() || rowOpt->count() || scaleOpt->count() ||
                          cancel);
   try {
-    return Import(file, answers, into, out, prefs, plugins, argv[0]);
+    return Import(file, answers, into, out, prefs, plugins, gltf, argv[0]);
   } catch (const std::exception &e) {
     std::fprintf(stderr, "tessaro: %s\n", e.what());
     return EXIT_FILE;

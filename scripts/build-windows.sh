@@ -19,7 +19,8 @@ ln -sfn /usr/include/rapidjson "$deps/rapidjson"
 ln -sfn /usr/include/CLI "$deps/CLI"
 ln -sfn /usr/include/tiny_gltf.h "$deps/tiny_gltf.h"
 ln -sfn /usr/include/nlohmann "$deps/nlohmann"
+ln -sfn /usr/include/stb "$deps/stb"
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
   -DTESSARO_TESTS=OFF -DRAPIDJSON_INCLUDE="$PWD/$deps" -DCLI11_INCLUDE="$PWD/$deps" \
-  -DTINYGLTF_INCLUDE="$PWD/$deps" -DNLOHMANN_JSON_INCLUDE="$PWD/$deps" >/dev/null
+  -DTINYGLTF_INCLUDE="$PWD/$deps" -DNLOHMANN_JSON_INCLUDE="$PWD/$deps" -DSTB_INCLUDE="$PWD/$deps" >/dev/null
 cmake --build build-windows -j2

@@ -2,7 +2,7 @@
 # Installs what the build needs, only where it is missing; with --bench
 # also what the comparison benchmark runs against (Assimp).
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev rapidjson-dev libcli11-dev libtinygltf-dev nlohmann-json3-dev binutils)
+packages=(cmake ninja-build g++ libgtest-dev rapidjson-dev libcli11-dev libtinygltf-dev nlohmann-json3-dev libstb-dev libtiff-dev binutils)
 if [ "${1:-}" = --bench ]; then packages+=(libassimp-dev); fi
 missing=()
 for p in "${packages[@]}"; do

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ft50_scene.h"
+#include "images.h"
 
 #include "support.h"
 
@@ -139,6 +140,69 @@ TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
   }
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("prefs.json"))) << "nothing ran, nothing was stored";
   EXPECT_EQ(Run("import " + file + " --scale 1e-3 --out none"), 0) << err_;
+}
+
+// The glTF unit scale is metres per document unit: a positive, finite
+// number, or the run stops before anything is read or stored.
+TEST_F(CliTest, UnitScalesArePositiveFiniteNumbers) {
+  std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
+  for (const char *scale : {"0", "-0.01", "nan", "inf", "-inf", "1e999", "''", "cm"}) {
+    EXPECT_EQ(Run("import " + file + " --unit-scale " + scale + " --out " + dir_.File("a.glb")), 2) << scale;
+    EXPECT_TRUE(Has(err_, "--unit-scale")) << err_;
+  }
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("prefs.json"))) << "nothing ran, nothing was stored";
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("a.glb")));
+  EXPECT_EQ(Run("import " + file + " --unit-scale 0.0254 --out " + dir_.File("a.glb")), 0) << err_;
+}
+
+// For glTF, texture files are looked for beside the imported file, in its
+// tex folder, then in each --textures folder; a .gltf gets copies beside it
+// (or, with --embed-textures, carries them inside), a GLB carries them in
+// its buffer. A texture found nowhere is named in one warning.
+TEST_F(CliTest, GltfExportsFindAndCarryTextures) {
+  namespace fs = testsupport::fs;
+  for (const char *d : {"in/tex", "more", "most", "out", "embedded", "binary"}) fs::create_directories(dir_.File(d));
+  const std::vector<std::pair<std::string, std::string>> textures = {
+      {"oak.png", "in/oak.png"}, {"ash.png", "in/tex/ash.png"}, {"elm.jpg", "more/elm.jpg"},
+      {"fir.bmp", "most/fir.bmp"}, {"yew.png", ""}};
+  Ft50Writer f;
+  int seed = 0;
+  for (const auto &t : textures) {
+    ft50::Material(f, t.first.substr(0, 3), [&](Ft50Writer &c) { ft50::Channel(c, 0, {1, 1, 1}, 1, t.first); });
+    images::Picture p = images::Pattern(2, 2, ++seed);
+    const std::string ext = t.first.substr(4);
+    if (!t.second.empty())
+      WriteText(dir_.File(t.second), ext == "png" ? images::Png(p) : ext == "jpg" ? images::Jpeg(p) : images::Bmp(p));
+  }
+  // Materials come in with the tags that use them.
+  ft50::Object(f, 5100, ft50::Named("Board"), [&](Ft50Writer &b) {
+    for (int32_t m = 1; m <= seed; ++m) ft50::TextureTag(b, ft50::Uses(m));
+  });
+  f.Terminator();
+  f.Save(dir_.File("in/scene.ft50"));
+  const std::string run = "import " + dir_.File("in/scene.ft50") + " --mode new --textures " + dir_.File("more") +
+                          " --textures " + dir_.File("most") + " --out ";
+
+  ASSERT_EQ(Run(run + dir_.File("out/scene.gltf")), 0) << err_;
+  EXPECT_EQ(err_, "tessaro: warning: the texture 'yew.png' is left out of the export: no file of that name in '" +
+                      dir_.File("in") + "', '" + dir_.File("in/tex") + "', '" + dir_.File("more") + "', '" +
+                      dir_.File("most") + "'\n");
+  std::string gltf = ReadText(dir_.File("out/scene.gltf"));
+  for (const char *uri : {"oak.png", "ash.png", "elm.jpg", "fir.png"})
+    EXPECT_TRUE(Has(gltf, std::string("\"uri\": \"") + uri + "\"")) << uri;
+  EXPECT_EQ(ReadText(dir_.File("out/oak.png")), ReadText(dir_.File("in/oak.png")));
+  EXPECT_EQ(ReadText(dir_.File("out/ash.png")), ReadText(dir_.File("in/tex/ash.png")));
+  EXPECT_EQ(ReadText(dir_.File("out/elm.jpg")), ReadText(dir_.File("more/elm.jpg")));
+  EXPECT_EQ(images::Decode(ReadText(dir_.File("out/fir.png"))), images::Pattern(2, 2, 4)) << "the BMP as PNG";
+
+  ASSERT_EQ(Run(run + dir_.File("embedded/scene.gltf") + " --embed-textures"), 0) << err_;
+  gltf = ReadText(dir_.File("embedded/scene.gltf"));
+  size_t embedded = 0;
+  for (size_t at = 0; (at = gltf.find("\"uri\": \"data:image/", at)) != std::string::npos; ++at) ++embedded;
+  EXPECT_EQ(embedded, 4u);
+  ASSERT_EQ(Run(run + dir_.File("binary/scene.glb")), 0) << err_;
+  for (const char *d : {"embedded", "binary"})
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.File(d)), fs::directory_iterator()), 1) << "no copies in " << d;
 }
 
 TEST_F(CliTest, TruncatedStreamKeepsWhatWasRead) {

@@ -210,7 +210,9 @@ class Exporter {
                     positions.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER, lo, hi);
   }
 
-  // Colour channel: base colour = colour x brightness, with its texture.
+  // Colour channel: base colour = colour x brightness; with a texture the
+  // texture replaces the colour, as in the host, and is weighed by the
+  // brightness alone.
   // Transparency channel: alpha = 1 - its brightness. Specular channel: the
   // highlight's width (material parameter 1016, 0 to 1) is the roughness,
   // at least 0.2 so that no material turns into a mirror; without specular
@@ -237,7 +239,11 @@ class Exporter {
       auto tex = colour->data.find(1002);
       if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty()) {
         int texture = textures_.TextureFor(model_, tex->second.s);
-        if (texture >= 0) out.pbrMetallicRoughness.baseColorTexture.index = texture;
+        if (texture >= 0) {
+          out.pbrMetallicRoughness.baseColorTexture.index = texture;
+          untexturedColour_[static_cast<int>(model_.materials.size())] = {base[0], base[1], base[2]};
+          base[0] = base[1] = base[2] = Clamp01(brightness);
+        }
       }
     }
     if (const Channel *transparency = channel(2)) {
@@ -259,6 +265,8 @@ class Exporter {
     if (it != untextured_.end()) return it->second;
     tinygltf::Material copy = model_.materials[static_cast<size_t>(material)];
     copy.pbrMetallicRoughness.baseColorTexture = tinygltf::TextureInfo();
+    const std::vector<double> &colour = untexturedColour_[material];
+    std::copy(colour.begin(), colour.end(), copy.pbrMetallicRoughness.baseColorFactor.begin());
     int index = static_cast<int>(model_.materials.size());
     model_.materials.push_back(copy);
     untextured_[material] = index;
@@ -729,6 +737,7 @@ class Exporter {
   tinygltf::Animation animation_;
   std::unordered_map<const Element *, int> materials_;
   std::map<int, int> untextured_;
+  std::map<int, std::vector<double>> untexturedColour_;  // of a textured material, by index
   std::vector<Placement> placements_;  // per node, in the scene
   std::vector<std::pair<int, int>> lights_, cameras_;  // (light or camera, node)
   V3 lo_{INFINITY, INFINITY, INFINITY}, hi_{-INFINITY, -INFINITY, -INFINITY};  // the meshes' extent in the scene

@@ -46,6 +46,7 @@ work=build-windows/check
 rm -rf "$work"
 mkdir -p "$work/corpus" "$work/linux" "$work/windows"
 cp examples/*.ft50 "$work/corpus/"
+cp -r examples/tex "$work/corpus/"
 TESSARO_KEEP_FT50="$root/$work/corpus" build/tests/host_tests >/dev/null 2>&1 || true
 
 export WINEPREFIX="$root/build-windows/wineprefix" WINEDEBUG=-all

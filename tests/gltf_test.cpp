@@ -245,7 +245,7 @@ TEST_F(GltfTest, SplitsPlacementAndMaterials) {
   ASSERT_EQ(m.materials.size(), 3u);
   const auto &red_ = m.materials[0].pbrMetallicRoughness, &mirror_ = m.materials[1].pbrMetallicRoughness,
              &matte = m.materials[2].pbrMetallicRoughness;
-  EXPECT_EQ(red_.baseColorFactor, (std::vector<double>{0.5, 0.25, 0, 0.75}));
+  EXPECT_EQ(red_.baseColorFactor, (std::vector<double>{0.5, 0.5, 0.5, 0.75})) << "the texture, at half brightness";
   EXPECT_EQ(m.materials[0].alphaMode, "BLEND");
   EXPECT_EQ(red_.roughnessFactor, 0.75) << "the highlight's width";
   EXPECT_EQ(mirror_.roughnessFactor, 0.2) << "never a mirror";
@@ -253,7 +253,10 @@ TEST_F(GltfTest, SplitsPlacementAndMaterials) {
   for (const auto *pbr : {&red_, &mirror_, &matte}) EXPECT_EQ(pbr->metallicFactor, 0);
   ASSERT_EQ(m.images.size(), 1u);
   EXPECT_EQ(m.images[0].uri, "my%20red.png");
-  EXPECT_EQ(Export("metres.gltf", Units(1)).nodes.at(0).translation, (std::vector<double>{100, 200, -300}));
+  tinygltf::Model metres = Export("metres.gltf", Units(1));
+  EXPECT_EQ(metres.nodes.at(0).translation, (std::vector<double>{100, 200, -300}));
+  EXPECT_EQ(metres.materials.at(0).pbrMetallicRoughness.baseColorFactor, (std::vector<double>{0.5, 0.25, 0, 0.75}))
+      << "without its texture file, the colour";
 }
 
 // The host turns an object by Ry(-h) Rx(-p) Rz(-b): a heading of 90
@@ -642,6 +645,10 @@ TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
   EXPECT_EQ(plain.attributes.count("TEXCOORD_0"), 0u);
   ASSERT_GE(plain.material, 0);
   EXPECT_EQ(m.materials[static_cast<size_t>(plain.material)].name, "Holz");
+  for (int i = 0; i < 3; ++i)
+    EXPECT_FLOAT_EQ(float(m.materials[static_cast<size_t>(plain.material)].pbrMetallicRoughness.baseColorFactor[size_t(i)]),
+                    (std::array<float, 3>{0.6f, 0.4f, 0.2f}[size_t(i)]))
+        << "without the texture, the colour it replaced";
   EXPECT_LT(m.materials[static_cast<size_t>(plain.material)].pbrMetallicRoughness.baseColorTexture.index, 0)
       << "no UVs to place the texture with";
   const tinygltf::Primitive &path = m.meshes.at(static_cast<size_t>(m.nodes[2].mesh)).primitives.at(0);

@@ -22,7 +22,8 @@ void Box(Ft50Writer &w, const Header &h, float sx, float sy, float sz, std::vect
                      {-x, -y, z}, {x, -y, z}, {x, y, z}, {-x, y, z}});
     // Clockwise seen from outside: the host's front faces.
     ft50::Polygons(b, 5602, {{0, 3, 2, 1}, {5, 6, 7, 4}, {4, 7, 3, 0}, {1, 2, 6, 5}, {3, 7, 6, 2}, {4, 0, 1, 5}});
-    ft50::Uv(b, {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {1, 0}, {0, 0}, {0, 1}, {1, 1}});
+    // A UV per point, from above: the top and bottom show the whole texture.
+    ft50::Uv(b, {{0, 1}, {1, 1}, {1, 1}, {0, 1}, {0, 0}, {1, 0}, {1, 0}, {0, 0}});
     ft50::Phong(b, 0.7853982f);
     for (int32_t m : materials) {
       ft50::Texture t = ft50::Uses(m);

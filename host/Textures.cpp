@@ -143,11 +143,12 @@ uint32_t Big(const std::string &b, size_t at, int n) {
 // code that reads no further than the bytes hold, rather than by the
 // decoders (stb_image's JPEG header reader indexes past a table on some
 // damaged files).
-bool PngHeaderReads(const std::string &b) {
+bool PngHeaderReads(const std::string &b, long long *width, long long *height) {
   // The signature, then IHDR: its length 13, the size and a valid pairing
   // of bit depth and colour type.
   if (b.size() < 8 + 8 + 13 || Big(b, 8, 4) != 13 || b.compare(12, 4, "IHDR") != 0) return false;
   const uint32_t w = Big(b, 16, 4), h = Big(b, 20, 4);
+  *width = w, *height = h;
   const unsigned depth = uint8_t(b[24]), colour = uint8_t(b[25]);
   if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return false;
   bool depthFits = false;
@@ -162,7 +163,7 @@ bool PngHeaderReads(const std::string &b) {
 
 // The markers from the start up to a frame header, which must give a size
 // and its components.
-bool JpegHeaderReads(const std::string &b) {
+bool JpegHeaderReads(const std::string &b, long long *width, long long *height) {
   size_t i = 2;
   while (i + 2 <= b.size()) {
     if (uint8_t(b[i]) != 0xFF) return false;
@@ -179,6 +180,7 @@ bool JpegHeaderReads(const std::string &b) {
     if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
       if (length < 8) return false;
       const uint32_t h = Big(b, i + 3, 2), w = Big(b, i + 5, 2), components = uint8_t(b[i + 7]);
+      *width = w, *height = h;
       return w > 0 && h > 0 && components > 0 && length >= 8 + 3 * size_t(components);
     }
     i += length;
@@ -479,10 +481,13 @@ bool ToGltfImage(const std::string &bytes, GltfImage *image, std::string *why) {
   int w = 0, h = 0, components = 0;
   if (IsPng(bytes) || IsJpeg(bytes)) {
     const bool png = IsPng(bytes);
-    if (png ? !PngHeaderReads(bytes) : !JpegHeaderReads(bytes)) {
+    long long pw = 0, ph = 0;
+    if (png ? !PngHeaderReads(bytes, &pw, &ph) : !JpegHeaderReads(bytes, &pw, &ph)) {
       *why = std::string("its ") + (png ? "PNG" : "JPEG") + " header is damaged";
       return false;
     }
+    // Carried undecoded, but every viewer decodes it: the same limits.
+    if (!Decodable(pw, ph, bytes.size(), why)) return false;
     image->bytes = bytes;
     image->mimeType = png ? "image/png" : "image/jpeg";
     image->converted = false;

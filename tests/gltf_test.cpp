@@ -542,13 +542,22 @@ TEST_F(GltfTest, OtherFormatsBecomePngAndUnreadableOnesAreLeftOut) {
   WriteText(src + "/cut.bmp", images::Bmp(brick).substr(0, 20));
   WriteText(src + "/huge.bmp", images::Bmp(brick, 30000, 30000));
   WriteText(src + "/liar.bmp", images::Bmp(brick, 4096, 4096));
+  // A PNG and a JPEG whose headers claim 60000 x 60000 pixels: carried
+  // undecoded, they would still make every viewer decode that many.
+  std::string liarPng = images::Png(brick), liarJpeg = images::Jpeg(brick);
+  for (int k : {16, 20}) liarPng.replace(static_cast<size_t>(k), 4, std::string("\0\0\xea\x60", 4));
+  const size_t sof = liarJpeg.find("\xff\xc0");
+  ASSERT_NE(sof, std::string::npos);
+  liarJpeg.replace(sof + 5, 4, "\xea\x60\xea\x60");
+  WriteText(src + "/liar.png", liarPng);
+  WriteText(src + "/liar.jpg", liarJpeg);
   WriteText(src + "/empty.png", "");
   WriteText(src + "/notes.png", "not a picture at all");
   testsupport::fs::create_directory(src + "/folder.png");
   Textured("Brick", "brick.png");
   Textured("Wall", "wall.tif");
-  const std::vector<std::string> unreadable = {"bad.png", "cut.bmp",   "huge.bmp",   "liar.bmp",
-                                               "empty.png", "notes.png", "folder.png", "missing.png"};
+  const std::vector<std::string> unreadable = {"bad.png",   "cut.bmp",   "huge.bmp",   "liar.bmp",    "liar.png",
+                                               "liar.jpg",  "empty.png", "notes.png", "folder.png", "missing.png"};
   for (const std::string &name : unreadable) Textured(name, name);
   tessaro::GltfOptions options;
   options.textureFolders = {src};
@@ -571,6 +580,8 @@ TEST_F(GltfTest, OtherFormatsBecomePngAndUnreadableOnesAreLeftOut) {
   }
   EXPECT_TRUE(Has(warnings, "huge.bmp' cannot be read: it is 30000 x 30000 pixels, more than")) << warnings[0];
   EXPECT_TRUE(Has(warnings, "liar.bmp' cannot be read: it claims 4096 x 4096 pixels from only 78 bytes")) << warnings[0];
+  EXPECT_TRUE(Has(warnings, "liar.png' cannot be read: it is 60000 x 60000 pixels, more than")) << warnings[0];
+  EXPECT_TRUE(Has(warnings, "liar.jpg' cannot be read: it is 60000 x 60000 pixels, more than")) << warnings[0];
   EXPECT_TRUE(Has(warnings, "'missing.png' is left out of the export: no file of that name")) << warnings[0];
 
   // Beside a .gltf the converted image is a PNG of its own name.

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -307,7 +308,7 @@ class Exporter {
     // + 0.0 turns a mirrored 0 into 0 rather than -0.
     std::vector<double> t = {o.pos.x * scale_ + 0.0, o.pos.y * scale_ + 0.0, -double(o.pos.z) * scale_ + 0.0};
     if (!std::isfinite(t[0]) || !std::isfinite(t[1]) || !std::isfinite(t[2]))
-      Warn("the position of ", o.name, " is not a number: placed at its parent's origin");
+      Warn("the position of ", o.name, " is not a number (or too large in metres): placed at its parent's origin");
     else if (t[0] || t[1] || t[2])
       node.translation = t;
     if (!Finite3(o.rot)) {
@@ -391,7 +392,8 @@ class Exporter {
       faces.push_back(i);
       normals.push_back(normal);
     }
-    if (notNumbers) Warn("polygons of ", o.name, " have points that are not numbers: those polygons are left out");
+    if (notNumbers)
+      Warn("polygons of ", o.name, " have points that are not numbers (or too large in metres): those polygons are left out");
     if (faces.empty()) return -1;
 
     // Corners are numbered 4 f + k for face f; a smooth group of corners is
@@ -543,7 +545,7 @@ class Exporter {
     for (int32_t i = 0; i < pointTag->entries; ++i) {
       float p[3] = {float(points[i].x * scale_), float(points[i].y * scale_), float(-double(points[i].z) * scale_)};
       if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) {
-        Warn("the spline ", o.name, " has points that are not numbers: it is left out");
+        Warn("the spline ", o.name, " has points that are not numbers (or too large in metres): it is left out");
         return -1;
       }
       positions.insert(positions.end(), p, p + 3);
@@ -659,8 +661,8 @@ class Exporter {
         for (const Element *k = static_cast<const Sequence &>(*s).keys.first; k; k = k->next) {
           const auto &key = static_cast<const AnimationKey &>(*k);
           double time = Seconds(key.time);
-          // glTF times start at 0 and must be finite.
-          if (std::isfinite(time) && time >= 0 && std::isfinite(key.data[0])) c.emplace_back(time, key.data[0]);
+          // glTF times start at 0 and are finite floats.
+          if (std::isfinite(float(time)) && time >= 0 && std::isfinite(key.data[0])) c.emplace_back(time, key.data[0]);
         }
     }
     std::stable_sort(c.begin(), c.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -705,13 +707,15 @@ class Exporter {
           for (int i = 0; i < 4; ++i) out[i] = float(q[i]);
         }
         if (!std::all_of(out, out + (position ? 3 : 4), [](float x) { return std::isfinite(x); })) continue;
+        // Times closer than a float tells apart become one: the first.
+        if (!input.empty() && !(input.back() < static_cast<float>(t))) {
+          Warn("keys of ", o.name, " lie closer in time than glTF's times tell apart: the later ones are left out");
+          continue;
+        }
         input.push_back(static_cast<float>(t));
         output.insert(output.end(), out, out + (position ? 3 : 4));
       }
-      // Times that collapse to one float would not increase strictly.
-      if (input.empty() ||
-          std::adjacent_find(input.begin(), input.end(), [](float a, float b) { return !(a < b); }) != input.end())
-        continue;
+      if (input.empty()) continue;
       tinygltf::AnimationSampler sampler;
       sampler.interpolation = "LINEAR";
       sampler.input = Accessor(input.data(), input.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR,
@@ -747,8 +751,11 @@ class Exporter {
 
 namespace {
 // Extensions are told apart without regard to case: X.GLB is binary too.
+// A name that is only an extension (".glb") has it too.
 std::string Extension(const std::string &path) {
-  std::string ext = fs::path(path).extension().string();
+  const std::string name = fs::path(path).filename().string();
+  const size_t dot = name.rfind('.');
+  std::string ext = dot == std::string::npos ? "" : name.substr(dot);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext;
 }
@@ -761,24 +768,37 @@ bool IsGltfPath(const std::string &path) {
 
 void GltfRotation(const th_vector &hpb, double q[4]) {
   Quat r = Mul(Mul(About(1, double(hpb.x)), About(0, double(hpb.y))), About(2, -double(hpb.z)));
+  // Unit length to the last bit that matters, whatever the angles.
+  double n = std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z + r.w * r.w);
+  if (n > 0 && std::isfinite(n)) r.x /= n, r.y /= n, r.z /= n, r.w /= n;
   q[0] = r.x, q[1] = r.y, q[2] = r.z, q[3] = r.w;
 }
 
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
                    std::vector<std::string> *warnings, const GltfOptions &options) {
   const bool binary = Extension(path) == ".glb";
-  if (!(options.unitScale > 0) || !std::isfinite(options.unitScale)) {
-    *error = "the unit scale must be a number greater than 0";
+  if (!(options.unitScale >= kMinUnitScale && options.unitScale <= kMaxUnitScale)) {
+    *error = "the unit scale must be a number from 1e-9 to 1e9";
     return false;
   }
   TextureExport textures(path, binary, options.textureFolders, options.embedTextures, warnings);
   tinygltf::Model model = Exporter(doc, warnings, options, textures).Build();
+  // A GLB states its length and its chunks' in 32 bits.
+  const uint64_t kGlbLimit = UINT32_MAX;
+  auto tooLarge = [&](uint64_t bytes) {
+    *error = "the export would be " + std::to_string(bytes) + " bytes, more than the " + std::to_string(kGlbLimit) +
+             " a GLB file can hold: export as .gltf instead";
+    return false;
+  };
+  if (binary && !model.buffers.empty() && model.buffers[0].data.size() > kGlbLimit - 28)
+    return tooLarge(model.buffers[0].data.size());
   std::ostringstream text;
   tinygltf::TinyGLTF gltf;
   if (!gltf.WriteGltfSceneToStream(&model, text, !binary, binary)) {
     *error = "cannot export the document as glTF";
     return false;
   }
+  if (binary && static_cast<uint64_t>(text.tellp()) > kGlbLimit) return tooLarge(static_cast<uint64_t>(text.tellp()));
   // The images a .gltf refers to are there before it is.
   return textures.WriteCopies(error) && WriteOutputBytes(path, text.str(), error);
 }

@@ -14,6 +14,10 @@ namespace tessaro {
 // in any case).
 bool IsGltfPath(const std::string &path);
 
+// The unit scales the export takes: from nanometres to a million
+// kilometres per unit, which keeps a float's range for the points.
+constexpr double kMinUnitScale = 1e-9, kMaxUnitScale = 1e9;
+
 // How a document becomes glTF.
 struct GltfOptions {
   // Metres per document unit: the host works in centimetres.

@@ -1,9 +1,9 @@
 // Sine, cosine and arc tangent computed the same way on every build.
 // The C libraries differ in their last bits (the 32-bit Windows one uses
 // the x87 unit's own instructions), and an export must not depend on the
-// machine that wrote it. Only double arithmetic and sqrt, which IEEE 754
-// rounds exactly, are used; accurate to a few units in the last place for
-// angles below 2^20, the same bits everywhere beyond.
+// machine that wrote it. Only double arithmetic, fmod and sqrt, which IEEE
+// 754 makes exact or rounds exactly, are used; accurate to a few units in
+// the last place for angles below 2^20.
 #ifndef TESSARO_HOST_TRIG_H
 #define TESSARO_HOST_TRIG_H
 
@@ -30,8 +30,11 @@ inline double KernelCos(double x) {
 }
 
 // x = k pi/2 + r with |r| <= pi/4; pi/2 in three parts so that k * part is
-// exact for every k below 2^20.
+// exact for every k below 2^20. Larger angles are first taken modulo the
+// double nearest 2 pi (fmod is exact, so every build agrees): the result
+// is no longer the true sine, but it is one, and the same everywhere.
 inline double Reduce(double x, long long *k) {
+  if (std::fabs(x) > 1048576.0) x = std::fmod(x, 6.28318530717958647693);
   const double kInvPio2 = 6.36619772367581382433e-01;
   const double kPio2a = 1.57079632673412561417e+00, kPio2b = 6.07710050630396597660e-11,
                kPio2c = 2.02226624879595063154e-21;

@@ -233,9 +233,9 @@ int Main(int argc, char **argv) {
     return EXIT_USAGE;
   }
 
-  if (unitScaleOpt->count() && (!std::isfinite(unitScale) || !(unitScale > 0) ||
+  if (unitScaleOpt->count() && (!(unitScale >= tessaro::kMinUnitScale && unitScale <= tessaro::kMaxUnitScale) ||
                                 unitScaleOpt->results().back().empty())) {
-    std::fprintf(stderr, "tessaro: --unit-scale takes a finite number above 0 (metres per document unit), not '%s'\n",
+    std::fprintf(stderr, "tessaro: --unit-scale takes a number from 1e-9 to 1e9 (metres per document unit), not '%s'\n",
                  unitScaleOpt->results().back().c_str());
     return EXIT_USAGE;
   }

@@ -142,11 +142,12 @@ TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
   EXPECT_EQ(Run("import " + file + " --scale 1e-3 --out none"), 0) << err_;
 }
 
-// The glTF unit scale is metres per document unit: a positive, finite
-// number, or the run stops before anything is read or stored.
+// The glTF unit scale is metres per document unit, from 1e-9 to 1e9 (so
+// that no float point overflows or vanishes), or the run stops before
+// anything is read or stored.
 TEST_F(CliTest, UnitScalesArePositiveFiniteNumbers) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
-  for (const char *scale : {"0", "-0.01", "nan", "inf", "-inf", "1e999", "''", "cm"}) {
+  for (const char *scale : {"0", "-0.01", "nan", "inf", "-inf", "1e999", "''", "cm", "1e308", "1e-320", "2e9"}) {
     EXPECT_EQ(Run("import " + file + " --unit-scale " + scale + " --out " + dir_.File("a.glb")), 2) << scale;
     EXPECT_TRUE(Has(err_, "--unit-scale")) << err_;
   }

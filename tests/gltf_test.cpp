@@ -701,3 +701,14 @@ TEST(TrigTest, AgreesWithTheCLibrary) {
 }
 
 }  // namespace
+
+namespace {
+
+// Told apart by the name's last extension, in any case, even when the name
+// is nothing else.
+TEST(GltfPathTest, ExtensionsDecide) {
+  for (const char *path : {"a.glb", "dir/X.GLB", "a.b.gltf", ".glb", "dir/.gltf"}) EXPECT_TRUE(tessaro::IsGltfPath(path)) << path;
+  for (const char *path : {"glb", "a.glb.json", "dir.glb/a", "a.glb/"}) EXPECT_FALSE(tessaro::IsGltfPath(path)) << path;
+}
+
+}  // namespace

@@ -781,7 +781,7 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     *error = "the unit scale must be a number from 1e-9 to 1e9";
     return false;
   }
-  TextureExport textures(path, binary, options.textureFolders, options.embedTextures, warnings);
+  TextureExport textures(path, binary, options.textureFolders, options.embedTextures, warnings, options.textureRoots);
   tinygltf::Model model = Exporter(doc, warnings, options, textures).Build();
   // A GLB states its length and its chunks' in 32 bits.
   const uint64_t kGlbLimit = UINT32_MAX;

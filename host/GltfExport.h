@@ -25,6 +25,9 @@ struct GltfOptions {
   // Folders searched for texture files, in order (the imported file's
   // folder and its "tex" folder, then the user's).
   std::vector<std::string> textureFolders;
+  // Where a texture file may lie once its links are followed (the
+  // imported file's folder and the user's folders); empty: the folders.
+  std::vector<std::string> textureRoots;
   // A .gltf carries its images inside as data URIs rather than beside it.
   bool embedTextures = false;
 };

@@ -343,12 +343,32 @@ std::string Base64(const std::string &bytes) {
 
 // ---- finding ------------------------------------------------------------------
 
-TextureFinder::TextureFinder(std::vector<std::string> folders) {
+TextureFinder::TextureFinder(std::vector<std::string> folders, const std::vector<std::string> &roots) {
   for (std::string &f : folders)
     if (!f.empty()) folders_.push_back(std::move(f));
+  for (const std::string &r : roots.empty() ? folders_ : roots) {
+    std::error_code ec;
+    fs::path real = fs::canonical(fs::path(r), ec);
+    if (!ec) roots_.push_back(real);
+  }
+}
+
+bool TextureFinder::Inside(const fs::path &p) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(p, ec);
+  if (ec) return false;
+  for (const fs::path &root : roots_) {
+    auto r = real.begin();
+    bool within = true;
+    for (auto f = root.begin(); within && f != root.end(); ++f, ++r) within = r != real.end() && *r == *f;
+    if (within) return true;
+  }
+  if (outside_.empty()) outside_ = p.string();
+  return false;
 }
 
 std::string TextureFinder::Find(const std::string &name) {
+  outside_.clear();
   if (name.empty() || name.find('\0') != std::string::npos) return "";
   const std::vector<std::string> spellings = Spellings(name);
   for (const std::string &s : spellings) {
@@ -357,7 +377,7 @@ std::string TextureFinder::Find(const std::string &name) {
     std::replace(relative.begin(), relative.end(), '\\', '/');
     for (const std::string &folder : folders_) {
       fs::path p = fs::path(folder) / fs::u8path(relative);
-      if (RegularFile(p)) return p.string();
+      if (RegularFile(p) && Inside(p)) return p.string();
     }
   }
   std::vector<std::string> bases;
@@ -367,7 +387,7 @@ std::string TextureFinder::Find(const std::string &name) {
   for (const std::string &b : bases)
     for (const std::string &folder : folders_) {
       fs::path p = fs::path(folder) / fs::u8path(b);
-      if (RegularFile(p)) return p.string();
+      if (RegularFile(p) && Inside(p)) return p.string();
     }
   for (const std::string &b : bases) {
     std::string found = FindIgnoringCase(b);
@@ -393,7 +413,7 @@ std::string TextureFinder::FindIgnoringCase(const std::string &base) {
     auto hit = it->second.find(key);
     if (hit == it->second.end()) continue;
     fs::path p = fs::path(folders_[i]) / fs::u8path(hit->second);
-    if (RegularFile(p)) return p.string();
+    if (RegularFile(p) && Inside(p)) return p.string();
   }
   return "";
 }
@@ -534,8 +554,8 @@ std::string RelativeUri(const std::string &utf8Path) {
 // ---- carrying -------------------------------------------------------------------
 
 TextureExport::TextureExport(const std::string &output, bool binary, const std::vector<std::string> &folders,
-                             bool embed, std::vector<std::string> *warnings)
-    : binary_(binary), embed_(embed), finder_(folders), warnings_(warnings) {
+                             bool embed, std::vector<std::string> *warnings, const std::vector<std::string> &roots)
+    : binary_(binary), embed_(embed), finder_(folders, roots), warnings_(warnings) {
   // The export is written where its links end, so its images go there.
   fs::path target = FinalTarget(output);
   outFolder_ = target.has_parent_path() ? target.parent_path().string() : ".";
@@ -552,6 +572,10 @@ int TextureExport::TextureFor(tinygltf::Model &model, const std::string &name) {
   int &texture = byName_[name];
   texture = -1;
   std::string found = finder_.Find(name);
+  if (found.empty() && !finder_.Outside().empty()) {
+    Warn(name, Quoted(finder_.Outside()) + " is a link that leads outside the texture folders");
+    return texture;
+  }
   if (found.empty()) {
     std::string where;
     for (const std::string &f : finder_.Folders()) where += (where.empty() ? "" : ", ") + Quoted(f);

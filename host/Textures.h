@@ -5,6 +5,7 @@
 #define TESSARO_HOST_TEXTURES_H
 
 #include <cstddef>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -22,15 +23,24 @@ namespace tessaro {
 // so found by its base name; the path as given is never opened.
 class TextureFinder {
  public:
-  explicit TextureFinder(std::vector<std::string> folders);
+  // A file found must lie, once its links are followed, inside one of the
+  // roots (all the folders when none are given): a link in a folder that
+  // leads elsewhere is not followed out of it.
+  explicit TextureFinder(std::vector<std::string> folders, const std::vector<std::string> &roots = {});
   // The path of the file for the host's (8-bit) texture name; empty when
   // no folder holds one.
   std::string Find(const std::string &name);
   const std::vector<std::string> &Folders() const { return folders_; }
+  // After a Find that found nothing: a file of the name that was passed
+  // over because its links lead outside the roots ("" when none was).
+  const std::string &Outside() const { return outside_; }
 
  private:
   std::string FindIgnoringCase(const std::string &base);
+  bool Inside(const std::filesystem::path &p);
   std::vector<std::string> folders_;
+  std::vector<std::filesystem::path> roots_;
+  std::string outside_;
   // Per folder, read once: its file names in lower case -> the first name.
   std::map<size_t, std::map<std::string, std::string>> listings_;
 };
@@ -74,7 +84,7 @@ class TextureExport {
   // URIs instead of referring to files beside it. What is left out is said
   // in warnings.
   TextureExport(const std::string &output, bool binary, const std::vector<std::string> &folders, bool embed,
-                std::vector<std::string> *warnings);
+                std::vector<std::string> *warnings, const std::vector<std::string> &roots = {});
 
   // The glTF texture for the host's texture name, added to the model on
   // first use; -1 when it is left out (with a warning, once per name).

@@ -247,6 +247,11 @@ int Main(int argc, char **argv) {
   const fs::path folder = fs::path(file).has_parent_path() ? fs::path(file).parent_path() : fs::path(".");
   gltf.textureFolders = {folder.string(), (folder / "tex").string()};
   gltf.textureFolders.insert(gltf.textureFolders.end(), textures.begin(), textures.end());
+  // A link may lead anywhere inside the file's folder or a folder the user
+  // named, but a link that came with the file (a tex folder or a texture
+  // linked elsewhere) does not lead out of its folder.
+  gltf.textureRoots = {folder.string()};
+  gltf.textureRoots.insert(gltf.textureRoots.end(), textures.begin(), textures.end());
 
   tessaro::DialogAnswers answers;
   if (mode == "new") answers.mode = 10005;

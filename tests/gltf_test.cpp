@@ -533,6 +533,37 @@ TEST_F(GltfTest, TextureNamesNeverLeadOutsideTheTextureFolders) {
 // What is not PNG or JPEG becomes PNG (by the file's bytes, not its name);
 // a file that cannot be read, is too large or is missing is left out with a
 // warning naming it.
+// Links in the texture folders are followed only where they stay inside
+// the roots: a file linked to from elsewhere, or a tex folder that is a
+// link out of the imported file's folder, is left out with a warning;
+// naming the outside folder as a root of its own finds it.
+TEST_F(GltfTest, LinksDoNotLeadOutOfTheTextureFolders) {
+  const std::string src = Folder("src"), secret = Folder("secret"), out = Folder("out");
+  WriteText(secret + "/key.png", images::Png(images::Pattern(2, 2, 3)));
+  WriteText(secret + "/other.png", images::Png(images::Pattern(2, 2, 4)));
+  WriteText(src + "/own.png", images::Png(images::Pattern(2, 2, 5)));
+  testsupport::fs::create_symlink(secret + "/key.png", src + "/linked.png");
+  testsupport::fs::create_symlink(src + "/own.png", src + "/alias.png");
+  testsupport::fs::create_directory_symlink(secret, src + "/tex");
+  Textured("Linked", "linked.png");
+  Textured("Other", "other.png");
+  Textured("Alias", "alias.png");
+  tessaro::GltfOptions options;
+  options.textureFolders = {src, src + "/tex"};
+  options.textureRoots = {src};
+  std::vector<std::string> warnings;
+  tinygltf::Model m = Export(out + "/s.glb", options, &warnings);
+  EXPECT_EQ(ImageOf(m, "Linked"), nullptr);
+  EXPECT_EQ(ImageOf(m, "Other"), nullptr);
+  EXPECT_NE(ImageOf(m, "Alias"), nullptr) << "a link that stays inside is followed";
+  EXPECT_TRUE(Has(warnings, "linked.png' is a link that leads outside the texture folders"));
+  EXPECT_TRUE(Has(warnings, "other.png' is a link that leads outside the texture folders"));
+  options.textureRoots.push_back(secret);
+  m = Export(out + "/t.glb", options);
+  EXPECT_NE(ImageOf(m, "Linked"), nullptr);
+  EXPECT_NE(ImageOf(m, "Other"), nullptr);
+}
+
 TEST_F(GltfTest, OtherFormatsBecomePngAndUnreadableOnesAreLeftOut) {
   const std::string src = Folder("src"), out = Folder("out");
   const images::Picture brick = images::Pattern(3, 2, 1), tiff = images::Pattern(2, 3, 2);

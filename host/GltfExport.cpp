@@ -527,7 +527,9 @@ class Exporter {
       if (j - i == 2 && edges[i].forward != edges[i + 1].forward) {
         const V3 &n1 = normals[edges[i].atLo / 4], &n2 = normals[edges[i + 1].atLo / 4];
         double l1 = Length(n1), l2 = Length(n2);
-        if (l1 > 0 && l2 > 0 && Dot(n1, n2) >= limit * l1 * l2) {
+        // Faces back to back (a sheet's two sides) never share a normal.
+        double dot = Dot(n1, n2);
+        if (l1 > 0 && l2 > 0 && dot >= limit * l1 * l2 && dot > -0.9999 * l1 * l2) {
           join(edges[i].atLo, edges[i + 1].atLo);
           join(edges[i].atHi, edges[i + 1].atHi);
         }
@@ -576,10 +578,14 @@ class Exporter {
     tinygltf::Camera c;
     c.name = ToUtf8(o.name);
     c.type = "perspective";
-    double focus = o.focus > 0 && Finite(o.focus) ? o.focus : 36;
-    double aperture = o.aperture > 0 && Finite(o.aperture) ? o.aperture : 36;
+    double focus = o.focus, aperture = o.aperture;
+    if (!(focus > 0 && Finite(o.focus) && aperture > 0 && Finite(o.aperture))) {
+      Warn("the focus or aperture of the camera ", o.name, " is not a number above 0: taken as 36 mm each");
+      focus = aperture = 36;
+    }
     c.perspective.aspectRatio = 4.0 / 3.0;
-    c.perspective.yfov = 2 * trig::Atan(aperture * 0.75 / (2 * focus));
+    // glTF's field of view lies strictly between 0 and pi.
+    c.perspective.yfov = std::min(std::max(2 * trig::Atan(aperture * 0.75 / (2 * focus)), 1e-6), kPi - 1e-6);
     model_.cameras.push_back(c);
     return static_cast<int>(model_.cameras.size() - 1);
   }
@@ -606,7 +612,10 @@ class Exporter {
     l.intensity = brightness;
     if (f == 1) {
       double cone = RealParam(o, "90011", kPi / 2) / 2;
-      if (!(cone > 0) || cone > kPi / 2) cone = kPi / 4;
+      if (!(cone > 0) || cone > kPi / 2) {
+        Warn("the cone of the spot ", o.name, " is not an angle above 0 and up to 180 degrees: taken as 90");
+        cone = kPi / 4;
+      }
       l.spot.outerConeAngle = cone;
       l.spot.innerConeAngle = 0;
     }

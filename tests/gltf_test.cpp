@@ -659,7 +659,17 @@ TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
                ft50::SplineBody(0, 2));
   ft50::Light dark;
   dark.r3 = nan;
+  dark.u5 = 1;  // a spot, its cone no number either
+  dark.r2 = nan;
   ft50::Object(f, 5102, Named("Dark"), nullptr, ft50::LightBody(dark));
+  ft50::Object(f, 5103, Named("Blind"), nullptr, ft50::CameraBody(nan, 36, 0, 1));
+  // A sheet of two sides, smooth across every edge: each side keeps its
+  // own normal rather than one that points along neither.
+  ft50::Object(f, 5100, Named("Sheet"), [&](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}});
+    ft50::Polygons(b, 5654, {{0, 3, 2, 1}, {0, 1, 2, 3}});
+    ft50::Phong(b, 3.2f);
+  });
   f.Terminator();
   ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
 
@@ -673,10 +683,17 @@ TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
   for (const char *expected :
        {"the position of 'W\xC3\xBCrfel' is not a number", "the rotation of 'W\xC3\xBCrfel' is not a number",
         "polygons of 'W\xC3\xBCrfel' have points that are not numbers", "UV coordinates of 'W\xC3\xBCrfel' are not numbers",
-        "the spline 'Broken' has points that are not numbers", "the brightness of 'Dark'"})
+        "the spline 'Broken' has points that are not numbers", "the brightness of 'Dark'", "the cone of the spot 'Dark'",
+        "the focus or aperture of the camera 'Blind'"})
     EXPECT_NE(said.find(expected), std::string::npos) << expected << "\nin:\n" << said;
 
-  ASSERT_EQ(m.nodes.size(), 5u);
+  ASSERT_EQ(m.nodes.size(), 7u);
+  const tinygltf::Primitive &sheet = m.meshes.at(static_cast<size_t>(m.nodes[6].mesh)).primitives.at(0);
+  std::vector<float> sheetNormals = Read<float>(m, sheet.attributes.at("NORMAL"));
+  std::vector<uint32_t> sheetIndices = Read<uint32_t>(m, sheet.indices);
+  ASSERT_EQ(sheetIndices.size(), 12u);
+  for (size_t t = 0; t < 12; ++t)  // the first side faces +z in glTF, the second -z
+    EXPECT_EQ(sheetNormals.at(3 * sheetIndices[t] + 2), t < 6 ? 1.0f : -1.0f) << t;
   EXPECT_EQ(m.nodes[0].name, "W\xC3\xBCrfel");
   EXPECT_TRUE(m.nodes[0].translation.empty() && m.nodes[0].rotation.empty());
   const tinygltf::Primitive &cubePrim = m.meshes.at(static_cast<size_t>(m.nodes[0].mesh)).primitives.at(0);

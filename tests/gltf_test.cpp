@@ -716,6 +716,31 @@ TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
   EXPECT_EQ(m.nodes[3].mesh, -1) << "a spline through a point that is no number is left out";
 }
 
+// Texture names that would lead elsewhere, in a file: no image, one warning
+// each, and (through the validator's check of every file written here) an
+// export without errors.
+TEST_F(ExportedValuesTest, HostileTextureNamesLeaveNoImage) {
+  const std::vector<std::string> names = {"../../etc/passwd", "/etc/shadow", "file:///etc/hosts",
+                                          "https://example.com/a.png", "C:\\maps\\a.png", "\\\\server\\share\\a.png",
+                                          "%2e%2e/a.png", "tex/../../a.png"};
+  Ft50Writer f;
+  for (const std::string &name : names)
+    ft50::Material(f, "M", [&](Ft50Writer &c) { ft50::Channel(c, 0, {1, 1, 1}, 1, name); });
+  for (size_t i = 0; i < names.size(); ++i)
+    ft50::Object(f, 5100, Named("Q"), [&](Ft50Writer &b) {
+      ft50::Quad(b);
+      ft50::TextureTag(b, ft50::Uses(static_cast<int32_t>(i + 1)));
+    });
+  f.Terminator();
+  ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+  tessaro::GltfOptions options;
+  options.textureFolders = {dir_.Path()};
+  std::vector<std::string> warnings;
+  tinygltf::Model m = Export("hostile-names.gltf", options, &warnings);
+  EXPECT_TRUE(m.images.empty());
+  EXPECT_EQ(warnings.size(), names.size());
+}
+
 // A hierarchy as deep as a file makes it exports without recursion.
 TEST_F(ExportedValuesTest, ADeepHierarchyExports) {
   tessaro::Object *parent = nullptr;

@@ -1,13 +1,16 @@
 // The host's dialog engine: gadgets come from the plug-in's dialog
 // resource; the user's answers are applied to them as clicks would be.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "Edge.h"
 #include "Handles.h"
 #include "Host.h"
 #include "Tables.h"
 #include "TerminalDialog.h"
+#include "Text.h"
 
 th_dialog::~th_dialog() {
   for (auto &kv : lists) delete kv.second;
@@ -151,6 +154,44 @@ void DlgFree(th_dialog **d) {
   *d = nullptr;
 }
 
+// The enabled gadgets' values, in the dialog's order and words: each radio
+// group's chosen option, the list's selected row, each number field (with
+// a note when it kept a value the plug-in had stored in an earlier run).
+std::string DescribeAnswers(th_dialog *d, const std::map<int32_t, float> &atOpen) {
+  std::string out;
+  auto add = [&](const std::string &label, const std::string &value) {
+    out += (out.empty() ? "" : ", ") + label + ": " + value;
+  };
+  for (const GadgetDef &def : d->def.gadgets) {
+    Gadget *g = FindGadget(d, def.id);
+    if (!g || !GadgetClickable(d, *g)) continue;
+    if (def.kind == GadgetDef::RadioGroup) {
+      Gadget *chosen = FindGadget(d, g->l);
+      if (chosen) add(def.label, chosen->def.label);
+    } else if (def.kind == GadgetDef::ListView) {
+      auto lv = d->lists.find(def.id);
+      if (lv == d->lists.end() || lv->second->selection.empty()) continue;
+      auto row = lv->second->rows.find(*lv->second->selection.begin());
+      if (row == lv->second->rows.end()) continue;
+      for (const auto &cell : row->second)
+        if (cell.second.type == Value::Text) {
+          add(def.label, ToUtf8(cell.second.s));
+          break;
+        }
+    } else if (def.kind == GadgetDef::RealField || def.kind == GadgetDef::LongField) {
+      char number[64];
+      if (def.kind == GadgetDef::RealField) std::snprintf(number, sizeof number, "%g", double(g->r));
+      else std::snprintf(number, sizeof number, "%d", g->l);
+      std::string value = number;
+      auto open = atOpen.find(def.id);
+      if (def.kind == GadgetDef::RealField && H().storedDataRead && open != atOpen.end() && open->second == g->r)
+        value += " (stored by an earlier run)";
+      add(def.label, value);
+    }
+  }
+  return out;
+}
+
 th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
   (void)x, (void)y;
   try {
@@ -166,6 +207,8 @@ th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
     d->closed = false;
     d->ok = false;
     d->cls->InitValues(d->ctx);
+    std::map<int32_t, float> atOpen;
+    for (const auto &kv : d->gadgets) atOpen[kv.first] = kv.second.r;
     DialogAnswers answers = H().dialogAnswers;
     if (answers.onOpen) answers.onOpen();
     if (!d->loaded || !FindGadget(d, 1)) {
@@ -178,6 +221,7 @@ th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
     }
     d->open = false;
     H().lastDialogCancelled = !d->ok;
+    H().confirmedAnswers = d->ok ? DescribeAnswers(d, atOpen) : "";
     return d->ok ? 1 : 0;
   } catch (...) {
     if (d) d->open = false;

@@ -176,6 +176,13 @@ class Host {
   // Answers of the dialog about to open, and how the last one closed.
   DialogAnswers dialogAnswers;
   bool lastDialogCancelled = false;
+  // What the last dialog closed with OK showed in its enabled gadgets, in
+  // its own words ("Mode: New document, Scale: 1"), so that a run can say
+  // what it was answered with.
+  std::string confirmedAnswers;
+  // A plug-in read stored data of an earlier run: a value the dialog kept
+  // from its opening came from there.
+  bool storedDataRead = false;
   // An answer named a row or object that the dialog did not offer; the
   // dialog was then cancelled.
   bool dialogAnswerRefused = false;

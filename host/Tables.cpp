@@ -161,6 +161,7 @@ th_bool PlugReadInfo(int32_t id, void *buffer, int32_t size) {
   auto it = H().pluginData.find(id);
   if (it == H().pluginData.end() || it->second.size() != static_cast<size_t>(size)) return 0;
   if (size) std::memcpy(buffer, it->second.data(), size);
+  H().storedDataRead = true;
   return 1;
 }
 th_bool PlugWriteInfo(int32_t id, const void *buffer, int32_t size) {

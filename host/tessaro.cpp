@@ -138,6 +138,8 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     std::printf("nothing was imported: the options dialog was cancelled\n");
     return Finish(host, EXIT_IMPORTED);
   }
+  // What the dialog was confirmed with, so that a run can be repeated.
+  if (!host.confirmedAnswers.empty()) std::fprintf(stderr, "tessaro: answers: %s\n", host.confirmedAnswers.c_str());
   int status = EXIT_IMPORTED;
   if (r.code == -3) {
     std::fprintf(stderr, "tessaro: warning: '%s' is truncated: it ends before its end record; what was read is kept\n",
@@ -152,7 +154,12 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   if (out == "none") {
   } else if (out.empty() || out == "-") {
     std::string reason;
-    if (!tessaro::WriteStream(stdout, [&](std::FILE *f) { tessaro::WriteSummary(*doc, f); return true; }, &reason)) {
+    auto summary = [&](std::FILE *f) {
+      if (!host.confirmedAnswers.empty()) std::fprintf(f, "answers: %s\n", host.confirmedAnswers.c_str());
+      tessaro::WriteSummary(*doc, f);
+      return true;
+    };
+    if (!tessaro::WriteStream(stdout, summary, &reason)) {
       std::fprintf(stderr, "tessaro: cannot write the summary to standard output: %s\n", reason.c_str());
       g_stdoutReported = true;
       status = EXIT_FILE;
@@ -204,7 +211,7 @@ int Main(int argc, char **argv) {
   imp->add_flag("--cancel", cancel, "cancel the options dialog");
   imp->add_option("--into", into, "load the user's document from this document file first");
   imp->add_option("--out", out, "write the document here (none: nothing; -: a summary; .gltf or .glb: glTF 2.0)");
-  imp->add_option("--prefs", prefs, "where stored plug-in data lives");
+  imp->add_option("--prefs", prefs, "where stored plug-in data lives (none: nothing is read or stored)");
   imp->add_option("--plugins", plugins, "the plug-in folder");
   std::vector<std::string> textures;
   imp->add_option("--textures", textures,
@@ -228,6 +235,9 @@ int Main(int argc, char **argv) {
   }
 
   if (ins->parsed()) return Inspect(inspected);
+  // An empty store, neither read nor written: the plug-in starts from its
+  // defaults, as on a first run.
+  if (prefs == "none") prefs.clear();
   if (scaleOpt->count() && (!std::isfinite(scale) || scaleOpt->results().back().empty())) {
     std::fprintf(stderr, "tessaro: --scale takes a finite number, not '%s'\n", scaleOpt->results().back().c_str());
     return EXIT_USAGE;

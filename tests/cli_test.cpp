@@ -185,7 +185,7 @@ TEST_F(CliTest, GltfExportsFindAndCarryTextures) {
                           " --textures " + dir_.File("most") + " --out ";
 
   ASSERT_EQ(Run(run + dir_.File("out/scene.gltf")), 0) << err_;
-  EXPECT_EQ(err_, "tessaro: warning: the texture 'yew.png' is left out of the export: no file of that name in '" +
+  EXPECT_EQ(err_, "tessaro: answers: Mode: New document, Scale: 1\ntessaro: warning: the texture 'yew.png' is left out of the export: no file of that name in '" +
                       dir_.File("in") + "', '" + dir_.File("in/tex") + "', '" + dir_.File("more") + "', '" +
                       dir_.File("most") + "'\n");
   std::string gltf = ReadText(dir_.File("out/scene.gltf"));
@@ -323,8 +323,20 @@ TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
 
   EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), 0) << err_;
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "\"1012349\":\"00002040\"")) << "2.5 as stored";
+  EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 2.5\n")) << err_;
   EXPECT_EQ(Run("import " + file + " --out none"), 0);
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "00002040")) << "the scale survives a run without edits";
+  // A run says what it was answered with, and where a value came from: on
+  // standard error, and at the head of the summary.
+  EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 2.5 (stored by an earlier run)\n")) << err_;
+  EXPECT_EQ(Run("import " + file + " --mode new --out -"), 0);
+  EXPECT_EQ(out_.rfind("answers: Mode: New document, Scale: 2.5 (stored by an earlier run)\n", 0), 0u) << out_;
+  // --prefs none: nothing stored is read, nothing is written.
+  const std::string none = std::string(TESSARO_TESSARO) + " import " + file + " --mode new --out none --prefs none";
+  EXPECT_EQ(Run(none.substr(none.find(" import") + 1), 0, false), 0) << err_;
+  EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 1\n")) << "the default, as on a first run: " << err_;
+  EXPECT_FALSE(testsupport::fs::exists("none")) << "no store named none in the working folder";
+  EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "00002040")) << "the store is not written";
 
   EXPECT_EQ(Run("import " + file + " --mode update"), 0);
   EXPECT_TRUE(Has(err_, "disabled")) << "an empty document offers no update: " << err_;

@@ -66,14 +66,25 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       return;
     }
     if (!GadgetClickable(d, *g)) {
-      warn(std::string("the ") + what + " choice " + Label(*g) + " is disabled in the dialog; it was not chosen");
+      // A user cannot press it: the answers cannot be given as asked.
+      warn(std::string("the ") + what + " choice " + Label(*g) + " is disabled in the dialog (" +
+           (std::string(what) == "mode" ? "an update needs a document with an object to update"
+                                        : "the kind is chosen for an update only") +
+           ")");
+      H().dialogAnswerRefused = true;
       return;
     }
     Gadget *group = FindGadget(d, g->def.group);
     group->l = option;
     PressGadget(d, group->def.id);
   };
+  auto refused = [&] {
+    if (!H().dialogAnswerRefused) return false;
+    PressGadget(d, 2);
+    return true;
+  };
   if (a.mode) chooseRadio(*a.mode, "mode");
+  if (refused()) return;
   if (a.row || a.object) {
     th_listview *lv = d->lists.empty() ? nullptr : d->lists.begin()->second;
     int32_t row = -1;
@@ -110,6 +121,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
     }
   }
   if (a.kind) chooseRadio(*a.kind, "kind");
+  if (refused()) return;
   if (a.scale) {
     Gadget *field = nullptr;
     for (auto &kv : d->gadgets)

@@ -1,4 +1,5 @@
 // tessaro: the stand-in host's command-line program.
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,27 @@ const char *LoadFailure(int32_t code) {
 // Set once a failed write to standard output has been reported.
 bool g_stdoutReported = false;
 
+// What import --out writes, by the name's extension (in any case).
+const char *const kFormats =
+    "  .json          the document file (JSON), as --into reads it\n"
+    "  .gltf          glTF 2.0, one file with its buffers (textures beside it, or inside with --embed-textures)\n"
+    "  .glb           glTF 2.0, binary, textures inside\n"
+    "  none           nothing\n"
+    "  -              a summary on standard output (also without --out)\n"
+    "  a name without an extension (a FIFO, /dev/stdout): the document file\n";
+
+// A name whose extension is none of the formats would get JSON it did not
+// ask for (x.obj, x.fbx): refused instead.
+bool OutputFormatKnown(const std::string &out) {
+  if (out.empty() || out == "-" || out == "none" || tessaro::IsGltfPath(out)) return true;
+  const std::string name = fs::path(out).filename().string();
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return true;
+  std::string ext = name.substr(dot);
+  for (char &c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext == ".json";
+}
+
 // Whether --out names a file rather than nothing or the summary.
 bool WritesFile(const std::string &out) { return !(out.empty() || out == "-" || out == "none"); }
 
@@ -91,6 +113,11 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
       return EXIT_FILE;
     }
+  }
+  // After the input's own checks, which name the graver fault.
+  if (!OutputFormatKnown(out)) {
+    std::fprintf(stderr, "tessaro: --out '%s' names no format tessaro writes; it writes:\n%s", out.c_str(), kFormats);
+    return EXIT_USAGE;
   }
   if (!prefs.empty() && tessaro::SameFile(prefs, file)) {
     std::fprintf(stderr, "tessaro: refusing to store the plug-in data over the input file '%s'\n", file.c_str());
@@ -193,6 +220,11 @@ int Inspect(const std::string &file) {
 int Main(int argc, char **argv) {
   CLI::App app{"tessaro: the stand-in 3D host"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tessaro ") + TESSARO_VERSION);
+  CLI::App *help = app.add_subcommand("help", "describe the commands, or one command");
+  std::string helpTopic;
+  help->add_option("COMMAND", helpTopic, "the command to describe");
+  CLI::App *formats = app.add_subcommand("formats", "list what import --out writes");
   CLI::App *imp = app.add_subcommand("import", "import a file into a document through the scene loaders");
 
   std::string file, mode, kind, object, into, out, prefs = DefaultPrefs(), plugins;
@@ -204,13 +236,15 @@ int Main(int argc, char **argv) {
   imp->add_option("--kind", kind, "what an update replaces")
       ->check(CLI::IsMember({"geometry", "cameras", "materials", "lights"}));
   auto *objectOpt = imp->add_option("--object", object, "the top-level object an update replaces, by name");
-  auto *rowOpt = imp->add_option("--row", row, "the top-level object an update replaces, by its row from 0")
-                     ->check(CLI::NonNegativeNumber);
+  auto *rowOpt = imp->add_option("--row", row,
+                                 "the top-level object an update replaces, by its row as the dialog numbers them "
+                                 "(1 is the first)")
+                     ->check(CLI::PositiveNumber);
   objectOpt->excludes(rowOpt);
   auto *scaleOpt = imp->add_option("--scale", scale, "the scale factor for imported lengths");
   imp->add_flag("--cancel", cancel, "cancel the options dialog");
   imp->add_option("--into", into, "load the user's document from this document file first");
-  imp->add_option("--out", out, "write the document here (none: nothing; -: a summary; .gltf or .glb: glTF 2.0)");
+  imp->add_option("--out", out, "write the document here (see tessaro formats)");
   imp->add_option("--prefs", prefs, "where stored plug-in data lives (none: nothing is read or stored)");
   imp->add_option("--plugins", plugins, "the plug-in folder");
   std::vector<std::string> textures;
@@ -234,6 +268,26 @@ int Main(int argc, char **argv) {
     return rc == 0 ? 0 : EXIT_USAGE;
   }
 
+  if (help->parsed()) {
+    if (helpTopic.empty()) {
+      // The program's own help: app.help() would describe the help command.
+      std::printf("%s", app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal).c_str());
+      return EXIT_IMPORTED;
+    }
+    for (CLI::App *command : {imp, ins, formats, help})
+      if (command->get_name() == helpTopic) {
+        std::printf("%s", command->get_formatter()->make_help(command, command->get_name(), CLI::AppFormatMode::All)
+                              .c_str());
+        return EXIT_IMPORTED;
+      }
+    std::fprintf(stderr, "tessaro: there is no command '%s'; the commands are import, inspect, formats and help\n",
+                 helpTopic.c_str());
+    return EXIT_USAGE;
+  }
+  if (formats->parsed()) {
+    std::printf("%s", kFormats);
+    return EXIT_IMPORTED;
+  }
   if (ins->parsed()) return Inspect(inspected);
   // An empty store, neither read nor written: the plug-in starts from its
   // defaults, as on a first run.
@@ -272,7 +326,7 @@ int Main(int argc, char **argv) {
   if (kind == "materials") answers.kind = 10012;
   if (kind == "lights") answers.kind = 10013;
   if (objectOpt->count()) answers.object = object;
-  if (rowOpt->count()) answers.row = row;
+  if (rowOpt->count()) answers.row = row - 1;  // the dialog's rows count from 0
   if (scaleOpt->count()) answers.scale = scale;
   answers.cancel = cancel;
   // With no answer given, a person at a terminal gets the dialog itself.

@@ -338,8 +338,8 @@ TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   EXPECT_FALSE(testsupport::fs::exists("none")) << "no store named none in the working folder";
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "00002040")) << "the store is not written";
 
-  EXPECT_EQ(Run("import " + file + " --mode update"), 0);
-  EXPECT_TRUE(Has(err_, "disabled")) << "an empty document offers no update: " << err_;
+  EXPECT_EQ(Run("import " + file + " --mode update"), 2) << "an empty document offers no update";
+  EXPECT_TRUE(Has(err_, "disabled in the dialog (an update needs a document with an object to update)")) << err_;
   EXPECT_EQ(Run("import " + file + " --object Nothing"), 2);
   EXPECT_TRUE(Has(err_, "no object named")) << err_;
 
@@ -552,6 +552,41 @@ TEST_F(TerminalDialogTest, TheScaleIsTypedAndEscapeCancels) {
   Keys("Escape");
   ASSERT_EQ(Finish(), 0);
   EXPECT_FALSE(Has(ReadText(dir_.File("out.json")), "\"name\": \"Board\"")) << "cancelled: nothing imported";
+}
+
+}  // namespace
+
+namespace {
+
+// What command-line tools are expected to have: a version, help on every
+// command, the formats listed, an unknown output format refused, rows
+// counted as the dialog counts them.
+TEST_F(CliTest, ConventionsOfCommandLineTools) {
+  EXPECT_EQ(Run("--version"), 0);
+  EXPECT_EQ(out_.rfind("tessaro ", 0), 0u) << out_;
+  EXPECT_EQ(Run("help"), 0);
+  EXPECT_TRUE(Has(out_, "import") && Has(out_, "inspect") && Has(out_, "formats")) << out_;
+  EXPECT_EQ(Run("help import"), 0);
+  EXPECT_TRUE(Has(out_, "--unit-scale") && Has(out_, "1 is the first")) << out_;
+  EXPECT_EQ(Run("help nothing"), 2);
+  EXPECT_TRUE(Has(err_, "no command 'nothing'")) << err_;
+  EXPECT_EQ(Run("formats"), 0);
+  EXPECT_TRUE(Has(out_, ".glb") && Has(out_, ".json")) << out_;
+
+  std::string file = std::string(TESSARO_SOURCE_DIR) + "/examples/scene.ft50";
+  for (const char *name : {"x.obj", "x.fbx", "x.json.txt"}) {
+    EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File(name)), 2) << name;
+    EXPECT_TRUE(Has(err_, "names no format tessaro writes") && Has(err_, ".glb")) << err_;
+    EXPECT_FALSE(testsupport::fs::exists(dir_.File(name)));
+  }
+  EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("x.JSON")), 0) << err_;
+
+  // The user's document has Table and Floor at the top level: row 2 is the
+  // floor, as the dialog numbers its rows; there is no row 0.
+  const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
+  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 2 --out -"), 0) << err_;
+  EXPECT_TRUE(Has(err_, "Object: Floor")) << err_;
+  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 0 --out -"), 2);
 }
 
 }  // namespace

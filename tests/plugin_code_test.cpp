@@ -85,9 +85,16 @@ tessaro::DialogAnswers Answers(std::optional<int32_t> mode, std::optional<int32_
 
 TEST_F(PluginCodeTest, EmptyDocumentOffersOnlyNewAndMerge) {
   EXPECT_EQ(Run({}), 0x1F);
-  EXPECT_EQ(Run(Answers(MODE_UPDATE)), 0x1F) << "the update choice is disabled";
-  EXPECT_EQ(Run(Answers({}, KIND_LIGHTS)), 0x1F) << "the kind group is disabled";
+  // A disabled choice cannot be pressed: asked for, it refuses the answers
+  // and cancels the dialog.
+  Run(Answers(MODE_UPDATE));
+  EXPECT_TRUE(host_->dialogAnswerRefused && host_->lastDialogCancelled) << "the update choice is disabled";
+  host_->dialogAnswerRefused = false;
+  Run(Answers({}, KIND_LIGHTS));
+  EXPECT_TRUE(host_->dialogAnswerRefused && host_->lastDialogCancelled) << "the kind group is disabled";
+  host_->dialogAnswerRefused = false;
   EXPECT_EQ(Run(Answers(MODE_MERGE)), 0x2F);
+  EXPECT_FALSE(host_->dialogAnswerRefused);
   EXPECT_FALSE(host_->warnings.empty());
 }
 
@@ -102,8 +109,10 @@ TEST_F(PluginCodeTest, DocumentWithObjectsOpensAtUpdateOfTheFirst) {
   EXPECT_EQ(chosen, "Gamma");
   EXPECT_EQ(Run(Answers({}, KIND_CAMERAS), &chosen), 0x44);
   EXPECT_EQ(Run(Answers({}, KIND_MATERIALS), &chosen), 0x42);
-  // Merge disables the kind group: a kind chosen after it is not taken.
-  EXPECT_EQ(Run(Answers(MODE_MERGE, KIND_LIGHTS)), 0x2F);
+  // Merge disables the kind group: a kind asked for after it is refused.
+  Run(Answers(MODE_MERGE, KIND_LIGHTS));
+  EXPECT_TRUE(host_->dialogAnswerRefused && host_->lastDialogCancelled);
+  host_->dialogAnswerRefused = false;
   EXPECT_EQ(Run(Answers(MODE_NEW)), 0x1F);
 }
 

@@ -53,6 +53,19 @@ const char *LoadFailure(int32_t code) {
   }
 }
 
+// -q: errors only; -v: also what the run does, step by step.
+enum class Verbosity { Quiet, Normal, Verbose };
+Verbosity g_verbosity = Verbosity::Normal;
+
+// A warning or note on standard error, unless the run is quiet.
+void Note(const char *kind, const std::string &text) {
+  if (g_verbosity != Verbosity::Quiet) std::fprintf(stderr, "tessaro: %s%s\n", kind, text.c_str());
+}
+// A step of the run, when it is verbose.
+void Step(const std::string &text) {
+  if (g_verbosity == Verbosity::Verbose) std::fprintf(stderr, "tessaro: %s\n", text.c_str());
+}
+
 // Set once a failed write to standard output has been reported.
 bool g_stdoutReported = false;
 
@@ -81,7 +94,7 @@ bool OutputFormatKnown(const std::string &out) {
 bool WritesFile(const std::string &out) { return !(out.empty() || out == "-" || out == "none"); }
 
 void PrintWarnings(tessaro::Host &host) {
-  for (const std::string &w : host.warnings) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
+  for (const std::string &w : host.warnings) Note("warning: ", w);
   host.warnings.clear();
   for (const std::string &m : host.messages) std::fprintf(stderr, "tessaro: message: %s\n", m.c_str());
   host.messages.clear();
@@ -130,7 +143,8 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     return EXIT_USAGE;
   }
   tessaro::Host host(prefs);
-  if (!host.LoadPrefs(&why)) std::fprintf(stderr, "tessaro: warning: %s\n", why.c_str());
+  if (!host.LoadPrefs(&why)) Note("warning: ", why);
+  Step(prefs.empty() ? "no stored plug-in data (--prefs none)" : "stored plug-in data: '" + prefs + "'");
 
   if (!into.empty()) {
     tessaro::Document *doc = host.NewDocument(fs::path(into).filename().string());
@@ -143,13 +157,16 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     host.KillDocument(untitled);
   }
 
-  if (!host.LoadPlugins(plugins.empty() ? DefaultPlugins(argv0) : plugins, &why)) {
+  const std::string pluginFolder = plugins.empty() ? DefaultPlugins(argv0) : plugins;
+  Step("plug-ins from '" + pluginFolder + "'");
+  if (!host.LoadPlugins(pluginFolder, &why)) {
     PrintWarnings(host);
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
     return Finish(host, EXIT_FILE);
   }
   PrintWarnings(host);
 
+  Step(std::to_string(host.Loaders().size()) + " scene loader(s); importing '" + file + "'");
   tessaro::ImportResult r = host.Import(file, answers);
   if (std::getenv("TESSARO_SHOW_FOREGROUND")) std::fprintf(stderr, "foreground: %s\n", host.foreground.c_str());
   PrintWarnings(host);
@@ -166,11 +183,11 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     return Finish(host, EXIT_IMPORTED);
   }
   // What the dialog was confirmed with, so that a run can be repeated.
-  if (!host.confirmedAnswers.empty()) std::fprintf(stderr, "tessaro: answers: %s\n", host.confirmedAnswers.c_str());
+  if (!host.confirmedAnswers.empty()) Note("answers: ", host.confirmedAnswers);
+  Step("the load answered " + std::to_string(r.code));
   int status = EXIT_IMPORTED;
   if (r.code == -3) {
-    std::fprintf(stderr, "tessaro: warning: '%s' is truncated: it ends before its end record; what was read is kept\n",
-                 file.c_str());
+    Note("warning: ", "'" + file + "' is truncated: it ends before its end record; what was read is kept");
     status = EXIT_TRUNCATED;
   } else if (r.code != 0) {
     std::fprintf(stderr, "tessaro: cannot import '%s': %s (%d)\n", file.c_str(), LoadFailure(r.code), r.code);
@@ -194,7 +211,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   } else if (tessaro::IsGltfPath(out)) {
     std::vector<std::string> left;
     bool written = tessaro::WriteGltfFile(*doc, out, &why, &left, gltf);
-    for (const std::string &w : left) std::fprintf(stderr, "tessaro: warning: %s\n", w.c_str());
+    for (const std::string &w : left) Note("warning: ", w);
     if (!written) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
       status = EXIT_FILE;
@@ -203,6 +220,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     std::fprintf(stderr, "tessaro: %s\n", why.c_str());
     status = EXIT_FILE;
   }
+  if (WritesFile(out) && status != EXIT_FILE) Step("wrote '" + out + "'");
   return Finish(host, status);
 }
 
@@ -242,6 +260,9 @@ int Main(int argc, char **argv) {
                      ->check(CLI::PositiveNumber);
   objectOpt->excludes(rowOpt);
   auto *scaleOpt = imp->add_option("--scale", scale, "the scale factor for imported lengths");
+  bool quiet = false, verbose = false;
+  auto *quietOpt = imp->add_flag("-q,--quiet", quiet, "errors only: no warnings, no answers line");
+  imp->add_flag("-v,--verbose", verbose, "also say what the run does, step by step")->excludes(quietOpt);
   imp->add_flag("--cancel", cancel, "cancel the options dialog");
   imp->add_option("--into", into, "load the user's document from this document file first");
   imp->add_option("--out", out, "write the document here (see tessaro formats)");
@@ -289,6 +310,8 @@ int Main(int argc, char **argv) {
     return EXIT_IMPORTED;
   }
   if (ins->parsed()) return Inspect(inspected);
+  if (quiet) g_verbosity = Verbosity::Quiet;
+  if (verbose) g_verbosity = Verbosity::Verbose;
   // An empty store, neither read nor written: the plug-in starts from its
   // defaults, as on a first run.
   if (prefs == "none") prefs.clear();

@@ -581,6 +581,14 @@ TEST_F(CliTest, ConventionsOfCommandLineTools) {
   }
   EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("x.JSON")), 0) << err_;
 
+  // -q says nothing but errors (a texture not found is a warning); -v says
+  // what the run does.
+  EXPECT_EQ(Run("import " + file + " --mode new -q --out " + dir_.File("q.gltf")), 0);
+  EXPECT_EQ(err_, "");
+  EXPECT_EQ(Run("import " + file + " --mode new -v --out " + dir_.File("v.json")), 0) << err_;
+  EXPECT_TRUE(Has(err_, "importing '" + file + "'") && Has(err_, "wrote '" + dir_.File("v.json") + "'")) << err_;
+  EXPECT_EQ(Run("import " + file + " -q -v"), 2);
+
   // The user's document has Table and Floor at the top level: row 2 is the
   // floor, as the dialog numbers its rows; there is no row 0.
   const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";

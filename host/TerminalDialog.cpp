@@ -5,12 +5,15 @@
 //
 // Keys: Up and Down move between the choices that take input; Space (or a
 // number, for the n-th choice of the group under the cursor) chooses;
-// typing on the scale field edits it; Enter confirms; Escape cancels.
+// typing on the scale field edits it; Enter confirms; Escape, Ctrl-C,
+// SIGTERM and a hang-up cancel, the terminal restored.
 #include "TerminalDialog.h"
 
 #include "Text.h"
 
+#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,6 +21,7 @@
 
 #if !defined(_WIN32)
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -44,7 +48,22 @@ struct Press {
   char c = 0;
 };
 
+// Set by Ctrl-C, SIGTERM or a hang-up while the form is up: the dialog is
+// cancelled and the terminal restored, instead of the program dying with
+// the terminal raw and the cursor hidden.
+volatile sig_atomic_t g_interrupted = 0;
+void Interrupted(int) { g_interrupted = 1; }
+
 Press ReadKey() {
+  // Waits a little at a time, so that an interruption between two reads
+  // is seen too.
+  for (;;) {
+    if (g_interrupted) return {kEscape, 0};
+    struct pollfd wait = {STDIN_FILENO, POLLIN, 0};
+    int ready = poll(&wait, 1, 200);
+    if (ready > 0) break;
+    if (ready < 0 && errno != EINTR) return {kEscape, 0};
+  }
   unsigned char c;
   if (read(STDIN_FILENO, &c, 1) != 1) return {kEscape, 0};  // end of input cancels
   if (c == '\r' || c == '\n') return {kEnter, 0};
@@ -69,6 +88,11 @@ Press ReadKey() {
 class RawTerminal {
  public:
   RawTerminal() {
+    g_interrupted = 0;
+    struct sigaction on = {};
+    on.sa_handler = Interrupted;  // no SA_RESTART: a read in progress returns
+    sigemptyset(&on.sa_mask);
+    for (size_t i = 0; i < kSignals; ++i) sigaction(kSignal[i], &on, &before_[i]);
     ok_ = tcgetattr(STDIN_FILENO, &saved_) == 0;
     if (!ok_) return;
     termios raw = saved_;
@@ -83,9 +107,13 @@ class RawTerminal {
     std::fputs("\x1b[?25h", stdout);
     std::fflush(stdout);
     if (ok_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
+    for (size_t i = 0; i < kSignals; ++i) sigaction(kSignal[i], &before_[i], nullptr);
   }
 
  private:
+  static constexpr size_t kSignals = 3;
+  static constexpr int kSignal[kSignals] = {SIGINT, SIGTERM, SIGHUP};
+  struct sigaction before_[kSignals] = {};
   termios saved_{};
   bool ok_ = false;
 };
@@ -109,6 +137,7 @@ class Form {
     while (!d_->closed) {
       Draw();
       Press p = ReadKey();
+      refusal_.clear();  // said until the next key
       Handle(p);
       Build();  // a command may enable or disable gadgets
       if (focus_ >= static_cast<int>(items_.size()) || (focus_ >= 0 && !Takes(items_[size_t(focus_)])))
@@ -216,6 +245,7 @@ class Form {
         default: break;
       }
     }
+    if (!refusal_.empty()) out += "\r\n" + refusal_ + "\r\n";
     out += "\r\nUp/Down move, Space or a number chooses, Enter confirms, Esc cancels\r\n";
     std::fputs(out.c_str(), stdout);
     std::fflush(stdout);
@@ -279,19 +309,38 @@ class Form {
       Choose(*at);
     } else if (at && p.key == kChar && p.c >= '1' && p.c <= '9' && at->group) {
       int n = p.c - '0';
-      for (size_t k = 0; k < items_.size(); ++k)
+      bool found = false;
+      for (size_t k = 0; k < items_.size() && !found; ++k)
         if (items_[k].group == at->group && items_[k].kind == at->kind && --n == 0) {
+          found = true;
           if (Takes(items_[k])) {
             focus_ = static_cast<int>(k);
             Choose(items_[k]);
+          } else {
+            refusal_ = "\"" + Label(items_[k]) + "\" is disabled: it cannot be chosen now";
           }
-          break;
         }
+      if (!found) refusal_ = std::string("there is no choice ") + p.c + " here";
     }
+  }
+
+  // What a line of the form shows for an item: an option's or a button's
+  // label, a row's object name.
+  std::string Label(const Item &i) {
+    if (i.kind == Item::Row) {
+      if (th_listview *lv = List(i.gadget)) {
+        auto row = lv->rows.find(i.row);
+        if (row != lv->rows.end()) return RowText(row->second);
+      }
+      return "";
+    }
+    Gadget *g = Find(i.gadget);
+    return g ? g->def.label : "";
   }
 
   th_dialog *d_;
   std::vector<Item> items_;
+  std::string refusal_;  // why the last key did nothing
   int focus_ = -1;
   bool editing_ = false;
   std::string edit_;

@@ -479,9 +479,11 @@ class TerminalDialogTest : public CliTest {
   // A tmux command line on this test's own server, not the user's default
   // one, which anything else on the machine may be using or restarting.
   std::string Tmux(const std::string &args) const { return "tmux -L " + socket_ + " " + args; }
+  // The terminal's settings once the program has ended go to stty.txt.
   void Start(const std::string &args) {
     std::string inner = std::string(TESSARO_TESSARO) + " import " + args + " --prefs " + dir_.File("prefs.json") +
-                        " --out " + dir_.File("out.json") + "; echo $? > " + dir_.File("rc.txt");
+                        " --out " + dir_.File("out.json") + "; echo $? > " + dir_.File("rc.txt") + "; stty -a > " +
+                        dir_.File("stty.txt");
     std::string cmd = Tmux("new-session -d -s " + session_) + " -x 100 -y 40 '" + inner + "; sleep 30'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
@@ -552,6 +554,41 @@ TEST_F(TerminalDialogTest, TheScaleIsTypedAndEscapeCancels) {
   Keys("Escape");
   ASSERT_EQ(Finish(), 0);
   EXPECT_FALSE(Has(ReadText(dir_.File("out.json")), "\"name\": \"Board\"")) << "cancelled: nothing imported";
+}
+
+// A key the dialog cannot take says why; Ctrl-C and SIGTERM cancel the
+// dialog and leave the terminal as it was (cursor shown, echo and line
+// mode back), and the run ends as a cancelled one.
+TEST_F(TerminalDialogTest, RefusedKeysSayWhyAndInterruptionsRestoreTheTerminal) {
+  Start(TESSARO_SOURCE_DIR "/examples/scene.ft50");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  Keys("3");
+  EXPECT_TRUE(WaitFor("\"Update an object of the active document\" is disabled: it cannot be chosen now")) << Screen();
+  Keys("9");
+  EXPECT_TRUE(WaitFor("there is no choice 9 here")) << Screen();
+  Keys("C-c");
+  ASSERT_EQ(Finish(), 0);
+  for (int i = 0; i < 100 && ReadText(dir_.File("stty.txt")).empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::string stty = ReadText(dir_.File("stty.txt"));
+  EXPECT_TRUE(Has(stty, " icanon") && Has(stty, " echo ")) << stty;
+  EXPECT_FALSE(Has(stty, "-icanon") || Has(stty, "-echo ")) << stty;
+  std::string cursor = dir_.File("cursor.txt");
+  std::system((Tmux("display -p -t " + session_ + " '#{cursor_flag}'") + " > " + cursor).c_str());
+  EXPECT_EQ(ReadText(cursor), "1\n") << "the cursor is shown again";
+  EXPECT_FALSE(Has(ReadText(dir_.File("out.json")), "\"name\": \"Board\"")) << "cancelled: nothing imported";
+
+  std::system(Tmux("kill-session -t " + session_).c_str());
+  std::remove(dir_.File("rc.txt").c_str());
+  Start(TESSARO_SOURCE_DIR "/examples/scene.ft50");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  // The program is the only child of the session's shell.
+  std::string pids = dir_.File("pids.txt");
+  std::system(("pgrep -P $(" + Tmux("display -p -t " + session_ + " '#{pane_pid}'") + ") > " + pids).c_str());
+  std::string pid = ReadText(pids);
+  ASSERT_FALSE(pid.empty());
+  ASSERT_EQ(std::system(("kill -TERM " + pid.substr(0, pid.find('\n'))).c_str()), 0);
+  ASSERT_EQ(Finish(), 0) << "SIGTERM cancels as Escape does";
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@ enum {
   EXIT_LOAD = 4,       // the load answered a failure
   EXIT_TRUNCATED = 5,  // the stream ended early; what was read is kept
   EXIT_DAMAGED = 6,    // inspect: the file has framing problems
+  EXIT_BATCH = 7,      // a batch: some of its files failed
 };
 
 std::string DefaultPrefs() {
@@ -235,6 +238,39 @@ int Inspect(const std::string &file) {
   return problems ? EXIT_DAMAGED : EXIT_IMPORTED;
 }
 
+// A batch: each file imported in a run of its own, into DIR/NAME.FORMAT
+// (NAME-1, NAME-2, ... where two files share a name), past any that fails;
+// a line per file, then the totals.
+int Batch(const std::vector<std::string> &files, const std::string &dir, const std::string &format,
+          const std::function<int(const std::string &, const std::string &)> &importOne) {
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    std::fprintf(stderr, "tessaro: --out-dir '%s' is not a folder\n", dir.c_str());
+    return EXIT_USAGE;
+  }
+  std::set<std::string> taken;
+  int failed = 0;
+  for (const std::string &file : files) {
+    const std::string stem = fs::path(file).stem().string();
+    std::string name = stem + "." + format;
+    for (int n = 1; taken.count(name); ++n) name = stem + "-" + std::to_string(n) + "." + format;
+    taken.insert(name);
+    const std::string to = (fs::path(dir) / name).string();
+    std::fflush(stdout);
+    const int status = importOne(file, to);
+    std::fflush(stdout);
+    // A truncated file still gives what it held: written, but said.
+    if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) {
+      std::printf("%s: %s%s\n", file.c_str(), to.c_str(), status == EXIT_TRUNCATED ? " (truncated)" : "");
+    } else {
+      ++failed;
+      std::printf("%s: failed (status %d)\n", file.c_str(), status);
+    }
+  }
+  std::printf("%zu imported, %d failed\n", files.size() - static_cast<size_t>(failed), failed);
+  return failed ? EXIT_BATCH : EXIT_IMPORTED;
+}
+
 int Main(int argc, char **argv) {
   CLI::App app{"tessaro: the stand-in 3D host"};
   app.require_subcommand(1);
@@ -245,11 +281,15 @@ int Main(int argc, char **argv) {
   CLI::App *formats = app.add_subcommand("formats", "list what import --out writes");
   CLI::App *imp = app.add_subcommand("import", "import a file into a document through the scene loaders");
 
-  std::string file, mode, kind, object, into, out, prefs = DefaultPrefs(), plugins;
+  std::string mode, kind, object, into, out, prefs = DefaultPrefs(), plugins, outDir, format = "json";
+  std::vector<std::string> files;
   int row = -1;
   float scale = 0;
   bool cancel = false;
-  imp->add_option("FILE", file, "the file to import")->required();
+  imp->add_option("FILE", files, "the file to import (several: a batch, with --out-dir)")->required();
+  auto *outDirOpt = imp->add_option("--out-dir", outDir, "a batch: write each file's output into this folder");
+  imp->add_option("--format", format, "a batch: what each output is")
+      ->check(CLI::IsMember({"json", "gltf", "glb"}));
   imp->add_option("--mode", mode, "where the import goes")->check(CLI::IsMember({"new", "merge", "update"}));
   imp->add_option("--kind", kind, "what an update replaces")
       ->check(CLI::IsMember({"geometry", "cameras", "materials", "lights"}));
@@ -328,17 +368,29 @@ int Main(int argc, char **argv) {
   }
   // Texture files are looked for where a user keeps them: beside the file,
   // in its tex folder, then in the folders given.
-  tessaro::GltfOptions gltf;
-  gltf.unitScale = unitScale;
-  gltf.embedTextures = embedTextures;
-  const fs::path folder = fs::path(file).has_parent_path() ? fs::path(file).parent_path() : fs::path(".");
-  gltf.textureFolders = {folder.string(), (folder / "tex").string()};
-  gltf.textureFolders.insert(gltf.textureFolders.end(), textures.begin(), textures.end());
-  // A link may lead anywhere inside the file's folder or a folder the user
-  // named, but a link that came with the file (a tex folder or a texture
-  // linked elsewhere) does not lead out of its folder.
-  gltf.textureRoots = {folder.string()};
-  gltf.textureRoots.insert(gltf.textureRoots.end(), textures.begin(), textures.end());
+  auto gltfFor = [&](const std::string &file) {
+    tessaro::GltfOptions gltf;
+    gltf.unitScale = unitScale;
+    gltf.embedTextures = embedTextures;
+    const fs::path folder = fs::path(file).has_parent_path() ? fs::path(file).parent_path() : fs::path(".");
+    gltf.textureFolders = {folder.string(), (folder / "tex").string()};
+    gltf.textureFolders.insert(gltf.textureFolders.end(), textures.begin(), textures.end());
+    // A link may lead anywhere inside the file's folder or a folder the
+    // user named, but a link that came with the file (a tex folder or a
+    // texture linked elsewhere) does not lead out of its folder.
+    gltf.textureRoots = {folder.string()};
+    gltf.textureRoots.insert(gltf.textureRoots.end(), textures.begin(), textures.end());
+    return gltf;
+  };
+  const bool batch = files.size() > 1 || outDirOpt->count();
+  if (batch && !outDirOpt->count()) {
+    std::fprintf(stderr, "tessaro: several files are a batch: name the folder for their outputs with --out-dir\n");
+    return EXIT_USAGE;
+  }
+  if (batch && !out.empty()) {
+    std::fprintf(stderr, "tessaro: a batch writes into --out-dir; --out names one file\n");
+    return EXIT_USAGE;
+  }
 
   tessaro::DialogAnswers answers;
   if (mode == "new") answers.mode = 10005;
@@ -355,12 +407,18 @@ int Main(int argc, char **argv) {
   // With no answer given, a person at a terminal gets the dialog itself.
   answers.atTerminal = !(mode.size() || kind.size() || objectOpt->count() || rowOpt->count() || scaleOpt->count() ||
                          cancel);
-  try {
-    return Import(file, answers, into, out, prefs, plugins, gltf, argv[0]);
-  } catch (const std::exception &e) {
-    std::fprintf(stderr, "tessaro: %s\n", e.what());
-    return EXIT_FILE;
-  }
+  // A batch runs unattended: its dialogs open and are confirmed as asked.
+  if (batch) answers.atTerminal = false;
+  auto importOne = [&](const std::string &file, const std::string &to) {
+    try {
+      return Import(file, answers, into, to, prefs, plugins, gltfFor(file), argv[0]);
+    } catch (const std::exception &e) {
+      std::fprintf(stderr, "tessaro: %s\n", e.what());
+      return static_cast<int>(EXIT_FILE);
+    }
+  };
+  if (!batch) return importOne(files[0], out);
+  return Batch(files, outDir, format, importOne);
 }
 
 }  // namespace

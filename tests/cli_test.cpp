@@ -635,3 +635,38 @@ TEST_F(CliTest, ConventionsOfCommandLineTools) {
 }
 
 }  // namespace
+
+namespace {
+
+// A batch: each file in a run of its own, one output each (two of one name
+// apart), past a file that fails; a line per file, the totals, and a
+// status that says something failed.
+TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
+  const std::string examples = std::string(TESSARO_SOURCE_DIR) + "/examples/";
+  WriteText(dir_.File("junk.ft50"), "not an exchange file");
+  testsupport::fs::create_directory(dir_.File("out"));
+  testsupport::fs::create_directory(dir_.File("other"));
+  testsupport::fs::copy_file(examples + "aim.ft50", dir_.File("other/scene.ft50"));
+  const std::string files = examples + "scene.ft50 " + dir_.File("junk.ft50") + " " + examples + "aim.ft50 " +
+                            dir_.File("other/scene.ft50");
+  EXPECT_EQ(Run("import " + files + " --mode new --out-dir " + dir_.File("out") + " --format glb"), 7) << err_;
+  EXPECT_TRUE(Has(out_, examples + "scene.ft50: " + dir_.File("out/scene.glb") + "\n")) << out_;
+  EXPECT_TRUE(Has(out_, dir_.File("junk.ft50") + ": failed (status 3)\n")) << out_;
+  EXPECT_TRUE(Has(out_, dir_.File("other/scene.ft50") + ": " + dir_.File("out/scene-1.glb") + "\n")) << out_;
+  EXPECT_TRUE(Has(out_, "3 imported, 1 failed\n")) << out_;
+  for (const char *name : {"out/scene.glb", "out/aim.glb", "out/scene-1.glb"})
+    EXPECT_TRUE(testsupport::fs::is_regular_file(dir_.File(name))) << name;
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("out/junk.glb")));
+  // Each output is what a run of its own writes.
+  ASSERT_EQ(Run("import " + examples + "aim.ft50 --mode new --out " + dir_.File("aim.glb")), 0);
+  EXPECT_EQ(ReadText(dir_.File("out/aim.glb")), ReadText(dir_.File("aim.glb")));
+
+  EXPECT_EQ(Run("import " + examples + "scene.ft50 " + examples + "aim.ft50 --mode new"), 2) << "no --out-dir";
+  EXPECT_TRUE(Has(err_, "--out-dir")) << err_;
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --out x.json"), 2);
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("none-such")), 2);
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format json"), 0);
+  EXPECT_TRUE(Has(ReadText(dir_.File("out/aim.json")), "\"objects\"")) << "the document file";
+}
+
+}  // namespace

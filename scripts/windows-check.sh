@@ -32,6 +32,14 @@ if ! grep -qE "^Magic[[:space:]]+010b" <<<"$header" ||
   exit 1
 fi
 
+# What ships carries no debug sections.
+for binary in "$dll" build-windows/tessaro.exe; do
+  if i686-w64-mingw32-objdump -h "$binary" | grep -q '\.debug'; then
+    echo "windows-check: $binary carries debug sections"
+    exit 1
+  fi
+done
+
 # Wine runs 32-bit Windows programs as 32-bit Linux processes; a kernel
 # without 32-bit support (some virtual machines) cannot start them. The
 # builds and the DLL checks above still ran; the comparison cannot.

@@ -274,6 +274,10 @@ int Batch(const std::vector<std::string> &files, const std::string &dir, const s
 int Main(int argc, char **argv) {
   CLI::App app{"tessaro: the stand-in 3D host"};
   app.require_subcommand(1);
+  // On Windows CLI11 would take /x for an option; a path there may start
+  // with /. Options are written with dashes everywhere (the subcommands,
+  // made after this, inherit it).
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string("tessaro ") + TESSARO_VERSION);
   CLI::App *help = app.add_subcommand("help", "describe the commands, or one command");
   std::string helpTopic;

@@ -90,7 +90,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
     int32_t row = -1;
     if (lv && a.row) {
       if (lv->rows.count(*a.row)) row = *a.row;
-      else warn("the object list has no row " + std::to_string(*a.row));
+      else warn("the object list has no row " + std::to_string(*a.row + 1) + " (its rows count from 1)");
     } else if (lv && a.object) {
       for (const auto &kv : lv->rows) {
         for (const auto &cell : kv.second)
@@ -196,7 +196,9 @@ std::string DescribeAnswers(th_dialog *d, const std::map<int32_t, float> &atOpen
       else std::snprintf(number, sizeof number, "%d", g->l);
       std::string value = number;
       auto open = atOpen.find(def.id);
-      if (def.kind == GadgetDef::RealField && H().storedDataRead && open != atOpen.end() && open->second == g->r)
+      // A scale given as an answer is the user's, whatever was stored.
+      if (def.kind == GadgetDef::RealField && H().storedDataRead && !H().dialogAnswers.scale &&
+          open != atOpen.end() && open->second == g->r)
         value += " (stored by an earlier run)";
       add(def.label, value);
     }

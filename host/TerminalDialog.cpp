@@ -48,7 +48,7 @@ struct Press {
   char c = 0;
 };
 
-// Set by Ctrl-C, SIGTERM or a hang-up while the form is up: the dialog is
+// Set by Ctrl-C, Ctrl-\\, SIGTERM or a hang-up while the form is up: the dialog is
 // cancelled and the terminal restored, instead of the program dying with
 // the terminal raw and the cursor hidden.
 volatile sig_atomic_t g_interrupted = 0;
@@ -111,8 +111,8 @@ class RawTerminal {
   }
 
  private:
-  static constexpr size_t kSignals = 3;
-  static constexpr int kSignal[kSignals] = {SIGINT, SIGTERM, SIGHUP};
+  static constexpr size_t kSignals = 4;
+  static constexpr int kSignal[kSignals] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
   struct sigaction before_[kSignals] = {};
   termios saved_{};
   bool ok_ = false;

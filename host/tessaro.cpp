@@ -69,6 +69,10 @@ void Step(const std::string &text) {
   if (g_verbosity == Verbosity::Verbose) std::fprintf(stderr, "tessaro: %s\n", text.c_str());
 }
 
+// Set when the last import's dialog was cancelled: it succeeded, but
+// nothing was imported or written.
+bool g_cancelled = false;
+
 // Set once a failed write to standard output has been reported.
 bool g_stdoutReported = false;
 
@@ -172,6 +176,11 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   Step(std::to_string(host.Loaders().size()) + " scene loader(s); importing '" + file + "'");
   tessaro::ImportResult r = host.Import(file, answers);
   if (std::getenv("TESSARO_SHOW_FOREGROUND")) std::fprintf(stderr, "foreground: %s\n", host.foreground.c_str());
+  // Why the answers were refused is part of the error, quiet or not.
+  if (host.dialogAnswerRefused) {
+    for (const std::string &w : host.warnings) std::fprintf(stderr, "tessaro: %s\n", w.c_str());
+    host.warnings.clear();
+  }
   PrintWarnings(host);
   if (!r.recognised) {
     std::fprintf(stderr, "tessaro: %s\n", r.error.c_str());
@@ -182,6 +191,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     return Finish(host, EXIT_USAGE);
   }
   if (r.code == 0 && r.cancelled) {
+    g_cancelled = true;
     std::printf("nothing was imported: the options dialog was cancelled\n");
     return Finish(host, EXIT_IMPORTED);
   }
@@ -249,7 +259,7 @@ int Batch(const std::vector<std::string> &files, const std::string &dir, const s
     return EXIT_USAGE;
   }
   std::set<std::string> taken;
-  int failed = 0;
+  int failed = 0, cancelled = 0;
   for (const std::string &file : files) {
     const std::string stem = fs::path(file).stem().string();
     std::string name = stem + "." + format;
@@ -257,17 +267,22 @@ int Batch(const std::vector<std::string> &files, const std::string &dir, const s
     taken.insert(name);
     const std::string to = (fs::path(dir) / name).string();
     std::fflush(stdout);
+    g_cancelled = false;
     const int status = importOne(file, to);
     std::fflush(stdout);
     // A truncated file still gives what it held: written, but said.
-    if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) {
+    if (status == EXIT_IMPORTED && g_cancelled) {
+      ++cancelled;
+      std::printf("%s: nothing imported (the dialog was cancelled)\n", file.c_str());
+    } else if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) {
       std::printf("%s: %s%s\n", file.c_str(), to.c_str(), status == EXIT_TRUNCATED ? " (truncated)" : "");
     } else {
       ++failed;
       std::printf("%s: failed (status %d)\n", file.c_str(), status);
     }
   }
-  std::printf("%zu imported, %d failed\n", files.size() - static_cast<size_t>(failed), failed);
+  std::printf("%zu imported, %s%d failed\n", files.size() - static_cast<size_t>(failed + cancelled),
+              cancelled ? (std::to_string(cancelled) + " cancelled, ").c_str() : "", failed);
   return failed ? EXIT_BATCH : EXIT_IMPORTED;
 }
 
@@ -292,7 +307,7 @@ int Main(int argc, char **argv) {
   bool cancel = false;
   imp->add_option("FILE", files, "the file to import (several: a batch, with --out-dir)")->required();
   auto *outDirOpt = imp->add_option("--out-dir", outDir, "a batch: write each file's output into this folder");
-  imp->add_option("--format", format, "a batch: what each output is")
+  auto *formatOpt = imp->add_option("--format", format, "a batch: what each output is")
       ->check(CLI::IsMember({"json", "gltf", "glb"}));
   imp->add_option("--mode", mode, "where the import goes")->check(CLI::IsMember({"new", "merge", "update"}));
   imp->add_option("--kind", kind, "what an update replaces")
@@ -301,7 +316,7 @@ int Main(int argc, char **argv) {
   auto *rowOpt = imp->add_option("--row", row,
                                  "the top-level object an update replaces, by its row as the dialog numbers them "
                                  "(1 is the first)")
-                     ->check(CLI::PositiveNumber);
+                     ->check(CLI::Range(1, 1 << 30).description("a number from 1"));
   objectOpt->excludes(rowOpt);
   auto *scaleOpt = imp->add_option("--scale", scale, "the scale factor for imported lengths");
   bool quiet = false, verbose = false;
@@ -389,6 +404,10 @@ int Main(int argc, char **argv) {
   const bool batch = files.size() > 1 || outDirOpt->count();
   if (batch && !outDirOpt->count()) {
     std::fprintf(stderr, "tessaro: several files are a batch: name the folder for their outputs with --out-dir\n");
+    return EXIT_USAGE;
+  }
+  if (!batch && formatOpt->count()) {
+    std::fprintf(stderr, "tessaro: --format is for a batch (with --out-dir); one file's format follows --out\n");
     return EXIT_USAGE;
   }
   if (batch && !out.empty()) {

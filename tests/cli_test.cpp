@@ -329,6 +329,8 @@ TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   // A run says what it was answered with, and where a value came from: on
   // standard error, and at the head of the summary.
   EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 2.5 (stored by an earlier run)\n")) << err_;
+  EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), 0);
+  EXPECT_TRUE(Has(err_, "Scale: 2.5\n")) << "given, not stored: " << err_;
   EXPECT_EQ(Run("import " + file + " --mode new --out -"), 0);
   EXPECT_EQ(out_.rfind("answers: Mode: New document, Scale: 2.5 (stored by an earlier run)\n", 0), 0u) << out_;
   // --prefs none: nothing stored is read, nothing is written.
@@ -589,6 +591,13 @@ TEST_F(TerminalDialogTest, RefusedKeysSayWhyAndInterruptionsRestoreTheTerminal) 
   ASSERT_FALSE(pid.empty());
   ASSERT_EQ(std::system(("kill -TERM " + pid.substr(0, pid.find('\n'))).c_str()), 0);
   ASSERT_EQ(Finish(), 0) << "SIGTERM cancels as Escape does";
+
+  std::system(Tmux("kill-session -t " + session_).c_str());
+  std::remove(dir_.File("rc.txt").c_str());
+  Start(TESSARO_SOURCE_DIR "/examples/scene.ft50");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  Keys("C-\\\\");
+  ASSERT_EQ(Finish(), 0) << "Ctrl-\\ (SIGQUIT) cancels too";
 }
 
 }  // namespace
@@ -632,6 +641,11 @@ TEST_F(CliTest, ConventionsOfCommandLineTools) {
   EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 2 --out -"), 0) << err_;
   EXPECT_TRUE(Has(err_, "Object: Floor")) << err_;
   EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 0 --out -"), 2);
+  EXPECT_TRUE(Has(err_, "--row") && Has(err_, "not in range 1 ")) << err_;
+  // A row beyond the list is named as the user counts, and the reason is
+  // part of the error: -q keeps it.
+  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 3 -q --out -"), 2);
+  EXPECT_TRUE(Has(err_, "the object list has no row 3")) << err_;
 }
 
 }  // namespace
@@ -667,6 +681,14 @@ TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("none-such")), 2);
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format json"), 0);
   EXPECT_TRUE(Has(ReadText(dir_.File("out/aim.json")), "\"objects\"")) << "the document file";
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --format glb"), 2) << "--format without a batch";
+  // A cancelled dialog imports nothing, and the batch says so.
+  testsupport::fs::create_directory(dir_.File("cancelled"));
+  EXPECT_EQ(Run("import " + examples + "scene.ft50 " + examples + "aim.ft50 --cancel --out-dir " +
+                dir_.File("cancelled")), 0);
+  EXPECT_TRUE(Has(out_, examples + "aim.ft50: nothing imported (the dialog was cancelled)\n")) << out_;
+  EXPECT_TRUE(Has(out_, "0 imported, 2 cancelled, 0 failed\n")) << out_;
+  EXPECT_TRUE(testsupport::fs::is_empty(dir_.File("cancelled")));
 }
 
 }  // namespace

@@ -758,7 +758,6 @@ class Exporter {
 
 }  // namespace
 
-namespace {
 // Extensions are told apart without regard to case: X.GLB is binary too.
 // A name that is only an extension (".glb") has it too.
 std::string Extension(const std::string &path) {
@@ -768,7 +767,6 @@ std::string Extension(const std::string &path) {
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext;
 }
-}  // namespace
 
 bool IsGltfPath(const std::string &path) {
   std::string ext = Extension(path);

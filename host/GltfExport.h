@@ -10,6 +10,10 @@
 
 namespace tessaro {
 
+// The extension of the path's last name, dot included, in lower case ("" for
+// none); a name that is only an extension (".glb") has it too.
+std::string Extension(const std::string &path);
+
 // True when the path names a glTF file (.gltf, or .glb for the binary form,
 // in any case).
 bool IsGltfPath(const std::string &path);

@@ -44,11 +44,9 @@ inline double Reduce(double x, long long *k) {
   return ((x - n * kPio2a) - n * kPio2b) - n * kPio2c;
 }
 
-inline double Sin(double x) {
-  if (!std::isfinite(x)) return NAN;
-  long long k;
-  double r = Reduce(x, &k);
-  switch (k) {
+// sin(r + k pi/2) for quadrant k (taken modulo 4).
+inline double InQuadrant(double r, long long k) {
+  switch (k & 3) {
     case 0: return KernelSin(r);
     case 1: return KernelCos(r);
     case 2: return -KernelSin(r);
@@ -56,16 +54,19 @@ inline double Sin(double x) {
   }
 }
 
+inline double Sin(double x) {
+  if (!std::isfinite(x)) return NAN;
+  long long k;
+  double r = Reduce(x, &k);
+  return InQuadrant(r, k);
+}
+
+// cos x = sin(x + pi/2): one quadrant on.
 inline double Cos(double x) {
   if (!std::isfinite(x)) return NAN;
   long long k;
   double r = Reduce(x, &k);
-  switch (k) {
-    case 0: return KernelCos(r);
-    case 1: return -KernelSin(r);
-    case 2: return -KernelCos(r);
-    default: return KernelSin(r);
-  }
+  return InQuadrant(r, k + 1);
 }
 
 // Halves the angle until the series converges fast: atan x = 2 atan(x / (1

@@ -1,5 +1,4 @@
 // tessaro: the stand-in host's command-line program.
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -89,12 +88,8 @@ const char *const kFormats =
 // ask for (x.obj, x.fbx): refused instead.
 bool OutputFormatKnown(const std::string &out) {
   if (out.empty() || out == "-" || out == "none" || tessaro::IsGltfPath(out)) return true;
-  const std::string name = fs::path(out).filename().string();
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return true;
-  std::string ext = name.substr(dot);
-  for (char &c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext == ".json";
+  const std::string ext = tessaro::Extension(out);
+  return ext.empty() || ext == ".json";
 }
 
 // Whether --out names a file rather than nothing or the summary.

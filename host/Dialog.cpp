@@ -169,17 +169,18 @@ void DlgFree(th_dialog **d) {
 // The enabled gadgets' values, in the dialog's order and words: each radio
 // group's chosen option, the list's selected row, each number field (with
 // a note when it kept a value the plug-in had stored in an earlier run).
-std::string DescribeAnswers(th_dialog *d, const std::map<int32_t, float> &atOpen) {
-  std::string out;
-  auto add = [&](const std::string &label, const std::string &value) {
-    out += (out.empty() ? "" : ", ") + label + ": " + value;
-  };
+std::vector<ConfirmedAnswer> DescribeAnswers(th_dialog *d, const std::map<int32_t, float> &atOpen) {
+  std::vector<ConfirmedAnswer> out;
   for (const GadgetDef &def : d->def.gadgets) {
     Gadget *g = FindGadget(d, def.id);
     if (!g || !GadgetClickable(d, *g)) continue;
+    ConfirmedAnswer a;
+    a.label = def.label;
     if (def.kind == GadgetDef::RadioGroup) {
       Gadget *chosen = FindGadget(d, g->l);
-      if (chosen) add(def.label, chosen->def.label);
+      if (!chosen) continue;
+      a.value = chosen->def.label;
+      a.chosen = g->l;
     } else if (def.kind == GadgetDef::ListView) {
       auto lv = d->lists.find(def.id);
       if (lv == d->lists.end() || lv->second->selection.empty()) continue;
@@ -187,21 +188,25 @@ std::string DescribeAnswers(th_dialog *d, const std::map<int32_t, float> &atOpen
       if (row == lv->second->rows.end()) continue;
       for (const auto &cell : row->second)
         if (cell.second.type == Value::Text) {
-          add(def.label, ToUtf8(cell.second.s));
+          a.value = ToUtf8(cell.second.s);
           break;
         }
+      if (a.value.empty()) continue;
     } else if (def.kind == GadgetDef::RealField || def.kind == GadgetDef::LongField) {
       char number[64];
       if (def.kind == GadgetDef::RealField) std::snprintf(number, sizeof number, "%g", double(g->r));
       else std::snprintf(number, sizeof number, "%d", g->l);
-      std::string value = number;
+      a.value = number;
+      a.number = true;
+      a.numberValue = def.kind == GadgetDef::RealField ? double(g->r) : double(g->l);
       auto open = atOpen.find(def.id);
       // A scale given as an answer is the user's, whatever was stored.
-      if (def.kind == GadgetDef::RealField && H().storedDataRead && !H().dialogAnswers.scale &&
-          open != atOpen.end() && open->second == g->r)
-        value += " (stored by an earlier run)";
-      add(def.label, value);
+      a.stored = def.kind == GadgetDef::RealField && H().storedDataRead && !H().dialogAnswers.scale &&
+                 open != atOpen.end() && open->second == g->r;
+    } else {
+      continue;
     }
+    out.push_back(std::move(a));
   }
   return out;
 }
@@ -235,7 +240,7 @@ th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
     }
     d->open = false;
     H().lastDialogCancelled = !d->ok;
-    H().confirmedAnswers = d->ok ? DescribeAnswers(d, atOpen) : "";
+    H().confirmed = d->ok ? DescribeAnswers(d, atOpen) : std::vector<ConfirmedAnswer>();
     return d->ok ? 1 : 0;
   } catch (...) {
     if (d) d->open = false;
@@ -446,5 +451,12 @@ const th_dialog_table kDialog = {
 }  // namespace
 
 const th_dialog_table *DialogTable() { return &kDialog; }
+
+std::string DescribeConfirmed(const std::vector<ConfirmedAnswer> &answers) {
+  std::string out;
+  for (const ConfirmedAnswer &a : answers)
+    out += (out.empty() ? "" : ", ") + a.label + ": " + a.value + (a.stored ? " (stored by an earlier run)" : "");
+  return out;
+}
 
 }  // namespace tessaro

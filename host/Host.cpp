@@ -241,6 +241,7 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
     return r;
   }
   r.recognised = true;
+  r.firstSerial = NextSerial();
   // As when a file is opened, the load gets a new document of its own.
   Document *before = active_;
   Document *doc = NewDocument(fs::path(file).filename().string());

@@ -78,7 +78,25 @@ struct ImportResult {
   bool cancelled = false;  // the options dialog was closed without OK
   int32_t code = 0;
   std::string error;  // why the host could not offer or run the load
+  // Elements with this serial or a later one were made during the load.
+  uint64_t firstSerial = 0;
 };
+
+// One enabled gadget of a dialog closed with OK, in the dialog's own words:
+// its label and the value it showed; the chosen option's gadget ID for a
+// choice; the number of a number field, and whether the plug-in's stored
+// data of an earlier run put it there.
+struct ConfirmedAnswer {
+  std::string label;
+  std::string value;
+  int32_t chosen = 0;
+  bool number = false;
+  double numberValue = 0;
+  bool stored = false;
+};
+
+// "Mode: New document, Scale: 1 (stored by an earlier run)".
+std::string DescribeConfirmed(const std::vector<ConfirmedAnswer> &answers);
 
 struct PluginLibrary;
 
@@ -176,10 +194,9 @@ class Host {
   // Answers of the dialog about to open, and how the last one closed.
   DialogAnswers dialogAnswers;
   bool lastDialogCancelled = false;
-  // What the last dialog closed with OK showed in its enabled gadgets, in
-  // its own words ("Mode: New document, Scale: 1"), so that a run can say
-  // what it was answered with.
-  std::string confirmedAnswers;
+  // What the last dialog closed with OK showed in its enabled gadgets, so
+  // that a run can say what it was answered with; empty after a cancel.
+  std::vector<ConfirmedAnswer> confirmed;
   // A plug-in read stored data of an earlier run: a value the dialog kept
   // from its opening came from there.
   bool storedDataRead = false;

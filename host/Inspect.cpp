@@ -3,6 +3,7 @@
 // shows the framing exactly as an import meets it.
 #include "Inspect.h"
 
+#include <cstdarg>
 #include <cstring>
 
 #include "Globals.h"
@@ -140,14 +141,58 @@ Counted CountOf(LONG type, LONG parentType, bool leading) {
 // four reals, three bytes and an integer.
 const LONG kMaterialIndexAt = 4 + 4 + 3 * 12 + 4 * 4 + 3 + 4;
 
+// The object type an object record's kind record makes; 0 for none.
+int32_t ObjectTypeOfKind(LONG kind) {
+  switch (kind) {
+    case 5100: case 5101: case 5102: case 5103: return kind;
+    case 5107: return 5106;
+    case 5124: return 5122;
+    default: return 0;
+  }
+}
+
+// Whether the import reads a record of the type where it stands; one it
+// does not read is skipped. The leading record of an animation or key list
+// is read whatever its type, and is not asked about.
+bool ReadWhereItStands(LONG type, LONG parentType, bool first, int depth) {
+  if (type == 0) return true;
+  if (depth == 0) return type == 2000 || type == 4000 || type == 5020 || type == 5703;
+  switch (parentType) {
+    case 5020:
+      if (first) return ObjectTypeOfKind(type) != 0;
+      switch (type) {
+        case 5021: case 5600: case 5601: case 5602: case 5603: case 5612: case 5616: case 5618:
+        case 5653: case 5654: case 5655: case 5500: return true;
+        default: return false;
+      }
+    case 5703:
+      if (first) return type == 5704;
+      return RecordName(type) && type >= 5900 && type <= 5909;
+    case 5500: return type == 5501;
+    case 5501: return type == 5402 || type == 5404 || type == 5411;
+    default: return false;
+  }
+}
+
+// The object header: level, flags, a matrix, three vectors, then the
+// name's length and the name.
+const LONG kHeaderNameLengthAt = 4 + 4 + 12 * 4 + 3 * 12;
+const LONG kMaxLevel = 253;
+const LONG kTextBufferSize = 260;
+
 class Walker {
  public:
-  Walker(std::FILE *out, LONG length) : out_(out), length_(length) {}
+  Walker(std::FILE *out, LONG length, std::function<void(const FileFacts::ObjectRecord &)> onObject)
+      : out_(out), length_(length) {
+    facts_.length = length;
+    facts_.onObject = std::move(onObject);
+  }
 
   // One list, from the current position to `limit` (its record's end, or
   // the file's end at the top level); true when its end record ended it.
   bool List(int depth, LONG limit, LONG parentType, bool leading) {
-    for (bool first = true;; first = false) {
+    int index = 0;
+    for (bool first = true;; first = false, ++index) {
       const LONG at = CurrentImportFile->GetPosition();
       if (at >= limit) {
         if (depth == 0) Problem(depth, "the file ends without an end-of-stream record");
@@ -160,11 +205,23 @@ class Walker {
         return false;
       }
       const char *name = RecordName(r.type);
-      std::fprintf(out_, "%10ld  %*s%ld %s", static_cast<long>(at), 2 * depth, "", static_cast<long>(r.type),
-                   name ? name : "(unknown, skipped)");
-      if (r.version) std::fprintf(out_, ", version %d", r.version);
-      std::fprintf(out_, ", %ld bytes\n", static_cast<long>(r.length));
+      Print("%10ld  %*s%ld %s", static_cast<long>(at), 2 * depth, "", static_cast<long>(r.type),
+            name ? name : "(unknown, skipped)");
+      if (r.version) Print(", version %d", r.version);
+      Print(", %ld bytes\n", static_cast<long>(r.length));
       const bool opaque = first && leading;
+      ++facts_.records;
+      if (!opaque && !ReadWhereItStands(r.type, parentType, first, depth)) Skipped(r.type, at);
+      if (depth == 0 && r.type == 5020) {
+        ++facts_.objects;
+        object_ = FileFacts::ObjectRecord();
+        object_.at = at;
+        object_.materialsBefore = facts_.materials.size();
+      }
+      if (depth == 0 && r.type == 5703) {
+        facts_.materials.emplace_back();
+        facts_.materials.back().at = at;
+      }
       if (r.end > length_)
         Problem(depth, "its length reaches past the end of the file, to byte " + std::to_string(r.end) + " of " +
                            std::to_string(length_));
@@ -185,8 +242,11 @@ class Walker {
         if (ended && after < limit)
           Problem(depth, "its list ends " + std::to_string(limit - after) + " bytes before the record does");
       }
+      if (depth == 1 && parentType == 5020) ObjectFacts(index, r);
+      if (depth == 1 && parentType == 5703 && first && r.type == 5704) MaterialName(r);
       if (!opaque && r.type == 5616) CheckMaterial(depth, r);
       if (depth == 0 && r.type == 5703) ++materials_;
+      if (depth == 0 && r.type == 5020 && facts_.onObject) facts_.onObject(object_);
       r.SkipToEnd();
       if (r.type == 0 && !opaque) return true;
     }
@@ -194,6 +254,15 @@ class Walker {
 
   int problems() const { return problems_; }
   void AddProblem() { ++problems_; }
+  FileFacts &facts() { return facts_; }
+
+  void Print(const char *format, ...) {
+    if (!out_) return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(out_, format, args);
+    va_end(args);
+  }
 
  private:
   static const char *Name(LONG type) {
@@ -202,8 +271,54 @@ class Walker {
   }
 
   void Problem(int depth, const std::string &text) {
-    std::fprintf(out_, "%10s  %*s! %s\n", "", 2 * depth + 2, "", text.c_str());
+    Print("%10s  %*s! %s\n", "", 2 * depth + 2, "", text.c_str());
     ++problems_;
+  }
+
+  LONG PayloadAt(const RecordReader &r) const { return r.end - r.length; }
+
+  // Counted by type, up to a number of types: a file of many made-up types
+  // costs no more than one of a few.
+  void Skipped(LONG type, LONG at) {
+    const size_t kTypes = 256;
+    auto it = facts_.skipped.find(type);
+    if (it == facts_.skipped.end()) {
+      const int32_t key = facts_.skipped.size() < kTypes ? type : -1;
+      it = facts_.skipped.emplace(key, FileFacts::Skipped{0, at}).first;
+    }
+    ++it->second.count;
+  }
+
+  // The object record's kind and header, read as the import reads them.
+  void ObjectFacts(int index, const RecordReader &r) {
+    FileFacts::ObjectRecord &o = object_;
+    if (index == 0) {
+      if (r.length >= FieldBytes(r.type, 5020, true, 1)) o.objectType = ObjectTypeOfKind(r.type);
+      return;
+    }
+    if (index != 1 || r.type != 5021 || r.length < kHeaderNameLengthAt + 2) return;
+    LONG level = 0;
+    SWORD nameLength = 0;
+    HostFile *f = CurrentImportFile;
+    if (!f->Seek(PayloadAt(r)) || !f->ReadLong(&level) || !f->Seek(PayloadAt(r) + kHeaderNameLengthAt) ||
+        !f->ReadWord(&nameLength))
+      return;
+    if (nameLength < 0 || nameLength >= kTextBufferSize || kHeaderNameLengthAt + 2 + nameLength > r.length) return;
+    char name[kTextBufferSize];
+    if (nameLength > 0 && !f->ReadBytes(name, nameLength)) return;
+    o.name.assign(name, static_cast<size_t>(nameLength));
+    o.level = level;
+    o.headerRead = level >= 0 && level <= kMaxLevel;
+  }
+
+  void MaterialName(const RecordReader &r) {
+    SWORD n = 0;
+    char name[kTextBufferSize];
+    HostFile *f = CurrentImportFile;
+    if (facts_.materials.empty() || r.length < 2 || !f->Seek(PayloadAt(r)) || !f->ReadWord(&n) || n < 0 ||
+        n >= kTextBufferSize || 2 + n > r.length || (n > 0 && !f->ReadBytes(name, n)))
+      return;
+    facts_.materials.back().name.assign(name, static_cast<size_t>(n));
   }
 
   // Why a header could not be read at `at`.
@@ -241,6 +356,7 @@ class Walker {
     if (r.length < kMaterialIndexAt + 4 || !CurrentImportFile->Seek(r.end - r.length + kMaterialIndexAt) ||
         !CurrentImportFile->ReadLong(&index))
       return;
+    if (depth == 1) object_.materials.push_back(index);
     if (index < 1 || index > materials_)
       Problem(depth, "it refers to material " + std::to_string(index) + ", but " +
                          (materials_ ? "only materials 1 to " + std::to_string(materials_) : std::string("no material")) +
@@ -248,6 +364,8 @@ class Walker {
   }
 
   std::FILE *out_;
+  FileFacts facts_;
+  FileFacts::ObjectRecord object_;  // the object record being walked
   LONG length_;
   LONG materials_ = 0;
   int problems_ = 0;
@@ -255,7 +373,7 @@ class Walker {
 
 }  // namespace
 
-int InspectFile(const std::string &path, std::FILE *out, std::string *why) {
+int InspectFile(const std::string &path, std::FILE *out, std::string *why, FileFacts *facts) {
   if (ExistsButNotRegular(path)) {
     *why = "'" + path + "' is not a regular file; inspect reads files that it can seek in";
     return -1;
@@ -275,22 +393,26 @@ int InspectFile(const std::string &path, std::FILE *out, std::string *why) {
     return -1;
   }
   CurrentImportFile = file;
-  std::fprintf(out, "%s: %ld bytes\n%10s  record\n", path.c_str(), static_cast<long>(length), "offset");
-  Walker walker(out, length);
+  Walker walker(out, length, facts ? facts->onObject : nullptr);
+  walker.Print("%s: %ld bytes\n%10s  record\n", path.c_str(), static_cast<long>(length), "offset");
   walker.List(0, length, 0, false);
   const LONG after = file->GetPosition();
   RecordReader next;
   if (after + 8 <= length && next.ReadHeader() && RecordName(next.type) && next.type != 0 && next.end <= length) {
     // What follows the end record looks like records of the stream: an end
     // record too many, or one in the wrong place.
-    std::fprintf(out, "%10s  ! a record follows the end of the stream at byte %ld (%s); it is never read\n", "",
+    walker.Print("%10s  ! a record follows the end of the stream at byte %ld (%s); it is never read\n", "",
                  static_cast<long>(after), RecordName(next.type));
     walker.AddProblem();
   } else if (walker.problems() == 0 && after < length) {
-    std::fprintf(out, "%ld bytes after the end of the stream are never read\n", static_cast<long>(length - after));
+    walker.Print("%ld bytes after the end of the stream are never read\n", static_cast<long>(length - after));
   }
-  if (walker.problems() == 1) std::fprintf(out, "1 framing problem\n");
-  else std::fprintf(out, "%d framing problems\n", walker.problems());
+  if (walker.problems() == 1) walker.Print("1 framing problem\n");
+  else walker.Print("%d framing problems\n", walker.problems());
+  if (facts) {
+    *facts = std::move(walker.facts());
+    facts->problems = walker.problems();
+  }
   CurrentImportFile = nullptr;
   HostFile::Free(file);
   return walker.problems();

@@ -48,6 +48,8 @@ uint64_t g_nextSerial = 1;
 }
 
 Element::Element(ElementKind k, int32_t t) : kind(k), type(t), serial(g_nextSerial++) {}
+
+uint64_t NextSerial() { return g_nextSerial; }
 Element::~Element() = default;
 
 size_t VariableTagEntrySize(int32_t type) {

@@ -229,6 +229,10 @@ struct Document : Element {
   bool Pristine() const;
 };
 
+// The serial the next element made will bear: serials only grow, so the
+// elements made after this call are those with a serial at least this.
+uint64_t NextSerial();
+
 // List operations. Insert places e after pred (null: first) in list.
 void ListInsert(ElementList &list, Element *owner, Element *e, Element *pred);
 void ListUnlink(Element *e);

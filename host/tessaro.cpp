@@ -16,6 +16,8 @@
 #include "Inspect.h"
 #include "Library.h"
 #include "Output.h"
+#include "Report.h"
+#include "Text.h"
 
 namespace fs = std::filesystem;
 
@@ -60,8 +62,8 @@ enum class Verbosity { Quiet, Normal, Verbose };
 Verbosity g_verbosity = Verbosity::Normal;
 
 // A warning or note on standard error, unless the run is quiet.
-void Note(const char *kind, const std::string &text) {
-  if (g_verbosity != Verbosity::Quiet) std::fprintf(stderr, "tessaro: %s%s\n", kind, text.c_str());
+void Note(const std::string &kind, const std::string &text) {
+  if (g_verbosity != Verbosity::Quiet) std::fprintf(stderr, "tessaro: %s%s\n", kind.c_str(), text.c_str());
 }
 // A step of the run, when it is verbose.
 void Step(const std::string &text) {
@@ -71,6 +73,20 @@ void Step(const std::string &text) {
 // Set when the last import's dialog was cancelled: it succeeded, but
 // nothing was imported or written.
 bool g_cancelled = false;
+
+// Set for a batch: lines on standard error about one file name it.
+bool g_batch = false;
+
+// Where the run's own lines go (a batch's lines, a cancelled dialog's
+// note): standard error when the report takes standard output.
+std::FILE *g_lines = stdout;
+
+// Why the last import failed, as said on standard error.
+std::string g_error;
+void Fail(const std::string &why) {
+  std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+  g_error = why;
+}
 
 // Set once a failed write to standard output has been reported.
 bool g_stdoutReported = false;
@@ -116,32 +132,32 @@ int Finish(tessaro::Host &host, int status) {
 
 int Import(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &into,
            const std::string &out, const std::string &prefs, const std::string &plugins,
-           const tessaro::GltfOptions &gltf, const char *argv0) {
+           const tessaro::GltfOptions &gltf, const char *argv0, tessaro::ReportEntry *entry) {
   std::string why;
   // Before the host exists: it stores the plug-in data when it ends.
   if (WritesFile(out)) {
     if (tessaro::SameFile(out, file)) {
-      std::fprintf(stderr, "tessaro: refusing to write the document over the input file '%s'\n", file.c_str());
+      Fail("refusing to write the document over the input file '" + file + "'");
       return EXIT_FILE;
     }
     if (!tessaro::CheckOutput(out, &why)) {
-      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      Fail(why);
       return EXIT_FILE;
     }
   }
   // After the input's own checks, which name the graver fault.
   if (!OutputFormatKnown(out)) {
-    std::fprintf(stderr, "tessaro: --out '%s' names no format tessaro writes; it writes:\n%s", out.c_str(), kFormats);
+    Fail("--out '" + out + "' names no format tessaro writes; it writes:\n" + kFormats);
     return EXIT_USAGE;
   }
   if (!prefs.empty() && tessaro::SameFile(prefs, file)) {
-    std::fprintf(stderr, "tessaro: refusing to store the plug-in data over the input file '%s'\n", file.c_str());
+    Fail("refusing to store the plug-in data over the input file '" + file + "'");
     return EXIT_FILE;
   }
   // The plug-in data is stored when the host ends, after the document:
   // the same file for both would lose the document.
   if (WritesFile(out) && !prefs.empty() && (out == prefs || tessaro::SameFile(out, prefs))) {
-    std::fprintf(stderr, "tessaro: --out and --prefs name the same file '%s'\n", out.c_str());
+    Fail("--out and --prefs name the same file '" + out + "'");
     return EXIT_USAGE;
   }
   tessaro::Host host(prefs);
@@ -151,7 +167,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   if (!into.empty()) {
     tessaro::Document *doc = host.NewDocument(fs::path(into).filename().string());
     if (!tessaro::ReadDocumentFile(host, into, doc, &why)) {
-      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      Fail(why);
       return Finish(host, EXIT_FILE);
     }
     tessaro::Document *untitled = host.ActiveDocument();
@@ -163,7 +179,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   Step("plug-ins from '" + pluginFolder + "'");
   if (!host.LoadPlugins(pluginFolder, &why)) {
     PrintWarnings(host);
-    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    Fail(why);
     return Finish(host, EXIT_FILE);
   }
   PrintWarnings(host);
@@ -177,42 +193,60 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     host.warnings.clear();
   }
   PrintWarnings(host);
+  if (entry) {
+    entry->loaded = r.loaded;
+    entry->code = r.code;
+    entry->meaning = r.code == 0 ? "the file was read to its end record" : r.code == -3 ? "the file ends before its end record; what was read is kept" : LoadFailure(r.code);
+    entry->answers = host.confirmed;
+  }
   if (!r.recognised) {
-    std::fprintf(stderr, "tessaro: %s\n", r.error.c_str());
+    Fail(r.error);
     return Finish(host, EXIT_FILE);
   }
   if (host.dialogAnswerRefused) {
-    std::fprintf(stderr, "tessaro: the options dialog could not take the given answers; nothing was imported\n");
+    Fail("the options dialog could not take the given answers; nothing was imported");
     return Finish(host, EXIT_USAGE);
   }
   if (r.code == 0 && r.cancelled) {
     g_cancelled = true;
-    std::printf("nothing was imported: the options dialog was cancelled\n");
+    std::fprintf(g_lines, "nothing was imported: the options dialog was cancelled\n");
     return Finish(host, EXIT_IMPORTED);
   }
   // What the dialog was confirmed with, so that a run can be repeated.
-  if (!host.confirmedAnswers.empty()) Note("answers: ", host.confirmedAnswers);
+  const std::string confirmed = tessaro::DescribeConfirmed(host.confirmed);
+  if (!confirmed.empty()) Note(g_batch ? tessaro::EscapeControls(file) + ": answers: " : "answers: ", confirmed);
   Step("the load answered " + std::to_string(r.code));
   int status = EXIT_IMPORTED;
   if (r.code == -3) {
     Note("warning: ", "'" + file + "' is truncated: it ends before its end record; what was read is kept");
     status = EXIT_TRUNCATED;
   } else if (r.code != 0) {
-    std::fprintf(stderr, "tessaro: cannot import '%s': %s (%d)\n", file.c_str(), LoadFailure(r.code), r.code);
+    Fail("cannot import '" + file + "': " + LoadFailure(r.code) + " (" + std::to_string(r.code) + ")");
     return Finish(host, EXIT_LOAD);
   }
 
   const tessaro::Document *doc = host.ActiveDocument();
+  if (entry) {
+    entry->document = tessaro::DescribeDocument(*doc, r.firstSerial);
+    tessaro::FileFacts facts;
+    tessaro::LeftOutFinder finder(host.confirmed);
+    facts.onObject = [&](const tessaro::FileFacts::ObjectRecord &o) { finder.Object(o); };
+    if (tessaro::InspectFile(file, nullptr, &why, &facts) >= 0) {
+      entry->warnings = finder.Finish(facts, *entry->document);
+      entry->records = tessaro::ReportEntry::Records{facts.records, facts.objects, facts.materials.size(),
+                                                     facts.problems};
+    }
+  }
   if (out == "none") {
   } else if (out.empty() || out == "-") {
     std::string reason;
     auto summary = [&](std::FILE *f) {
-      if (!host.confirmedAnswers.empty()) std::fprintf(f, "answers: %s\n", host.confirmedAnswers.c_str());
+      if (!confirmed.empty()) std::fprintf(f, "answers: %s\n", confirmed.c_str());
       tessaro::WriteSummary(*doc, f);
       return true;
     };
     if (!tessaro::WriteStream(stdout, summary, &reason)) {
-      std::fprintf(stderr, "tessaro: cannot write the summary to standard output: %s\n", reason.c_str());
+      Fail("cannot write the summary to standard output: " + reason);
       g_stdoutReported = true;
       status = EXIT_FILE;
     }
@@ -221,11 +255,11 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     bool written = tessaro::WriteGltfFile(*doc, out, &why, &left, gltf);
     for (const std::string &w : left) Note("warning: ", w);
     if (!written) {
-      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      Fail(why);
       status = EXIT_FILE;
     }
   } else if (!tessaro::WriteDocumentFile(*doc, out, &why)) {
-    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    Fail(why);
     status = EXIT_FILE;
   }
   if (WritesFile(out) && status != EXIT_FILE) Step("wrote '" + out + "'");
@@ -254,31 +288,39 @@ int Batch(const std::vector<std::string> &files, const std::string &dir, const s
     return EXIT_USAGE;
   }
   std::set<std::string> taken;
-  int failed = 0, cancelled = 0;
+  int failed = 0, cancelled = 0, truncated = 0;
   for (const std::string &file : files) {
     const std::string stem = fs::path(file).stem().string();
     std::string name = stem + "." + format;
     for (int n = 1; taken.count(name); ++n) name = stem + "-" + std::to_string(n) + "." + format;
     taken.insert(name);
     const std::string to = (fs::path(dir) / name).string();
-    std::fflush(stdout);
+    std::fflush(g_lines);
     g_cancelled = false;
     const int status = importOne(file, to);
-    std::fflush(stdout);
-    // A truncated file still gives what it held: written, but said.
+    std::fflush(g_lines);
+    // Names are printed with their control characters escaped: one line per
+    // file, whatever a name holds.
+    const std::string said = tessaro::EscapeControls(file);
     if (status == EXIT_IMPORTED && g_cancelled) {
       ++cancelled;
-      std::printf("%s: nothing imported (the dialog was cancelled)\n", file.c_str());
+      std::fprintf(g_lines, "%s: nothing imported (the dialog was cancelled)\n", said.c_str());
     } else if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) {
-      std::printf("%s: %s%s\n", file.c_str(), to.c_str(), status == EXIT_TRUNCATED ? " (truncated)" : "");
+      // A truncated file still gives what it held: written, but said.
+      if (status == EXIT_TRUNCATED) ++truncated;
+      std::fprintf(g_lines, "%s: %s%s\n", said.c_str(), tessaro::EscapeControls(to).c_str(),
+                   status == EXIT_TRUNCATED ? " (truncated)" : "");
     } else {
       ++failed;
-      std::printf("%s: failed (status %d)\n", file.c_str(), status);
+      std::fprintf(g_lines, "%s: failed (status %d)\n", said.c_str(), status);
     }
   }
-  std::printf("%zu imported, %s%d failed\n", files.size() - static_cast<size_t>(failed + cancelled),
-              cancelled ? (std::to_string(cancelled) + " cancelled, ").c_str() : "", failed);
-  return failed ? EXIT_BATCH : EXIT_IMPORTED;
+  std::fprintf(g_lines, "%zu imported, %s%s%d failed\n",
+               files.size() - static_cast<size_t>(failed + cancelled + truncated),
+               truncated ? (std::to_string(truncated) + " truncated, ").c_str() : "",
+               cancelled ? (std::to_string(cancelled) + " cancelled, ").c_str() : "", failed);
+  // As for one file: a failure outweighs a truncation.
+  return failed ? EXIT_BATCH : truncated ? EXIT_TRUNCATED : EXIT_IMPORTED;
 }
 
 int Main(int argc, char **argv) {
@@ -320,6 +362,10 @@ int Main(int argc, char **argv) {
   imp->add_flag("--cancel", cancel, "cancel the options dialog");
   imp->add_option("--into", into, "load the user's document from this document file first");
   imp->add_option("--out", out, "write the document here (see tessaro formats)");
+  std::string report;
+  imp->add_option("--report", report,
+                  "write a report a script can read (JSON) here, - for standard output: per file the answers, "
+                  "the result, what the document holds and what the file held that it did not get");
   imp->add_option("--prefs", prefs, "where stored plug-in data lives (none: nothing is read or stored)");
   imp->add_option("--plugins", plugins, "the plug-in folder");
   std::vector<std::string> textures;
@@ -427,16 +473,69 @@ int Main(int argc, char **argv) {
                          cancel);
   // A batch runs unattended: its dialogs open and are confirmed as asked.
   if (batch) answers.atTerminal = false;
-  auto importOne = [&](const std::string &file, const std::string &to) {
-    try {
-      return Import(file, answers, into, to, prefs, plugins, gltfFor(file), argv[0]);
-    } catch (const std::exception &e) {
-      std::fprintf(stderr, "tessaro: %s\n", e.what());
-      return static_cast<int>(EXIT_FILE);
+  if (!report.empty()) {
+    std::string why;
+    if (report == "-") {
+      // The report alone on standard output, so that it reads as JSON.
+      if (out == "-") {
+        std::fprintf(stderr, "tessaro: --report - and --out - would both write to standard output\n");
+        return EXIT_USAGE;
+      }
+      if (!batch && out.empty()) out = "none";
+      g_lines = stderr;
+    } else {
+      for (const std::string &file : files)
+        if (tessaro::SameFile(report, file)) {
+          std::fprintf(stderr, "tessaro: refusing to write the report over the input file '%s'\n", file.c_str());
+          return EXIT_FILE;
+        }
+      if (report == out || (!prefs.empty() && report == prefs) || tessaro::SameFile(report, out) ||
+          (!prefs.empty() && tessaro::SameFile(report, prefs))) {
+        std::fprintf(stderr, "tessaro: --report names the same file as --out or --prefs: '%s'\n", report.c_str());
+        return EXIT_USAGE;
+      }
+      if (!tessaro::CheckOutput(report, &why)) {
+        std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+        return EXIT_FILE;
+      }
     }
+  }
+  std::vector<tessaro::ReportEntry> entries;
+  auto importOne = [&](const std::string &file, const std::string &to) {
+    tessaro::ReportEntry entry;
+    g_error.clear();
+    int status;
+    try {
+      status = Import(file, answers, into, to, prefs, plugins, gltfFor(file), argv[0], report.empty() ? nullptr : &entry);
+    } catch (const std::exception &e) {
+      Fail(e.what());
+      status = EXIT_FILE;
+    }
+    if (!report.empty()) {
+      entry.file = file;
+      entry.status = status;
+      entry.error = g_error;
+      const bool cancelled = status == EXIT_IMPORTED && g_cancelled;
+      entry.outcome = cancelled ? "cancelled"
+                      : status == EXIT_IMPORTED ? "imported"
+                      : status == EXIT_TRUNCATED ? "truncated"
+                                                 : "failed";
+      if (!cancelled && (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) && WritesFile(to)) entry.output = to;
+      entries.push_back(std::move(entry));
+    }
+    return status;
   };
-  if (!batch) return importOne(files[0], out);
-  return Batch(files, outDir, format, importOne);
+  g_batch = batch;
+  int status = batch ? Batch(files, outDir, format, importOne) : importOne(files[0], out);
+  if (!report.empty()) {
+    std::string why;
+    if (!entries.empty() && !tessaro::WriteReport(entries, report, &why)) {
+      std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+      if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) status = EXIT_FILE;
+      if (report == "-") g_stdoutReported = true;
+    }
+  }
+  return status;
 }
 
 }  // namespace

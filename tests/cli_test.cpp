@@ -7,7 +7,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
 #include <thread>
+
+#include <rapidjson/document.h>
 
 #include "ft50_scene.h"
 #include "images.h"
@@ -689,6 +692,186 @@ TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
   EXPECT_TRUE(Has(out_, examples + "aim.ft50: nothing imported (the dialog was cancelled)\n")) << out_;
   EXPECT_TRUE(Has(out_, "0 imported, 2 cancelled, 0 failed\n")) << out_;
   EXPECT_TRUE(testsupport::fs::is_empty(dir_.File("cancelled")));
+}
+
+}  // namespace
+
+namespace {
+
+// What the program's own summary says of a document, for the report to
+// agree with: counted by other code, from the same import.
+struct SummaryCounts {
+  uint64_t objects = 0, materials = 0, points = 0, polygons = 0, tracks = 0, keys = 0;
+  int fps = 0;
+};
+SummaryCounts CountSummary(const std::string &summary) {
+  SummaryCounts c;
+  std::smatch m;
+  auto number = [&](const char *pattern) {
+    return std::regex_search(summary, m, std::regex(pattern)) ? std::stoull(m[1]) : 0ULL;
+  };
+  c.objects = number("\nobjects: (\\d+)");
+  c.materials = number("\nmaterials: (\\d+)");
+  c.fps = static_cast<int>(number("\nframe rate: (\\d+)"));
+  const std::regex each("(\\d+) (points|polygons|tracks with (\\d+) keys)");
+  for (auto it = std::sregex_iterator(summary.begin(), summary.end(), each); it != std::sregex_iterator(); ++it) {
+    const std::string what = (*it)[2];
+    const uint64_t n = std::stoull((*it)[1]);
+    if (what == "points") c.points += n;
+    else if (what == "polygons") c.polygons += n;
+    else c.tracks += n, c.keys += std::stoull((*it)[3]);
+  }
+  return c;
+}
+
+bool HasWarning(const rapidjson::Value &file, const std::string &kind, const std::string &part) {
+  for (const auto &w : file["warnings"].GetArray())
+    if (kind == w["kind"].GetString() && std::string(w["text"].GetString()).find(part) != std::string::npos) return true;
+  return false;
+}
+
+// A batch of the examples and of files that lose something, to GLB with a
+// report: one command; the report's counts agree with each document, and
+// it names what each file held that its document did not get.
+TEST_F(CliTest, ReportsAgreeWithTheDocumentsAndNameWhatWasLeftOut) {
+  const std::string examples = std::string(TESSARO_SOURCE_DIR) + "/examples/";
+  Ft50Writer lossy;
+  ft50::Material(lossy, "Used");
+  ft50::Material(lossy, "Spare");
+  lossy.Empty(7777).Empty(7777);
+  ft50::Object(lossy, 5100, ft50::Named("Kept"), [](Ft50Writer &b) {
+    ft50::Quad(b);
+    ft50::TextureTag(b, ft50::Uses(1));
+  });
+  ft50::Object(lossy, 5199, ft50::Named("No kind"));
+  ft50::Object(lossy, 5100, ft50::Named("Too deep", 300));
+  lossy.Terminator();
+  const std::string whole = ReadText(examples + "scene.ft50");
+  WriteText(dir_.File("cut.ft50"), whole.substr(0, whole.size() / 2));
+  WriteText(dir_.File("junk.ft50"), "not an exchange file");
+  testsupport::fs::create_directory(dir_.File("out"));
+  const std::vector<std::string> files = {examples + "scene.ft50", examples + "aim.ft50", examples + "empty.ft50",
+                                          Save(lossy, "lossy.ft50"), dir_.File("cut.ft50"), dir_.File("junk.ft50")};
+  std::string list;
+  for (const std::string &f : files) list += f + " ";
+  ASSERT_EQ(Run("import " + list + "--mode new --out-dir " + dir_.File("out") + " --format glb --report " +
+                dir_.File("report.json")),
+            7)
+      << err_;
+  EXPECT_TRUE(Has(out_, "4 imported, 1 truncated, 1 failed")) << out_;
+  rapidjson::Document report;
+  const std::string text = ReadText(dir_.File("report.json"));
+  report.Parse<rapidjson::kParseValidateEncodingFlag>(text.c_str(), text.size());
+  ASSERT_FALSE(report.HasParseError()) << text;
+  ASSERT_EQ(report["files"].Size(), files.size());
+  EXPECT_EQ(report["totals"]["imported"].GetUint64(), 4u);
+  EXPECT_EQ(report["totals"]["truncated"].GetUint64(), 1u);
+  EXPECT_EQ(report["totals"]["failed"].GetUint64(), 1u);
+
+  for (size_t i = 0; i < files.size(); ++i) {
+    const rapidjson::Value &f = report["files"][static_cast<rapidjson::SizeType>(i)];
+    SCOPED_TRACE(files[i]);
+    EXPECT_EQ(f["file"].GetString(), files[i]);
+    const std::string outcome = f["outcome"].GetString();
+    if (outcome == "failed") continue;
+    EXPECT_EQ(std::string(f["answers"]["Mode"].GetString()), "New document");
+    EXPECT_TRUE(testsupport::fs::is_regular_file(f["output"].GetString()));
+    // The same import, summarised by the program.
+    Run("import " + files[i] + " --mode new -q");
+    const SummaryCounts want = CountSummary(out_);
+    const rapidjson::Value &d = f["document"];
+    EXPECT_EQ(d["objects"].GetUint64(), want.objects);
+    EXPECT_EQ(d["importedObjects"].GetUint64(), want.objects);
+    EXPECT_EQ(d["materials"].GetUint64(), want.materials);
+    EXPECT_EQ(d["points"].GetUint64(), want.points);
+    EXPECT_EQ(d["polygons"].GetUint64(), want.polygons);
+    EXPECT_EQ(d["tracks"].GetUint64(), want.tracks);
+    EXPECT_EQ(d["keys"].GetUint64(), want.keys);
+    EXPECT_EQ(d["fps"].GetInt(), want.fps);
+    uint64_t byType = 0;
+    for (const auto &kv : d["objectsByType"].GetObject()) byType += kv.value.GetUint64();
+    EXPECT_EQ(byType, want.objects);
+  }
+
+  const rapidjson::Value &sceneReport = report["files"][0];
+  EXPECT_EQ(sceneReport["load"]["code"].GetInt(), 0);
+  EXPECT_EQ(sceneReport["document"]["objectsByType"]["light"].GetUint64(), 2u);
+  // The board and legs span the table: 120 by 77 by 80 units.
+  const rapidjson::Value &box = sceneReport["document"]["boundingBox"];
+  EXPECT_NEAR(box["min"][0].GetDouble(), -60, 1e-4);
+  EXPECT_NEAR(box["max"][1].GetDouble(), 77, 1e-4);
+  EXPECT_NEAR(box["max"][2].GetDouble(), 40, 1e-4);
+  EXPECT_TRUE(HasWarning(sceneReport, "material-unused", "'Unused'")) << "4 material records, 3 materials";
+  EXPECT_TRUE(report["files"][2]["document"]["boundingBox"].IsNull()) << "an empty document has no extent";
+
+  const rapidjson::Value &lossyReport = report["files"][3];
+  EXPECT_TRUE(HasWarning(lossyReport, "skipped-records", "2 records of type 7777"));
+  EXPECT_TRUE(HasWarning(lossyReport, "material-unused", "'Spare'"));
+  EXPECT_FALSE(HasWarning(lossyReport, "material-unused", "'Used'"));
+  EXPECT_TRUE(HasWarning(lossyReport, "object-left-out", "names no kind of object"));
+  EXPECT_TRUE(HasWarning(lossyReport, "object-left-out", "a level beyond 253"));
+  EXPECT_EQ(lossyReport["document"]["objects"].GetUint64(), 1u);
+  EXPECT_EQ(lossyReport["records"]["objects"].GetUint64(), 3u);
+
+  const rapidjson::Value &cut = report["files"][4];
+  EXPECT_EQ(std::string(cut["outcome"].GetString()), "truncated");
+  EXPECT_EQ(cut["status"].GetInt(), 5);
+  EXPECT_EQ(cut["load"]["code"].GetInt(), -3);
+  EXPECT_TRUE(HasWarning(cut, "framing", "framing problem"));
+
+  const rapidjson::Value &junk = report["files"][5];
+  EXPECT_EQ(std::string(junk["outcome"].GetString()), "failed");
+  EXPECT_EQ(junk["status"].GetInt(), 3);
+  EXPECT_TRUE(junk["output"].IsNull());
+  EXPECT_TRUE(junk["document"].IsNull());
+  EXPECT_TRUE(Has(junk["error"].GetString(), "not a file that any scene loader recognises"));
+
+  // A batch that only lost its end somewhere says so in its status.
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 " + dir_.File("cut.ft50") + " --mode new --out-dir " +
+                dir_.File("out")),
+            5)
+      << out_;
+}
+
+// The report on standard output is the only thing there, so that it reads
+// as JSON; it says which answers came from an earlier run's stored data,
+// and what an update's kind leaves out.
+TEST_F(CliTest, ReportOnStandardOutputAloneWithTheAnswersUsed) {
+  const std::string scene = std::string(TESSARO_SOURCE_DIR) + "/examples/scene.ft50";
+  const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
+  ASSERT_EQ(Run("import " + scene + " --mode new --scale 2.5 --out none"), 0) << err_;
+  ASSERT_EQ(Run("import " + scene + " --mode new --report -"), 0) << err_;
+  rapidjson::Document report;
+  report.Parse(out_.c_str(), out_.size());
+  ASSERT_FALSE(report.HasParseError()) << out_;
+  const rapidjson::Value &f = report["files"][0];
+  EXPECT_EQ(f["answers"]["Scale"].GetDouble(), 2.5);
+  ASSERT_EQ(f["storedByEarlierRun"].Size(), 1u);
+  EXPECT_EQ(std::string(f["storedByEarlierRun"][0].GetString()), "Scale");
+  EXPECT_NEAR(f["document"]["boundingBox"]["max"][1].GetDouble(), 77 * 2.5, 1e-3) << "the scale reaches the lengths";
+
+  ASSERT_EQ(Run("import " + scene + " --into " + room + " --mode update --object Table --kind cameras --report -"), 0)
+      << err_;
+  report.Parse(out_.c_str(), out_.size());
+  ASSERT_FALSE(report.HasParseError()) << out_;
+  const rapidjson::Value &u = report["files"][0];
+  EXPECT_EQ(std::string(u["answers"]["Object"].GetString()), "Table");
+  EXPECT_TRUE(HasWarning(u, "object-left-out", "('Board'): an update of cameras leaves out objects of type polygon"));
+  EXPECT_TRUE(HasWarning(u, "object-left-out", "('Camera'): it is the file's top level"));
+  EXPECT_TRUE(HasWarning(u, "material-unused", "('Oak'): only texture tags of objects left out name it"));
+  EXPECT_EQ(u["document"]["objects"].GetUint64(), 2u) << "the user's table and floor, and nothing more";
+
+  // A batch's lines go to standard error then.
+  testsupport::fs::create_directory(dir_.File("out"));
+  ASSERT_EQ(Run("import " + scene + " " + scene + " --mode new --out-dir " + dir_.File("out") + " --report -"), 0);
+  report.Parse(out_.c_str(), out_.size());
+  ASSERT_FALSE(report.HasParseError()) << out_;
+  EXPECT_EQ(report["files"].Size(), 2u);
+  EXPECT_TRUE(Has(err_, "2 imported, 0 failed")) << err_;
+
+  EXPECT_EQ(Run("import " + scene + " --mode new --report - --out -"), 2);
+  EXPECT_EQ(Run("import " + scene + " --mode new --report " + scene), 3) << "never over the input";
+  EXPECT_EQ(ReadText(scene).substr(0, 4), "FT50");
 }
 
 }  // namespace

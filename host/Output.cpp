@@ -107,6 +107,15 @@ bool Resolve(const std::string &path, Target *t, std::string *error) {
     *error = "cannot write " + Quoted(path) + ": it names a folder, not a file";
     return false;
   }
+  // Said before any work is done, not after it.
+  const fs::path folder = end.has_parent_path() ? end.parent_path() : fs::path(".");
+  std::error_code folderEc;
+  if (!fs::is_directory(folder, folderEc)) {
+    const bool exists = fs::exists(folder, folderEc);
+    *error = "cannot write " + Quoted(path) + ": " +
+             std::make_error_code(exists ? std::errc::not_a_directory : std::errc::no_such_file_or_directory).message();
+    return false;
+  }
   t->kind = Target::kReplace;
   t->path = end;
   return true;

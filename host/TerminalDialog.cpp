@@ -41,7 +41,7 @@ bool TerminalDialogAvailable() { return isatty(STDIN_FILENO) && isatty(STDOUT_FI
 
 namespace {
 
-enum Key { kNone, kUp, kDown, kEnter, kEscape, kSpace, kBackspace, kChar };
+enum Key { kNone, kUp, kDown, kEnter, kEscape, kSpace, kBackspace, kChar, kSuspend };
 
 struct Press {
   Key key = kNone;
@@ -54,11 +54,17 @@ struct Press {
 volatile sig_atomic_t g_interrupted = 0;
 void Interrupted(int) { g_interrupted = 1; }
 
+// Set by Ctrl-Z: the form gives the terminal back before the program stops,
+// and takes it again when it goes on.
+volatile sig_atomic_t g_suspended = 0;
+void Suspended(int) { g_suspended = 1; }
+
 Press ReadKey() {
   // Waits a little at a time, so that an interruption between two reads
   // is seen too.
   for (;;) {
     if (g_interrupted) return {kEscape, 0};
+    if (g_suspended) return {kSuspend, 0};
     struct pollfd wait = {STDIN_FILENO, POLLIN, 0};
     int ready = poll(&wait, 1, 200);
     if (ready > 0) break;
@@ -89,11 +95,45 @@ class RawTerminal {
  public:
   RawTerminal() {
     g_interrupted = 0;
+    g_suspended = 0;
     struct sigaction on = {};
     on.sa_handler = Interrupted;  // no SA_RESTART: a read in progress returns
     sigemptyset(&on.sa_mask);
     for (size_t i = 0; i < kSignals; ++i) sigaction(kSignal[i], &on, &before_[i]);
+    on.sa_handler = Suspended;
+    sigaction(SIGTSTP, &on, &beforeStop_);
     ok_ = tcgetattr(STDIN_FILENO, &saved_) == 0;
+    Enter();
+  }
+  ~RawTerminal() {
+    Leave();
+    for (size_t i = 0; i < kSignals; ++i) sigaction(kSignal[i], &before_[i], nullptr);
+    sigaction(SIGTSTP, &beforeStop_, nullptr);
+  }
+
+  // Ctrl-Z: the terminal as it was, then stopped as any program is; on
+  // going on, raw again (the form is drawn anew by the caller).
+  void Suspend() {
+    g_suspended = 0;
+    // The shell may have taken the terminal already: setting its modes from
+    // the background would stop the program (SIGTTOU) before they are set.
+    struct sigaction ignore = {}, ttou = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGTTOU, &ignore, &ttou);
+    Leave();
+    struct sigaction stop = {}, mine = {};
+    stop.sa_handler = SIG_DFL;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGTSTP, &stop, &mine);
+    raise(SIGTSTP);
+    sigaction(SIGTSTP, &mine, nullptr);
+    Enter();
+    sigaction(SIGTTOU, &ttou, nullptr);
+  }
+
+ private:
+  void Enter() {
     if (!ok_) return;
     termios raw = saved_;
     raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
@@ -102,18 +142,18 @@ class RawTerminal {
     raw.c_cc[VTIME] = 0;
     tcsetattr(STDIN_FILENO, TCSANOW, &raw);
     std::fputs("\x1b[?25l", stdout);  // hide the cursor
+    std::fflush(stdout);
   }
-  ~RawTerminal() {
+  void Leave() {
     std::fputs("\x1b[?25h", stdout);
     std::fflush(stdout);
     if (ok_) tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
-    for (size_t i = 0; i < kSignals; ++i) sigaction(kSignal[i], &before_[i], nullptr);
   }
 
- private:
   static constexpr size_t kSignals = 4;
   static constexpr int kSignal[kSignals] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
   struct sigaction before_[kSignals] = {};
+  struct sigaction beforeStop_ = {};
   termios saved_{};
   bool ok_ = false;
 };
@@ -137,6 +177,10 @@ class Form {
     while (!d_->closed) {
       Draw();
       Press p = ReadKey();
+      if (p.key == kSuspend) {
+        raw.Suspend();
+        continue;
+      }
       refusal_.clear();  // said until the next key
       Handle(p);
       Build();  // a command may enable or disable gadgets

@@ -345,7 +345,7 @@ int Main(int argc, char **argv) {
   imp->add_option("FILE", files, "the file to import (several: a batch, with --out-dir)")->required();
   auto *outDirOpt = imp->add_option("--out-dir", outDir, "a batch: write each file's output into this folder");
   auto *formatOpt = imp->add_option("--format", format, "a batch: what each output is")
-      ->check(CLI::IsMember({"json", "gltf", "glb"}));
+      ->transform(CLI::IsMember({"json", "gltf", "glb"}, CLI::ignore_case));
   imp->add_option("--mode", mode, "where the import goes")->check(CLI::IsMember({"new", "merge", "update"}));
   imp->add_option("--kind", kind, "what an update replaces")
       ->check(CLI::IsMember({"geometry", "cameras", "materials", "lights"}));
@@ -382,6 +382,15 @@ int Main(int argc, char **argv) {
   std::string inspected;
   ins->add_option("FILE", inspected, "the file to inspect")->required();
 
+  // CLI11 would only say that a command is required.
+  if (argc > 1 && argv[1][0] != '-') {
+    const std::string command = argv[1];
+    if (command != "import" && command != "inspect" && command != "formats" && command != "help") {
+      std::fprintf(stderr, "tessaro: there is no command '%s'; the commands are import, inspect, formats and help\n",
+                   tessaro::EscapeControls(command).c_str());
+      return EXIT_USAGE;
+    }
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError &e) {
@@ -414,6 +423,10 @@ int Main(int argc, char **argv) {
   if (verbose) g_verbosity = Verbosity::Verbose;
   // An empty store, neither read nor written: the plug-in starts from its
   // defaults, as on a first run.
+  if (prefs.empty()) {
+    std::fprintf(stderr, "tessaro: --prefs takes a file name, or none for no stored data\n");
+    return EXIT_USAGE;
+  }
   if (prefs == "none") prefs.clear();
   if (scaleOpt->count() && (!std::isfinite(scale) || scaleOpt->results().back().empty())) {
     std::fprintf(stderr, "tessaro: --scale takes a finite number, not '%s'\n", scaleOpt->results().back().c_str());

@@ -561,6 +561,58 @@ TEST_F(TerminalDialogTest, TheScaleIsTypedAndEscapeCancels) {
   EXPECT_FALSE(Has(ReadText(dir_.File("out.json")), "\"name\": \"Board\"")) << "cancelled: nothing imported";
 }
 
+// Ctrl-Z gives the terminal back while the program is stopped, and the
+// form takes it again when fg brings the program back: at a shell with job
+// control, as a user has it.
+TEST_F(TerminalDialogTest, CtrlZStopsWithTheTerminalRestoredAndFgBringsTheFormBack) {
+  // An interactive sh without line editing: at its prompt, the terminal is
+  // as the stopped program left it.
+  ASSERT_EQ(std::system((Tmux("new-session -d -s " + session_) + " -x 100 -y 40 'env -u ENV sh -i'").c_str()), 0);
+  auto query = [&](const std::string &command) {
+    std::string file = dir_.File("query.txt");
+    std::system((command + " > " + file + " 2>&1").c_str());
+    return ReadText(file);
+  };
+  // One job, so that the status is written when the program ends, not
+  // when it stops.
+  const std::string run = "(" + std::string(TESSARO_TESSARO) + " import " TESSARO_SOURCE_DIR
+                          "/examples/scene.ft50 --prefs " + dir_.File("prefs.json") + " --out " +
+                          dir_.File("out.json") + "; echo $? > " + dir_.File("rc.txt") + ")";
+  ASSERT_EQ(std::system((Tmux("send-keys -t " + session_) + " -l '" + run + "'").c_str()), 0);
+  Keys("Enter");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << Screen();
+  // The program: the child of the job's subshell, the child of the shell.
+  const std::string pane = query(Tmux("display -p -t " + session_ + " '#{pane_pid}'"));
+  const std::string pid = query("pgrep -P $(pgrep -P " + pane.substr(0, pane.find('\n')) + ")");
+  ASSERT_FALSE(pid.empty());
+  Keys("C-z");
+  // Stopped once it has given the terminal back; the subshell stops at once.
+  bool stopped = false;
+  for (int i = 0; i < 100 && !stopped; ++i) {
+    stopped = Has(query("ps -o stat= -p " + pid.substr(0, pid.find('\n'))), "T");
+    if (!stopped) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_TRUE(stopped);
+  ASSERT_TRUE(WaitFor("Stopped")) << "the shell has the terminal: " << Screen();
+  const std::string tty = query(Tmux("display -p -t " + session_ + " '#{pane_tty}'"));
+  const std::string stty = query("stty -a -F " + tty.substr(0, tty.find('\n')));
+  EXPECT_TRUE(Has(stty, " icanon") && Has(stty, " echo ")) << stty;
+  EXPECT_EQ(query(Tmux("display -p -t " + session_ + " '#{cursor_flag}'")), "1\n") << "the cursor is shown";
+
+  ASSERT_EQ(std::system((Tmux("send-keys -t " + session_) + " -l 'clear; fg'").c_str()), 0);
+  Keys("Enter");
+  ASSERT_TRUE(WaitFor("Tessaro Import Options")) << "drawn again: " << Screen();
+  bool hidden = false;
+  for (int i = 0; i < 100 && !hidden; ++i) {
+    hidden = query(Tmux("display -p -t " + session_ + " '#{cursor_flag}'")) == "0\n";
+    if (!hidden) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(hidden) << "the form has the terminal again";
+  Keys("Enter");
+  ASSERT_EQ(Finish(), 0);
+  EXPECT_TRUE(Has(ReadText(dir_.File("out.json")), "\"name\": \"Board\"")) << "confirmed after going on";
+}
+
 // A key the dialog cannot take says why; Ctrl-C and SIGTERM cancel the
 // dialog and leave the terminal as it was (cursor shown, echo and line
 // mode back), and the run ends as a cancelled one.
@@ -621,6 +673,8 @@ TEST_F(CliTest, ConventionsOfCommandLineTools) {
   EXPECT_TRUE(Has(err_, "no command 'nothing'")) << err_;
   EXPECT_EQ(Run("formats"), 0);
   EXPECT_TRUE(Has(out_, ".glb") && Has(out_, ".json")) << out_;
+  EXPECT_EQ(Run("imprt x.ft50"), 2);
+  EXPECT_TRUE(Has(err_, "there is no command 'imprt'; the commands are import, ")) << err_;
 
   std::string file = std::string(TESSARO_SOURCE_DIR) + "/examples/scene.ft50";
   for (const char *name : {"x.obj", "x.fbx", "x.json.txt"}) {
@@ -629,6 +683,11 @@ TEST_F(CliTest, ConventionsOfCommandLineTools) {
     EXPECT_FALSE(testsupport::fs::exists(dir_.File(name)));
   }
   EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("x.JSON")), 0) << err_;
+  // A folder that is not there is said before the import, not after it.
+  EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("missing/x.json")), 3);
+  EXPECT_TRUE(Has(err_, "No such file or directory") && !Has(err_, "answers:")) << err_;
+  EXPECT_EQ(Run("import " + file + " --mode new --prefs ''", 0, false), 2) << "an empty name is no store";
+  EXPECT_TRUE(Has(err_, "--prefs takes a file name, or none")) << err_;
 
   // -q says nothing but errors (a texture not found is a warning); -v says
   // what the run does.
@@ -682,7 +741,7 @@ TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
   EXPECT_TRUE(Has(err_, "--out-dir")) << err_;
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --out x.json"), 2);
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("none-such")), 2);
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format json"), 0);
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format JSON"), 0);
   EXPECT_TRUE(Has(ReadText(dir_.File("out/aim.json")), "\"objects\"")) << "the document file";
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --format glb"), 2) << "--format without a batch";
   // A cancelled dialog imports nothing, and the batch says so.

@@ -14,6 +14,7 @@
 #include "DocumentFile.h"
 #include "GltfExport.h"
 #include "Host.h"
+#include "Report.h"
 #include "mutator.h"
 #include "user_document.h"
 
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   testsupport::MakeUserDocument(*host);
   const size_t blocks = host->LiveBlocks(), handles = host->LiveHandles();
-  host->Import(path, answers);
+  const tessaro::ImportResult result = host->Import(path, answers);
   if (host->LiveBlocks() != blocks || host->LiveHandles() != handles || host->LooseElements() != 0)
     Fail("the load leaked");
   if (!host->misuse.empty()) Fail("the plug-in misused the host");
@@ -86,6 +87,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       std::fprintf(stderr, "fuzz_load: the export failed: %s\n", why.c_str());
       std::abort();
     }
+  }
+  // The report: the document's counts, the file's walk and what it left out.
+  tessaro::ReportEntry entry;
+  entry.document = tessaro::DescribeDocument(*host->ActiveDocument(), result.firstSerial);
+  tessaro::FileFacts facts;
+  tessaro::LeftOutFinder finder(host->confirmed);
+  facts.onObject = [&](const tessaro::FileFacts::ObjectRecord &o) { finder.Object(o); };
+  std::string why;
+  if (tessaro::InspectFile(path, nullptr, &why, &facts) >= 0) entry.warnings = finder.Finish(facts, *entry.document);
+  if (size <= 65536 && !tessaro::WriteReport({entry}, path + ".json", &why)) {
+    std::fprintf(stderr, "fuzz_load: the report failed: %s\n", why.c_str());
+    std::abort();
   }
   while (host->Documents().size() > 1) host->KillDocument(host->Documents().front().get());
   host->warnings.clear();

@@ -65,8 +65,8 @@ struct Placement {
   }
 };
 
-// Text for JSON: names from a file are the host's 8-bit text, paths are
-// the system's bytes; either way the report is UTF-8.
+// Text for JSON, which must be UTF-8: paths are the system's bytes, UTF-8
+// where the system is; other bytes are taken as letters of their number.
 std::string Utf8(const std::string &s) { return IsUtf8(s) ? s : ToUtf8(s); }
 
 // What an update of the kind keeps of an object of the type at the level:
@@ -89,7 +89,8 @@ const char *KindWord(int32_t kind) {
   }
 }
 
-std::string Quoted(const std::string &name) { return "'" + Utf8(name) + "'"; }
+// A name from the file: the host's 8-bit text, each byte a letter.
+std::string Quoted(const std::string &name) { return "'" + ToUtf8(name) + "'"; }
 
 }  // namespace
 
@@ -227,7 +228,10 @@ namespace {
 using Writer = rapidjson::PrettyWriter<rapidjson::StringBuffer>;
 
 void Key(Writer &w, const char *k) { w.Key(k); }
-void Text(Writer &w, const std::string &s) { w.String(Utf8(s).c_str(), static_cast<rapidjson::SizeType>(Utf8(s).size())); }
+void Text(Writer &w, const std::string &s) {
+  const std::string utf8 = Utf8(s);
+  w.String(utf8.c_str(), static_cast<rapidjson::SizeType>(utf8.size()));
+}
 void Number(Writer &w, double v) {
   if (std::isfinite(v)) w.Double(v);
   else w.Null();

@@ -796,7 +796,7 @@ TEST_F(CliTest, ReportsAgreeWithTheDocumentsAndNameWhatWasLeftOut) {
   const std::string examples = std::string(TESSARO_SOURCE_DIR) + "/examples/";
   Ft50Writer lossy;
   ft50::Material(lossy, "Used");
-  ft50::Material(lossy, "Spare");
+  ft50::Material(lossy, "Sp\xe4re");  // the host's 8-bit text: "Späre"
   lossy.Empty(7777).Empty(7777);
   ft50::Object(lossy, 5100, ft50::Named("Kept"), [](Ft50Writer &b) {
     ft50::Quad(b);
@@ -865,7 +865,7 @@ TEST_F(CliTest, ReportsAgreeWithTheDocumentsAndNameWhatWasLeftOut) {
 
   const rapidjson::Value &lossyReport = report["files"][3];
   EXPECT_TRUE(HasWarning(lossyReport, "skipped-records", "2 records of type 7777"));
-  EXPECT_TRUE(HasWarning(lossyReport, "material-unused", "'Spare'"));
+  EXPECT_TRUE(HasWarning(lossyReport, "material-unused", "'Sp\xc3\xa4re'"));
   EXPECT_FALSE(HasWarning(lossyReport, "material-unused", "'Used'"));
   EXPECT_TRUE(HasWarning(lossyReport, "object-left-out", "names no kind of object"));
   EXPECT_TRUE(HasWarning(lossyReport, "object-left-out", "a level beyond 253"));

@@ -92,9 +92,13 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       if (lv->rows.count(*a.row)) row = *a.row;
       else warn("the object list has no row " + std::to_string(*a.row + 1) + " (its rows count from 1)");
     } else if (lv && a.object) {
+      // The name is typed in UTF-8; the list holds the host's 8-bit text. A
+      // letter beyond U+00FF names no object.
+      std::string name, beyond;
+      const bool holdable = FromUtf8(*a.object, &name, &beyond);
       for (const auto &kv : lv->rows) {
         for (const auto &cell : kv.second)
-          if (cell.second.type == Value::Text && cell.second.s == *a.object) row = kv.first;
+          if (holdable && cell.second.type == Value::Text && cell.second.s == name) row = kv.first;
         if (row >= 0) break;
       }
       if (row < 0) warn("the object list has no object named \"" + *a.object + "\"");

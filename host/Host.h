@@ -61,7 +61,7 @@ const char *OpName(Op op);
 struct DialogAnswers {
   std::optional<int32_t> mode;  // gadget ID of the chosen mode option
   std::optional<int32_t> kind;  // gadget ID of the chosen kind option
-  std::optional<std::string> object;
+  std::optional<std::string> object;  // its name as a user types it: UTF-8
   std::optional<int32_t> row;
   bool deselect = false;  // clear the object list's selection (after the row)
   std::optional<float> scale;

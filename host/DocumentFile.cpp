@@ -16,6 +16,7 @@
 #include <rapidjson/prettywriter.h>
 
 #include "Output.h"
+#include "Path.h"
 #include "Text.h"
 
 namespace fs = std::filesystem;
@@ -1006,7 +1007,7 @@ bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::s
     *error = "cannot read document '" + path + "': it is not a regular file";
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) {
     *error = "cannot read document '" + path + "': the file cannot be opened";
     return false;

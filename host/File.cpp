@@ -4,6 +4,7 @@
 #include "Edge.h"
 #include "Handles.h"
 #include "Host.h"
+#include "Path.h"
 #include "Tables.h"
 
 #if defined(_WIN32)
@@ -77,7 +78,8 @@ th_bool FileOpen(th_file *f, const char *name, int32_t mode, int32_t error_dialo
   if (H().Fault(tessaro::Op::FileOpen)) return 0;
   if (!Live(f, "Open") || !name || f->fp || mode != TH_FILEOPEN_READ) return 0;
   if (order != TH_BYTEORDER_MOTOROLA && order != TH_BYTEORDER_INTEL) return 0;
-  std::FILE *fp = std::fopen(name, "rb");
+  // The name is UTF-8, as every name the host hands out.
+  std::FILE *fp = tessaro::OpenFile(name, "rb");
   if (!fp) return 0;
   if (TESSARO_FSEEK(fp, 0, SEEK_END) != 0) {
     std::fclose(fp);

@@ -26,6 +26,7 @@
 
 #include "Host.h"
 #include "Output.h"
+#include "Path.h"
 #include "Textures.h"
 
 #define TINYGLTF_IMPLEMENTATION
@@ -761,7 +762,7 @@ class Exporter {
 // Extensions are told apart without regard to case: X.GLB is binary too.
 // A name that is only an extension (".glb") has it too.
 std::string Extension(const std::string &path) {
-  const std::string name = fs::path(path).filename().string();
+  const std::string name = Utf8Of(PathFromUtf8(path).filename());
   const size_t dot = name.rfind('.');
   std::string ext = dot == std::string::npos ? "" : name.substr(dot);
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });

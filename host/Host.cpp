@@ -16,6 +16,7 @@
 #include "Handles.h"
 #include "Library.h"
 #include "Output.h"
+#include "Path.h"
 #include "Tables.h"
 
 namespace fs = std::filesystem;
@@ -107,14 +108,14 @@ const th_host_interface *Host::Interface() const { return HostInterface(); }
 bool Host::LoadPlugins(const std::string &dir, std::string *error) {
   std::vector<std::string> files;
   std::error_code ec;
-  if (!fs::is_directory(dir, ec)) {
+  if (!fs::is_directory(PathFromUtf8(dir), ec)) {
     *error = "the plug-in folder '" + dir + "' does not exist";
     return false;
   }
   auto consider = [&](const fs::path &p) {
-    if (p.extension() == PluginSuffix() && fs::is_regular_file(p, ec)) files.push_back(p.string());
+    if (p.extension() == PluginSuffix() && fs::is_regular_file(p, ec)) files.push_back(Utf8Of(p));
   };
-  for (const auto &entry : fs::directory_iterator(dir, ec)) {
+  for (const auto &entry : fs::directory_iterator(PathFromUtf8(dir), ec)) {
     if (entry.is_directory(ec)) {
       for (const auto &inner : fs::directory_iterator(entry.path(), ec)) consider(inner.path());
     } else {
@@ -130,7 +131,7 @@ bool Host::LoadPlugins(const std::string &dir, std::string *error) {
       warnings.push_back(why);
       continue;
     }
-    lib->folder = fs::path(f).parent_path().string();
+    lib->folder = Utf8Of(PathFromUtf8(f).parent_path());
     if (StartLibrary(std::move(lib), f)) ++started;
   }
   if (started == 0) {
@@ -220,7 +221,7 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
     r.error = "'" + file + "' is not a regular file; import reads files that it can seek in";
     return r;
   }
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(PathFromUtf8(file), std::ios::binary);
   if (!in) {
     r.error = "cannot open '" + file + "'";
     return r;
@@ -244,7 +245,7 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   r.firstSerial = NextSerial();
   // As when a file is opened, the load gets a new document of its own.
   Document *before = active_;
-  Document *doc = NewDocument(fs::path(file).filename().string());
+  Document *doc = NewDocument(Utf8Of(PathFromUtf8(file).filename()));
   dialogAnswers = answers;
   dialogAnswerRefused = false;
   lastDialogCancelled = false;
@@ -376,11 +377,11 @@ bool Host::LoadPrefs(std::string *warning) {
   if (prefsPath_.empty()) return true;
   // Opening a FIFO to read waits for a writer that may never come.
   std::error_code fifoEc;
-  if (fs::is_fifo(fs::status(prefsPath_, fifoEc))) {
+  if (fs::is_fifo(fs::status(PathFromUtf8(prefsPath_), fifoEc))) {
     *warning = "the stored plug-in data '" + prefsPath_ + "' is a FIFO and was ignored";
     return false;
   }
-  std::ifstream in(prefsPath_, std::ios::binary);
+  std::ifstream in(PathFromUtf8(prefsPath_), std::ios::binary);
   if (!in) return true;  // nothing stored yet
   std::stringstream ss;
   ss << in.rdbuf();
@@ -418,12 +419,12 @@ bool Host::SavePrefs(std::string *error) const {
   w.EndObject();
   // A FIFO would block the run until something reads it.
   std::error_code fifoEc;
-  if (fs::is_fifo(fs::status(prefsPath_, fifoEc))) {
+  if (fs::is_fifo(fs::status(PathFromUtf8(prefsPath_), fifoEc))) {
     *error = "cannot store the plug-in data: '" + prefsPath_ + "' is a FIFO";
     return false;
   }
   std::error_code ec;
-  fs::path path(prefsPath_);
+  fs::path path = PathFromUtf8(prefsPath_);
   if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
   std::string why;
   if (!WriteOutputBytes(prefsPath_, std::string(buffer.GetString()) + "\n", &why)) {

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "Path.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -14,7 +16,8 @@ namespace tessaro {
 const char *PluginSuffix() { return ".dll"; }
 
 bool PluginLibrary::Open(const std::string &path, std::string *error) {
-  HMODULE m = LoadLibraryA(path.c_str());
+  // By its wide name, with the separators the loader documents.
+  HMODULE m = LoadLibraryW(PathFromUtf8(path).make_preferred().c_str());
   if (!m) {
     *error = "cannot load " + path + ": error " + std::to_string(GetLastError());
     return false;
@@ -57,10 +60,19 @@ bool IsForegroundWindow(void *window) { return window && GetForegroundWindow() =
 
 std::string ProgramFolder(const char *argv0) {
   (void)argv0;
-  char path[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return ".";
-  return std::filesystem::path(path).parent_path().string();
+  // A name that fills the buffer may have been cut short: tried again
+  // with more room, up to the longest name the system has.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return ".";
+    if (n < path.size()) {
+      path.resize(n);
+      return Utf8Of(std::filesystem::path(path).parent_path());
+    }
+    if (path.size() >= 32768) return ".";
+    path.resize(path.size() * 2);
+  }
 }
 #else
 const char *PluginSuffix() { return ".so"; }
@@ -106,7 +118,7 @@ std::string ProgramFolder(const char *argv0) {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", ec);
   if (ec) exe = std::filesystem::absolute(argv0, ec);
-  return exe.parent_path().string();
+  return Utf8Of(exe.parent_path());
 }
 #endif
 

@@ -17,6 +17,8 @@
 #include <unistd.h>
 #endif
 
+#include "Path.h"
+
 namespace fs = std::filesystem;
 
 namespace tessaro {
@@ -46,7 +48,7 @@ const char *Refusal(fs::file_type type) {
 bool FollowLinks(const fs::path &path, fs::path *end, std::FILE **stream, std::error_code *ec) {
   fs::path p = path;
   for (int hops = 0;; ++hops) {
-    if ((*stream = StandardStreamFor(p.string()))) return true;
+    if ((*stream = StandardStreamFor(Utf8Of(p)))) return true;
     fs::file_status st = fs::symlink_status(p, *ec);
     if (st.type() == fs::file_type::not_found || (!*ec && st.type() != fs::file_type::symlink)) {
       ec->clear();
@@ -71,7 +73,7 @@ bool Resolve(const std::string &path, Target *t, std::string *error) {
   }
   // The system follows every link here, its own magic ones included.
   std::error_code ec;
-  fs::file_type type = fs::status(path, ec).type();
+  fs::file_type type = fs::status(PathFromUtf8(path), ec).type();
   if (ec && type != fs::file_type::not_found) {
     *error = "cannot write " + Quoted(path) + ": " + ec.message();
     return false;
@@ -79,7 +81,7 @@ bool Resolve(const std::string &path, Target *t, std::string *error) {
   fs::path end;
   std::FILE *stream = nullptr;
   std::error_code linkEc;
-  bool followed = FollowLinks(path, &end, &stream, &linkEc);
+  bool followed = FollowLinks(PathFromUtf8(path), &end, &stream, &linkEc);
   if (stream) {
     t->kind = Target::kStream;
     t->stream = stream;
@@ -89,7 +91,7 @@ bool Resolve(const std::string &path, Target *t, std::string *error) {
     case fs::file_type::fifo:
     case fs::file_type::character:
       t->kind = Target::kDirect;
-      t->path = path;
+      t->path = PathFromUtf8(path);
       return true;
     case fs::file_type::regular:
     case fs::file_type::not_found:
@@ -174,7 +176,7 @@ void NotPending() {}
 
 int CreateUnique(const fs::path &dir, const std::string &name, int mode, fs::path *tmp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tmp = dir / ("." + name + "." + RandomName(6) + ".tmp");
+    *tmp = dir / PathFromUtf8("." + name + "." + RandomName(6) + ".tmp");
 #if defined(_WIN32)
     (void)mode;
     int fd = _wopen(tmp->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
@@ -203,7 +205,7 @@ bool Replace(const Target &t, const std::string &shown, const std::function<bool
   const int mode = replacing ? 0600 : 0666;
 #endif
   fs::path tmp;
-  int fd = CreateUnique(t.path.parent_path(), t.path.filename().string(), mode, &tmp);
+  int fd = CreateUnique(t.path.parent_path(), Utf8Of(t.path.filename()), mode, &tmp);
   if (fd < 0) return fail(std::strerror(errno));
   Pending(tmp);
   struct Done {
@@ -352,8 +354,8 @@ std::string FinalTarget(const std::string &path) {
   fs::path end;
   std::FILE *stream = nullptr;
   std::error_code ec;
-  if (!FollowLinks(path, &end, &stream, &ec) || stream) return path;
-  return end.string();
+  if (!FollowLinks(PathFromUtf8(path), &end, &stream, &ec) || stream) return path;
+  return Utf8Of(end);
 }
 
 bool CheckOutput(const std::string &path, std::string *error) {
@@ -363,13 +365,13 @@ bool CheckOutput(const std::string &path, std::string *error) {
 
 bool ExistsButNotRegular(const std::string &path) {
   std::error_code ec;
-  fs::file_status st = fs::status(path, ec);
+  fs::file_status st = fs::status(PathFromUtf8(path), ec);
   return !ec && fs::exists(st) && !fs::is_regular_file(st);
 }
 
 bool SameFile(const std::string &a, const std::string &b) {
   std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
+  return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec) && !ec;
 }
 
 void RemoveTemporaryOnSignals() {

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "Path.h"
+
 namespace tessaro {
 
 namespace {
@@ -114,7 +116,7 @@ class Parser {
 };
 
 bool ReadFile(const std::string &path, std::string *out) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) return false;
   std::ostringstream ss;
   ss << in.rdbuf();

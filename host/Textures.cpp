@@ -17,6 +17,7 @@
 #endif
 
 #include "Output.h"
+#include "Path.h"
 #include "Text.h"
 
 // The decoders and the PNG encoder (compiled in StbImage.cpp).
@@ -348,7 +349,7 @@ TextureFinder::TextureFinder(std::vector<std::string> folders, const std::vector
     if (!f.empty()) folders_.push_back(std::move(f));
   for (const std::string &r : roots.empty() ? folders_ : roots) {
     std::error_code ec;
-    fs::path real = fs::canonical(fs::path(r), ec);
+    fs::path real = fs::canonical(PathFromUtf8(r), ec);
     if (!ec) roots_.push_back(real);
   }
 }
@@ -363,7 +364,7 @@ bool TextureFinder::Inside(const fs::path &p) {
     for (auto f = root.begin(); within && f != root.end(); ++f, ++r) within = r != real.end() && *r == *f;
     if (within) return true;
   }
-  if (outside_.empty()) outside_ = p.string();
+  if (outside_.empty()) outside_ = Utf8Of(p);
   return false;
 }
 
@@ -376,8 +377,8 @@ std::string TextureFinder::Find(const std::string &name) {
     std::string relative = s;
     std::replace(relative.begin(), relative.end(), '\\', '/');
     for (const std::string &folder : folders_) {
-      fs::path p = fs::path(folder) / fs::u8path(relative);
-      if (RegularFile(p) && Inside(p)) return p.string();
+      fs::path p = PathFromUtf8(folder) / PathFromUtf8(relative);
+      if (RegularFile(p) && Inside(p)) return Utf8Of(p);
     }
   }
   std::vector<std::string> bases;
@@ -386,8 +387,8 @@ std::string TextureFinder::Find(const std::string &name) {
       if (std::find(bases.begin(), bases.end(), b) == bases.end()) bases.push_back(b);
   for (const std::string &b : bases)
     for (const std::string &folder : folders_) {
-      fs::path p = fs::path(folder) / fs::u8path(b);
-      if (RegularFile(p) && Inside(p)) return p.string();
+      fs::path p = PathFromUtf8(folder) / PathFromUtf8(b);
+      if (RegularFile(p) && Inside(p)) return Utf8Of(p);
     }
   for (const std::string &b : bases) {
     std::string found = FindIgnoringCase(b);
@@ -404,16 +405,16 @@ std::string TextureFinder::FindIgnoringCase(const std::string &base) {
     if (it == listings_.end()) {
       std::map<std::string, std::string> names;
       std::error_code ec;
-      for (fs::directory_iterator d(fs::path(folders_[i]), ec), end; !ec && d != end; d.increment(ec)) {
-        std::string n = d->path().filename().u8string();
+      for (fs::directory_iterator d(PathFromUtf8(folders_[i]), ec), end; !ec && d != end; d.increment(ec)) {
+        std::string n = Utf8Of(d->path().filename());
         names.emplace(Lower(n), n);
       }
       it = listings_.emplace(i, std::move(names)).first;
     }
     auto hit = it->second.find(key);
     if (hit == it->second.end()) continue;
-    fs::path p = fs::path(folders_[i]) / fs::u8path(hit->second);
-    if (RegularFile(p) && Inside(p)) return p.string();
+    fs::path p = PathFromUtf8(folders_[i]) / PathFromUtf8(hit->second);
+    if (RegularFile(p) && Inside(p)) return Utf8Of(p);
   }
   return "";
 }
@@ -423,11 +424,11 @@ std::string TextureFinder::FindIgnoringCase(const std::string &base) {
 bool ReadTextureFile(const std::string &path, std::string *bytes, std::string *why) {
 #if defined(_WIN32)
   std::error_code ec;
-  if (!fs::is_regular_file(fs::status(path, ec))) {
+  if (!fs::is_regular_file(fs::status(PathFromUtf8(path), ec))) {
     *why = "it is not a regular file";
     return false;
   }
-  std::ifstream in(fs::path(path), std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) {
     *why = std::strerror(errno);
     return false;
@@ -557,9 +558,9 @@ TextureExport::TextureExport(const std::string &output, bool binary, const std::
                              bool embed, std::vector<std::string> *warnings, const std::vector<std::string> &roots)
     : binary_(binary), embed_(embed), finder_(folders, roots), warnings_(warnings) {
   // The export is written where its links end, so its images go there.
-  fs::path target = FinalTarget(output);
-  outFolder_ = target.has_parent_path() ? target.parent_path().string() : ".";
-  claimed_.insert(target.filename().u8string());
+  fs::path target = PathFromUtf8(FinalTarget(output));
+  outFolder_ = target.has_parent_path() ? Utf8Of(target.parent_path()) : ".";
+  claimed_.insert(Utf8Of(target.filename()));
 }
 
 void TextureExport::Warn(const std::string &name, const std::string &why) {
@@ -583,7 +584,7 @@ int TextureExport::TextureFor(tinygltf::Model &model, const std::string &name) {
     return texture;
   }
   std::error_code ec;
-  std::string file = fs::canonical(found, ec).string();
+  std::string file = Utf8Of(fs::canonical(PathFromUtf8(found), ec));
   if (ec) file = found;
   auto same = byFile_.find(file);
   if (same != byFile_.end()) return texture = same->second;
@@ -601,7 +602,7 @@ int TextureExport::TextureFor(tinygltf::Model &model, const std::string &name) {
 int TextureExport::Add(tinygltf::Model &model, const std::string &name, const std::string &found,
                        const GltfImage &image) {
   tinygltf::Image out;
-  out.name = fs::path(found).filename().u8string();
+  out.name = Utf8Of(PathFromUtf8(found).filename());
   if (binary_) {
     if (model.buffers.empty()) model.buffers.emplace_back();
     auto &buffer = model.buffers[0].data;
@@ -636,9 +637,9 @@ int TextureExport::Add(tinygltf::Model &model, const std::string &name, const st
 // below (and is no link that may lead elsewhere); empty otherwise.
 std::string TextureExport::InOutputFolder(const std::string &found) const {
   std::error_code ec;
-  fs::path f(found);
+  fs::path f = PathFromUtf8(found);
   if (fs::is_symlink(fs::symlink_status(f, ec))) return "";
-  fs::path dir = fs::canonical(outFolder_, ec);
+  fs::path dir = fs::canonical(PathFromUtf8(outFolder_), ec);
   if (ec) return "";
   fs::path file = fs::canonical(f.has_parent_path() ? f.parent_path() : fs::path("."), ec) / f.filename();
   if (ec) return "";
@@ -653,23 +654,23 @@ std::string TextureExport::InOutputFolder(const std::string &found) const {
 // image's with .png), or with -1, -2, … added where another file has it.
 // A file there with the same bytes is taken as it is.
 std::string TextureExport::CopyName(const std::string &found, const GltfImage &image) {
-  fs::path source(found);
-  const std::string stem = source.stem().u8string();
-  const std::string ext = image.converted ? ".png" : source.extension().u8string();
+  fs::path source = PathFromUtf8(found);
+  const std::string stem = Utf8Of(source.stem());
+  const std::string ext = image.converted ? ".png" : Utf8Of(source.extension());
   for (int n = 0; n < 1000; ++n) {
     std::string name = n == 0 ? stem + ext : stem + "-" + std::to_string(n) + ext;
     if (claimed_.count(name)) continue;
-    fs::path dest = fs::path(outFolder_) / fs::u8path(name);
+    fs::path dest = PathFromUtf8(outFolder_) / PathFromUtf8(name);
     std::error_code ec;
     fs::file_status st = fs::symlink_status(dest, ec);
     if (st.type() == fs::file_type::not_found) {
       claimed_.insert(name);
-      copies_.push_back({dest.string(), image.bytes});
+      copies_.push_back({Utf8Of(dest), image.bytes});
       return name;
     }
     if (!ec && st.type() == fs::file_type::regular && fs::file_size(dest, ec) == image.bytes.size() && !ec) {
       std::string there, why;
-      if (ReadTextureFile(dest.string(), &there, &why) && there == image.bytes) {
+      if (ReadTextureFile(Utf8Of(dest), &there, &why) && there == image.bytes) {
         claimed_.insert(name);
         return name;
       }
@@ -682,7 +683,7 @@ bool TextureExport::WriteCopies(std::string *error) {
   for (const Copy &c : copies_) {
     // A file that appeared there since is not written over.
     std::error_code ec;
-    if (fs::symlink_status(c.path, ec).type() != fs::file_type::not_found) {
+    if (fs::symlink_status(PathFromUtf8(c.path), ec).type() != fs::file_type::not_found) {
       *error = "cannot copy a texture to " + Quoted(c.path) + ": a file of that name appeared there meanwhile";
       return false;
     }

@@ -15,11 +15,14 @@
 #include "Host.h"
 #include "Inspect.h"
 #include "Library.h"
+#include "Path.h"
 #include "Output.h"
 #include "Report.h"
 #include "Text.h"
 
 namespace fs = std::filesystem;
+using tessaro::PathFromUtf8;
+using tessaro::Utf8Of;
 
 namespace {
 
@@ -36,17 +39,17 @@ enum {
 
 std::string DefaultPrefs() {
 #if defined(_WIN32)
-  const char *appdata = std::getenv("APPDATA");
-  if (appdata && *appdata) return std::string(appdata) + "/tessaro/prefs.json";
+  const std::string appdata = tessaro::Environment("APPDATA");
+  if (!appdata.empty()) return appdata + "/tessaro/prefs.json";
 #endif
-  const char *xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg) return std::string(xdg) + "/tessaro/prefs.json";
-  const char *home = std::getenv("HOME");
-  if (home && *home) return std::string(home) + "/.config/tessaro/prefs.json";
+  const std::string xdg = tessaro::Environment("XDG_CONFIG_HOME");
+  if (!xdg.empty()) return xdg + "/tessaro/prefs.json";
+  const std::string home = tessaro::Environment("HOME");
+  if (!home.empty()) return home + "/.config/tessaro/prefs.json";
   return "tessaro-prefs.json";
 }
 
-std::string DefaultPlugins(const char *argv0) { return (fs::path(tessaro::ProgramFolder(argv0)) / "plugins").string(); }
+std::string DefaultPlugins(const char *argv0) { return Utf8Of(PathFromUtf8(tessaro::ProgramFolder(argv0)) / "plugins"); }
 
 const char *LoadFailure(int32_t code) {
   switch (code) {
@@ -165,7 +168,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   Step(prefs.empty() ? "no stored plug-in data (--prefs none)" : "stored plug-in data: '" + prefs + "'");
 
   if (!into.empty()) {
-    tessaro::Document *doc = host.NewDocument(fs::path(into).filename().string());
+    tessaro::Document *doc = host.NewDocument(Utf8Of(PathFromUtf8(into).filename()));
     if (!tessaro::ReadDocumentFile(host, into, doc, &why)) {
       Fail(why);
       return Finish(host, EXIT_FILE);
@@ -283,18 +286,18 @@ int Inspect(const std::string &file) {
 int Batch(const std::vector<std::string> &files, const std::string &dir, const std::string &format,
           const std::function<int(const std::string &, const std::string &)> &importOne) {
   std::error_code ec;
-  if (!fs::is_directory(dir, ec)) {
+  if (!fs::is_directory(PathFromUtf8(dir), ec)) {
     std::fprintf(stderr, "tessaro: --out-dir '%s' is not a folder\n", dir.c_str());
     return EXIT_USAGE;
   }
   std::set<std::string> taken;
   int failed = 0, cancelled = 0, truncated = 0;
   for (const std::string &file : files) {
-    const std::string stem = fs::path(file).stem().string();
+    const std::string stem = Utf8Of(PathFromUtf8(file).stem());
     std::string name = stem + "." + format;
     for (int n = 1; taken.count(name); ++n) name = stem + "-" + std::to_string(n) + "." + format;
     taken.insert(name);
-    const std::string to = (fs::path(dir) / name).string();
+    const std::string to = Utf8Of(PathFromUtf8(dir) / PathFromUtf8(name));
     std::fflush(g_lines);
     g_cancelled = false;
     const int status = importOne(file, to);
@@ -445,13 +448,13 @@ int Main(int argc, char **argv) {
     tessaro::GltfOptions gltf;
     gltf.unitScale = unitScale;
     gltf.embedTextures = embedTextures;
-    const fs::path folder = fs::path(file).has_parent_path() ? fs::path(file).parent_path() : fs::path(".");
-    gltf.textureFolders = {folder.string(), (folder / "tex").string()};
+    const fs::path folder = PathFromUtf8(file).has_parent_path() ? PathFromUtf8(file).parent_path() : fs::path(".");
+    gltf.textureFolders = {Utf8Of(folder), Utf8Of(folder / "tex")};
     gltf.textureFolders.insert(gltf.textureFolders.end(), textures.begin(), textures.end());
     // A link may lead anywhere inside the file's folder or a folder the
     // user named, but a link that came with the file (a tex folder or a
     // texture linked elsewhere) does not lead out of its folder.
-    gltf.textureRoots = {folder.string()};
+    gltf.textureRoots = {Utf8Of(folder)};
     gltf.textureRoots.insert(gltf.textureRoots.end(), textures.begin(), textures.end());
     return gltf;
   };
@@ -553,7 +556,7 @@ int Main(int argc, char **argv) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+static int Run(int argc, char **argv) {
   tessaro::RemoveTemporaryOnSignals();
   int status = Main(argc, argv);
   // Whatever went to standard output must have arrived, or the run failed.
@@ -564,3 +567,18 @@ int main(int argc, char **argv) {
   }
   return status;
 }
+
+#if defined(_WIN32)
+// Windows hands the arguments over as UTF-16 (linked with -municode); they
+// become UTF-8 here, once, as every name inside is.
+int wmain(int argc, wchar_t **wargv) {
+  std::vector<std::string> args = tessaro::Utf8Arguments(argc, wargv);
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+  tessaro::Utf8Console console;
+  return Run(argc, argv.data());
+}
+#else
+int main(int argc, char **argv) { return Run(argc, argv); }
+#endif

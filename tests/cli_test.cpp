@@ -280,6 +280,69 @@ TEST_F(CliTest, MaterialsUpdateRefreshesByPosition) {
   EXPECT_TRUE(Has(doc, "\"name\": \"Old leg\"")) << "a materials update leaves the objects alone";
 }
 
+// Names as users give them, beyond ASCII and beyond any 8-bit code page:
+// the file, its folder and its textures, the user's document and an object
+// in it, the stored data, the outputs, a batch's folder, and the folder the
+// program itself runs from, whose plug-ins it finds beside it.
+TEST_F(CliTest, NamesBeyondAsciiAreOpenedAndWritten) {
+  namespace fs = testsupport::fs;
+  const std::string examples = std::string(TESSARO_SOURCE_DIR) + "/examples/";
+  const std::string in = dir_.File("Ordner-日本"), out = dir_.File("Ausgabe-日本");
+  fs::create_directories(in + "/tex");
+  fs::create_directory(out);
+  const std::string file = in + "/日本-Tisché.ft50";
+  fs::copy_file(examples + "scene.ft50", file);
+  fs::copy_file(examples + "tex/oak.png", in + "/tex/oak.png");
+
+  ASSERT_EQ(Run("import " + file + " --mode new"), 0) << err_;
+  EXPECT_TRUE(Has(out_, "document \"日本-Tisché.ft50\"")) << out_;
+  ASSERT_EQ(Run("import " + file + " --mode new --out " + out + "/日本.json"), 0) << err_;
+  ASSERT_EQ(Run("import " + examples + "scene.ft50 --mode new --out " + dir_.File("plain.json")), 0) << err_;
+  EXPECT_EQ(ReadText(out + "/日本.json"), ReadText(dir_.File("plain.json"))) << "the same file by another name";
+  // The texture is found in the file's tex folder and copied beside the export.
+  ASSERT_EQ(Run("import " + file + " --mode new --out " + out + "/日本.gltf"), 0) << err_;
+  EXPECT_FALSE(Has(err_, "left out")) << err_;
+  EXPECT_EQ(ReadText(out + "/oak.png"), ReadText(in + "/tex/oak.png"));
+  EXPECT_TRUE(Has(ReadText(out + "/日本.gltf"), "\"uri\": \"oak.png\""));
+
+  // The user's document, updated in place, found by an object's name as the
+  // user types it; the stored data beside it.
+  std::string room = ReadText(examples + "room.json");
+  room.replace(room.find("\"Table\""), 7, "\"Tisché\"");
+  const std::string user = in + "/Zimmer-日本.json", prefs = in + "/Einstellungen-日本.json";
+  WriteText(user, room);
+  ASSERT_EQ(Run("import " + file + " --into " + user + " --mode update --object Tisché --kind geometry --scale 2 --out " +
+                    user + " --prefs " + prefs,
+                0, false),
+            0)
+      << err_;
+  EXPECT_TRUE(Has(err_, "Object: Tisché")) << err_;
+  std::string doc = ReadText(user);
+  EXPECT_TRUE(Has(doc, "\"name\": \"Tisché\"") && Has(doc, "\"name\": \"Board\"")) << doc;
+  EXPECT_FALSE(Has(doc, "Old leg")) << doc;
+  ASSERT_EQ(Run("import " + file + " --mode new --out none --prefs " + prefs, 0, false), 0) << err_;
+  EXPECT_TRUE(Has(err_, "Scale: 2 (stored by an earlier run)")) << err_;
+  // No object's name can hold a letter beyond U+00FF.
+  EXPECT_EQ(Run("import " + file + " --into " + user + " --mode update --object 日本 --kind geometry --out none"), 2);
+  EXPECT_TRUE(Has(err_, "no object named \"日本\"")) << err_;
+
+  ASSERT_EQ(Run("import " + file + " " + examples + "aim.ft50 --mode new --out-dir " + out + " --format glb"), 0)
+      << err_;
+  EXPECT_TRUE(Has(out_, file + ": " + out + "/日本-Tisché.glb\n")) << out_;
+  EXPECT_EQ(Run("inspect " + file), 0) << err_;
+  EXPECT_TRUE(Has(out_, file + ": 8206 bytes")) << out_;
+
+  const std::string program = dir_.File("prögram-日本");
+  fs::create_directory(program);
+  fs::copy_file(TESSARO_TESSARO, program + "/tessaro");
+  fs::copy(testsupport::PluginDir(), program + "/plugins", fs::copy_options::recursive);
+  const std::string run = program + "/tessaro import " + file + " --mode new --prefs none -v --out " + out +
+                          "/copy.json 2>" + dir_.File("err.txt");
+  ASSERT_EQ(std::system(run.c_str()), 0) << ReadText(dir_.File("err.txt"));
+  EXPECT_TRUE(Has(ReadText(dir_.File("err.txt")), "plug-ins from '" + program + "/plugins'"));
+  EXPECT_EQ(ReadText(out + "/copy.json"), ReadText(dir_.File("plain.json")));
+}
+
 TEST_F(CliTest, KilledWhileWritingLeavesTheEarlierDocumentWhole) {
   // A mesh large enough that writing its document takes a while.
   Ft50Writer w;

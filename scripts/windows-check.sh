@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Windows DLL and host, runs them under Wine on every example and
 # every FT50 file the tests write, in each mode, and compares each document,
-# and each glTF and GLB export, with the Linux build's, byte for byte. Also
-# checks that the DLL exports exactly one symbol, c4d_main.
+# and each glTF and GLB export, with the Linux build's, byte for byte. Names
+# beyond every ANSI code page are among them: a file, a user's document (with
+# an object the update names) and a copy of the program in a folder of such a
+# name, which finds its plug-ins beside it. Also checks that the DLL exports
+# exactly one symbol, c4d_main.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -55,9 +58,14 @@ rm -rf "$work"
 mkdir -p "$work/corpus" "$work/linux" "$work/windows"
 cp examples/*.ft50 "$work/corpus/"
 cp -r examples/tex "$work/corpus/"
+# Opened by its wide name or not at all: no ANSI code page holds it.
+cp examples/scene.ft50 "$work/corpus/日本-Tisché.ft50"
 TESSARO_KEEP_FT50="$root/$work/corpus" build/tests/host_tests >/dev/null 2>&1 || true
 
 export WINEPREFIX="$root/build-windows/wineprefix" WINEDEBUG=-all
+# Wine reads the command line in the locale's character set: UTF-8, as the
+# names here are.
+export LC_ALL=C.UTF-8
 # A prefix made to the end before it is changed, and the null graphics
 # driver, so that windows can be made without a display.
 wineboot --init >/dev/null 2>&1 || true
@@ -124,6 +132,73 @@ for f in corpus/*.ft50; do
     fi
   done
 done
+
+# Names beyond the ANSI code page on the command line and on standard
+# output: the summary names the file as it is called.
+unicode="corpus/日本-Tisché.ft50"
+set +e
+"$root/build/tessaro" import "$unicode" --mode new --prefs none >linux.out 2>/dev/null
+lrc=$?
+wine "$root/build-windows/tessaro.exe" import "$unicode" --mode new --prefs none >windows.out 2>/dev/null
+wrc=$?
+set -e
+compared=$((compared + 1))
+if [ "$lrc" != "$wrc" ] || ! grep -q '^document "日本-Tisché.ft50"' linux.out ||
+   ! cmp -s linux.out <(tr -d '\r' <windows.out); then
+  echo "windows-check: the summary of $unicode differs (exit $lrc on Linux, $wrc on Windows):"
+  diff linux.out <(tr -d '\r' <windows.out) | head -4 || true
+  failed=$((failed + 1))
+fi
+
+# A user's document named beyond the ANSI code page, whose object the update
+# names as the user types it; the stored data named so too.
+python3 - "$root/examples/room.json" "Zimmer-日本.json" <<'PY'
+import json, sys
+doc = json.load(open(sys.argv[1], encoding="utf-8"))
+doc["objects"][0]["name"] = "Tisché"
+json.dump(doc, open(sys.argv[2], "w", encoding="utf-8"), ensure_ascii=False, indent=2)
+PY
+rm -f "linux-日本.prefs" "windows-日本.prefs"
+set +e
+"$root/build/tessaro" import "$unicode" --into "Zimmer-日本.json" --mode update --object "Tisché" --kind geometry \
+  --out "linux/Zimmer-日本.update.json" --prefs "linux-日本.prefs" >/dev/null 2>&1
+lrc=$?
+wine "$root/build-windows/tessaro.exe" import "$unicode" --into "Zimmer-日本.json" --mode update --object "Tisché" \
+  --kind geometry --out "windows/Zimmer-日本.update.json" --prefs "windows-日本.prefs" >/dev/null 2>windows.err
+wrc=$?
+set -e
+compared=$((compared + 1))
+if [ "$lrc" != 0 ] || [ "$wrc" != 0 ] || ! [ -s "windows-日本.prefs" ] ||
+   ! cmp -s "linux/Zimmer-日本.update.json" "windows/Zimmer-日本.update.json" ||
+   ! grep -q "Object: Tisché" windows.err; then
+  echo "windows-check: updating Tisché in Zimmer-日本.json: exit $lrc on Linux, $wrc on Windows, or the documents differ:"
+  head -4 windows.err
+  failed=$((failed + 1))
+fi
+
+# The program run from a folder named beyond the ANSI code page finds its
+# plug-ins beside it.
+program="$root/build-windows/prögram-日本"
+rm -rf "$program"
+mkdir -p "$program"
+cp "$root/build-windows/tessaro.exe" "$program/"
+cp -r "$root/build-windows/plugins" "$program/"
+set +e
+"$root/build/tessaro" import "$unicode" --mode new --out "linux/program.json" --prefs none >/dev/null 2>&1
+lrc=$?
+wine "$program/tessaro.exe" import "$unicode" --mode new -v --out "windows/program.json" --prefs none \
+  >/dev/null 2>windows.err
+wrc=$?
+set -e
+compared=$((compared + 1))
+if [ "$lrc" != 0 ] || [ "$wrc" != 0 ] || ! cmp -s "linux/program.json" "windows/program.json" ||
+   ! grep -q "plug-ins from '.*prögram-日本.plugins'" windows.err; then
+  echo "windows-check: the program in $program: exit $lrc on Linux, $wrc on Windows, or the documents differ:"
+  head -4 windows.err
+  failed=$((failed + 1))
+fi
+rm -rf "$program"
+
 wineserver -k 2>/dev/null || true
 echo "windows-check: $compared imports compared, $failed differ; the DLL exports c4d_main only"
 echo "windows-check: $((compared - failed)) passed, $failed failed"

@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   tessaro::LeftOutFinder finder(host->confirmed);
   facts.onObject = [&](const tessaro::FileFacts::ObjectRecord &o) { finder.Object(o); };
   std::string why;
-  if (tessaro::InspectFile(path, nullptr, &why, &facts) >= 0) entry.warnings = finder.Finish(facts, *entry.document);
+  if (tessaro::InspectFile(path, nullptr, &why, &facts) >= 0) entry.warnings = finder.Finish(facts, *entry.document, host->removedDuringLoad);
   if (size <= 65536 && !tessaro::WriteReport({entry}, path + ".json", &why)) {
     std::fprintf(stderr, "fuzz_load: the report failed: %s\n", why.c_str());
     std::abort();

@@ -223,7 +223,13 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   }
   std::ifstream in(PathFromUtf8(file), std::ios::binary);
   if (!in) {
-    r.error = "cannot open '" + file + "'";
+    // The stream keeps no reason; the file's status gives the usual ones.
+    std::error_code ec;
+    const bool exists = fs::exists(PathFromUtf8(file), ec);
+    r.error = "cannot open '" + file + "': " +
+              (ec ? ec.message()
+                  : exists ? std::make_error_code(std::errc::permission_denied).message()
+                           : std::make_error_code(std::errc::no_such_file_or_directory).message());
     return r;
   }
   uint8_t probe[1024];
@@ -250,7 +256,11 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   dialogAnswerRefused = false;
   lastDialogCancelled = false;
   th_string error;
+  removedDuringLoad = RemovedDuringLoad();
+  loading_ = true;
+  loadFirstSerial_ = r.firstSerial;
   r.code = loader->cls->Load(loader->node, file.c_str(), reinterpret_cast<th_element *>(doc), 0, &error, nullptr);
+  loading_ = false;
   r.loaded = true;
   r.cancelled = lastDialogCancelled;
   // Where the platform has real windows, the plug-in brought the host's own
@@ -266,6 +276,15 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
     if (IsDocument(before)) SetActiveDocument(before);
   }
   return r;
+}
+
+void Host::NoteRemoved(const Element &object) {
+  if (!loading_) return;
+  const size_t kNamed = 100;  // a load may remove very many
+  const bool own = object.serial >= loadFirstSerial_;
+  uint64_t &count = own ? removedDuringLoad.own : removedDuringLoad.users;
+  std::vector<Removed> &first = own ? removedDuringLoad.ownFirst : removedDuringLoad.usersFirst;
+  if (count++ < kNamed) first.push_back({object.name, object.type});
 }
 
 void Host::SendCoreMessage(int32_t id) {

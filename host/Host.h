@@ -203,6 +203,18 @@ class Host {
   // An answer named a row or object that the dialog did not offer; the
   // dialog was then cancelled.
   bool dialogAnswerRefused = false;
+  // Objects taken out of a document while the last load ran: those the load
+  // had made itself, and the user's; counted, the first ones by name.
+  struct Removed {
+    std::string name;
+    int32_t type = 0;
+  };
+  struct RemovedDuringLoad {
+    uint64_t own = 0, users = 0;
+    std::vector<Removed> ownFirst, usersFirst;
+  };
+  RemovedDuringLoad removedDuringLoad;
+  void NoteRemoved(const Element &object);
 
   // --- used by the C tables -------------------------------------------------
   void *Alloc(int32_t size);
@@ -238,6 +250,8 @@ class Host {
   std::unordered_set<const Element *> elements_;
   bool StartLibrary(std::unique_ptr<PluginLibrary> lib, const std::string &name);
   bool shutDown_ = false;
+  bool loading_ = false;
+  uint64_t loadFirstSerial_ = 0;
   void *mainWindow_ = nullptr;
 };
 

@@ -371,7 +371,14 @@ bool ExistsButNotRegular(const std::string &path) {
 
 bool SameFile(const std::string &a, const std::string &b) {
   std::error_code ec;
-  return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec) && !ec;
+  if (fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec) && !ec) return true;
+  // Names of files that do not exist yet: the same file once written when
+  // their links and folders lead to the same place ("x.json", "./x.json",
+  // a link that dangles towards it).
+  std::error_code ecA, ecB;
+  const fs::path endA = fs::weakly_canonical(PathFromUtf8(FinalTarget(a)), ecA);
+  const fs::path endB = fs::weakly_canonical(PathFromUtf8(FinalTarget(b)), ecB);
+  return !ecA && !ecB && endA == endB;
 }
 
 void RemoveTemporaryOnSignals() {

@@ -39,7 +39,8 @@ void RemoveTemporaryOnSignals();
 // reading it could block (a FIFO without a writer) or read as nothing.
 bool ExistsButNotRegular(const std::string &path);
 
-// Whether both paths name one existing file, after following links.
+// Whether both paths name one file, after following links: an existing
+// one, or the one a write to either would create.
 bool SameFile(const std::string &a, const std::string &b);
 
 // The standard stream a path names (stdout, stderr), or none. Decided by

@@ -183,7 +183,19 @@ void LeftOutFinder::Object(const FileFacts::ObjectRecord &o) {
                              (o.headerRead ? " (" + Quoted(o.name) + ")" : std::string()) + ": " + why);
 }
 
-std::vector<ReportWarning> LeftOutFinder::Finish(const FileFacts &file, const DocumentFacts &doc) {
+std::vector<ReportWarning> LeftOutFinder::Finish(const FileFacts &file, const DocumentFacts &doc,
+                                                 const Host::RemovedDuringLoad &removed) {
+  // What the host saw the import take out of the document again: its own
+  // objects (an update ends by removing polygon objects left with neither
+  // points nor children), and the user's that an update replaced.
+  for (const Host::Removed &o : removed.ownFirst)
+    Add("object-removed", Quoted(o.name) + " (" + TypeName(o.type) + ") was imported, then removed again by the "
+                                                                       "import before it ended" +
+                              (o.type == 5100 ? ": a polygon object left with neither points nor children" : ""));
+  for (const Host::Removed &o : removed.usersFirst)
+    Add("user-object-removed", "the user's " + Quoted(o.name) + " (" + TypeName(o.type) + ") was removed by the import");
+  listed_["object-removed"] = removed.own;
+  listed_["user-object-removed"] = removed.users;
   const size_t materials = file.materials.size();
   named_.resize(materials);
   namedByKept_.resize(materials);
@@ -202,15 +214,22 @@ std::vector<ReportWarning> LeftOutFinder::Finish(const FileFacts &file, const Do
   // Where the framing is broken, the walk meets records that the import,
   // which mends what it can, does not: they are not listed.
   if (file.problems == 0) {
-    for (const auto &kv : file.skipped)
-      Add("skipped-records", std::to_string(kv.second.count) + (kv.second.count == 1 ? " record" : " records") +
-                                 (kv.first == -1 ? " of further types" : " of type " + std::to_string(kv.first)) +
-                                 " (the first at byte " + std::to_string(kv.second.firstAt) +
+    auto skipped = [&](int32_t type, const FileFacts::Skipped &s) {
+      Add("skipped-records", std::to_string(s.count) + (s.count == 1 ? " record" : " records") +
+                                 (type == -1 ? " of further types" : " of type " + std::to_string(type)) +
+                                 " (the first at byte " + std::to_string(s.firstAt) +
                                  ") where the import reads no such record: skipped");
+    };
+    // The types one by one, then the rest together.
+    for (const auto &kv : file.skipped)
+      if (kv.first != -1) skipped(kv.first, kv.second);
+    auto rest = file.skipped.find(-1);
+    if (rest != file.skipped.end()) skipped(-1, rest->second);
   }
-  if (doc.importedObjects < kept_)
+  if (doc.importedObjects + removed.own < kept_)
     Add("objects-missing", "the file's object records hold " + std::to_string(kept_) +
-                               " objects for this import, but it made " + std::to_string(doc.importedObjects) +
+                               " objects for this import, but it made " +
+                               std::to_string(doc.importedObjects + removed.own) +
                                ": the other records could not be read (tessaro inspect shows their framing)");
   if (file.problems > 0)
     Add("framing", "the file has " + std::to_string(file.problems) +

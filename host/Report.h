@@ -46,7 +46,9 @@ struct DocumentFacts {
 DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial);
 
 struct ReportWarning {
-  std::string kind;  // "skipped-records", "object-left-out", "material-unused", "framing", "objects-missing"
+  // "skipped-records", "object-left-out", "object-removed", "user-object-removed", "material-unused",
+  // "objects-missing", "framing"
+  std::string kind;
   std::string text;
 };
 
@@ -57,7 +59,8 @@ class LeftOutFinder {
  public:
   explicit LeftOutFinder(const std::vector<ConfirmedAnswer> &answers);
   void Object(const FileFacts::ObjectRecord &o);
-  std::vector<ReportWarning> Finish(const FileFacts &file, const DocumentFacts &doc);
+  std::vector<ReportWarning> Finish(const FileFacts &file, const DocumentFacts &doc,
+                                    const Host::RemovedDuringLoad &removed);
 
  private:
   void Add(const char *kind, const std::string &text);

@@ -402,6 +402,7 @@ void ListRemove(th_element *e) {
   Element *x = El(e, "Remove");
   if (!x || x->kind == ElementKind::Document) return;
   if (x->kind == ElementKind::Material && x->list) MaterialNameLeft(x->doc, x, x->name);
+  if (x->kind == ElementKind::Object && x->doc) H().NoteRemoved(*x);
   ListUnlink(x);
   SetDocument(x, nullptr);
 }

@@ -191,15 +191,23 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   tessaro::ImportResult r = host.Import(file, answers);
   if (std::getenv("TESSARO_SHOW_FOREGROUND")) std::fprintf(stderr, "foreground: %s\n", host.foreground.c_str());
   // Why the answers were refused is part of the error, quiet or not.
+  std::string refusal;
   if (host.dialogAnswerRefused) {
-    for (const std::string &w : host.warnings) std::fprintf(stderr, "tessaro: %s\n", w.c_str());
+    for (const std::string &w : host.warnings) {
+      std::fprintf(stderr, "tessaro: %s\n", w.c_str());
+      refusal += (refusal.empty() ? "" : "; ") + w;
+    }
     host.warnings.clear();
   }
   PrintWarnings(host);
   if (entry) {
     entry->loaded = r.loaded;
     entry->code = r.code;
-    entry->meaning = r.code == 0 ? "the file was read to its end record" : r.code == -3 ? "the file ends before its end record; what was read is kept" : LoadFailure(r.code);
+    entry->meaning = host.dialogAnswerRefused ? "the options dialog could not take the answers: nothing was read"
+                     : r.code == 0 && r.cancelled ? "the options dialog was cancelled: nothing was read"
+                     : r.code == 0                ? "the file was read to its end record"
+                     : r.code == -3               ? "the file ends before its end record; what was read is kept"
+                                                  : LoadFailure(r.code);
     entry->answers = host.confirmed;
   }
   if (!r.recognised) {
@@ -208,6 +216,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   }
   if (host.dialogAnswerRefused) {
     Fail("the options dialog could not take the given answers; nothing was imported");
+    if (!refusal.empty()) g_error = refusal + "; nothing was imported";
     return Finish(host, EXIT_USAGE);
   }
   if (r.code == 0 && r.cancelled) {
@@ -235,7 +244,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     tessaro::LeftOutFinder finder(host.confirmed);
     facts.onObject = [&](const tessaro::FileFacts::ObjectRecord &o) { finder.Object(o); };
     if (tessaro::InspectFile(file, nullptr, &why, &facts) >= 0) {
-      entry->warnings = finder.Finish(facts, *entry->document);
+      entry->warnings = finder.Finish(facts, *entry->document, host.removedDuringLoad);
       entry->records = tessaro::ReportEntry::Records{facts.records, facts.objects, facts.materials.size(),
                                                      facts.problems};
     }
@@ -280,24 +289,29 @@ int Inspect(const std::string &file) {
   return problems ? EXIT_DAMAGED : EXIT_IMPORTED;
 }
 
-// A batch: each file imported in a run of its own, into DIR/NAME.FORMAT
-// (NAME-1, NAME-2, ... where two files share a name), past any that fails;
-// a line per file, then the totals.
-int Batch(const std::vector<std::string> &files, const std::string &dir, const std::string &format,
-          const std::function<int(const std::string &, const std::string &)> &importOne) {
-  std::error_code ec;
-  if (!fs::is_directory(PathFromUtf8(dir), ec)) {
-    std::fprintf(stderr, "tessaro: --out-dir '%s' is not a folder\n", dir.c_str());
-    return EXIT_USAGE;
-  }
+// A batch's outputs: DIR/NAME.FORMAT, NAME-1, NAME-2, ... where two files
+// share a name.
+std::vector<std::string> BatchTargets(const std::vector<std::string> &files, const std::string &dir,
+                                      const std::string &format) {
   std::set<std::string> taken;
-  int failed = 0, cancelled = 0, truncated = 0;
+  std::vector<std::string> targets;
   for (const std::string &file : files) {
     const std::string stem = Utf8Of(PathFromUtf8(file).stem());
     std::string name = stem + "." + format;
     for (int n = 1; taken.count(name); ++n) name = stem + "-" + std::to_string(n) + "." + format;
     taken.insert(name);
-    const std::string to = Utf8Of(PathFromUtf8(dir) / PathFromUtf8(name));
+    targets.push_back(Utf8Of(PathFromUtf8(dir) / PathFromUtf8(name)));
+  }
+  return targets;
+}
+
+// A batch: each file imported in a run of its own into its target, past
+// any that fails; a line per file, then the totals.
+int Batch(const std::vector<std::string> &files, const std::vector<std::string> &targets,
+          const std::function<int(const std::string &, const std::string &)> &importOne) {
+  int failed = 0, cancelled = 0, truncated = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string &file = files[i], &to = targets[i];
     std::fflush(g_lines);
     g_cancelled = false;
     const int status = importOne(file, to);
@@ -366,7 +380,7 @@ int Main(int argc, char **argv) {
   imp->add_option("--into", into, "load the user's document from this document file first");
   imp->add_option("--out", out, "write the document here (see tessaro formats)");
   std::string report;
-  imp->add_option("--report", report,
+  auto *reportOpt = imp->add_option("--report", report,
                   "write a report a script can read (JSON) here, - for standard output: per file the answers, "
                   "the result, what the document holds and what the file held that it did not get");
   imp->add_option("--prefs", prefs, "where stored plug-in data lives (none: nothing is read or stored)");
@@ -489,12 +503,37 @@ int Main(int argc, char **argv) {
                          cancel);
   // A batch runs unattended: its dialogs open and are confirmed as asked.
   if (batch) answers.atTerminal = false;
+  // A batch's folder is made when it is not there yet, as its outputs
+  // are; then every output is known before anything is written.
+  std::vector<std::string> targets;
+  if (batch) {
+    std::error_code ec;
+    const fs::path dir = PathFromUtf8(outDir);
+    if (!fs::is_directory(dir, ec) && fs::exists(dir, ec)) {
+      std::fprintf(stderr, "tessaro: --out-dir '%s' is not a folder\n", outDir.c_str());
+      return EXIT_USAGE;
+    }
+    if (!fs::is_directory(dir, ec) && (fs::create_directories(dir, ec), ec)) {
+      std::fprintf(stderr, "tessaro: cannot make the folder '%s': %s\n", outDir.c_str(), ec.message().c_str());
+      return EXIT_FILE;
+    }
+    targets = BatchTargets(files, outDir, format);
+  }
+  if (!prefs.empty() && !into.empty() && tessaro::SameFile(prefs, into)) {
+    std::fprintf(stderr, "tessaro: --prefs and --into name the same file '%s'\n", into.c_str());
+    return EXIT_USAGE;
+  }
+  if (reportOpt->count() && report.empty()) {
+    std::fprintf(stderr, "tessaro: --report takes a file name, or - for standard output\n");
+    return EXIT_USAGE;
+  }
   if (!report.empty()) {
     std::string why;
-    if (report == "-") {
+    const bool reportOnStdout = report == "-" || tessaro::StandardStreamFor(report) == stdout;
+    if (reportOnStdout) {
       // The report alone on standard output, so that it reads as JSON.
-      if (out == "-") {
-        std::fprintf(stderr, "tessaro: --report - and --out - would both write to standard output\n");
+      if (!batch && (out == "-" || (WritesFile(out) && tessaro::StandardStreamFor(out) == stdout))) {
+        std::fprintf(stderr, "tessaro: --report and --out would both write to standard output\n");
         return EXIT_USAGE;
       }
       if (!batch && out.empty()) out = "none";
@@ -505,11 +544,18 @@ int Main(int argc, char **argv) {
           std::fprintf(stderr, "tessaro: refusing to write the report over the input file '%s'\n", file.c_str());
           return EXIT_FILE;
         }
-      if (report == out || (!prefs.empty() && report == prefs) || tessaro::SameFile(report, out) ||
-          (!prefs.empty() && tessaro::SameFile(report, prefs))) {
-        std::fprintf(stderr, "tessaro: --report names the same file as --out or --prefs: '%s'\n", report.c_str());
-        return EXIT_USAGE;
+      if (!into.empty() && tessaro::SameFile(report, into)) {
+        std::fprintf(stderr, "tessaro: refusing to write the report over the user's document '%s'\n", into.c_str());
+        return EXIT_FILE;
       }
+      std::vector<std::string> written = targets;
+      if (WritesFile(out)) written.push_back(out);
+      if (!prefs.empty()) written.push_back(prefs);
+      for (const std::string &other : written)
+        if (report == other || tessaro::SameFile(report, other)) {
+          std::fprintf(stderr, "tessaro: --report names a file the run writes otherwise: '%s'\n", other.c_str());
+          return EXIT_USAGE;
+        }
       if (!tessaro::CheckOutput(report, &why)) {
         std::fprintf(stderr, "tessaro: %s\n", why.c_str());
         return EXIT_FILE;
@@ -542,13 +588,13 @@ int Main(int argc, char **argv) {
     return status;
   };
   g_batch = batch;
-  int status = batch ? Batch(files, outDir, format, importOne) : importOne(files[0], out);
+  int status = batch ? Batch(files, targets, importOne) : importOne(files[0], out);
   if (!report.empty()) {
     std::string why;
     if (!entries.empty() && !tessaro::WriteReport(entries, report, &why)) {
       std::fprintf(stderr, "tessaro: %s\n", why.c_str());
       if (status == EXIT_IMPORTED || status == EXIT_TRUNCATED) status = EXIT_FILE;
-      if (report == "-") g_stdoutReported = true;
+      if (g_lines == stderr) g_stdoutReported = true;
     }
   }
   return status;

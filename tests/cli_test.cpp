@@ -803,7 +803,11 @@ TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
   EXPECT_EQ(Run("import " + examples + "scene.ft50 " + examples + "aim.ft50 --mode new"), 2) << "no --out-dir";
   EXPECT_TRUE(Has(err_, "--out-dir")) << err_;
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --out x.json"), 2);
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("none-such")), 2);
+  // A folder that is not there yet is made, as the outputs are; a file in
+  // its place is not a folder.
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("new/deeper")), 0) << err_;
+  EXPECT_TRUE(testsupport::fs::is_regular_file(dir_.File("new/deeper/aim.json")));
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + examples + "aim.ft50"), 2);
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format JSON"), 0);
   EXPECT_TRUE(Has(ReadText(dir_.File("out/aim.json")), "\"objects\"")) << "the document file";
   EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --format glb"), 2) << "--format without a batch";
@@ -992,8 +996,68 @@ TEST_F(CliTest, ReportOnStandardOutputAloneWithTheAnswersUsed) {
   EXPECT_TRUE(Has(err_, "2 imported, 0 failed")) << err_;
 
   EXPECT_EQ(Run("import " + scene + " --mode new --report - --out -"), 2);
+  EXPECT_EQ(Run("import " + scene + " --mode new --report - --out /dev/stdout"), 2) << "standard output by name";
+  EXPECT_EQ(Run("import " + scene + " --mode new --report /dev/stdout"), 0) << err_;
+  report.Parse(out_.c_str(), out_.size());
+  EXPECT_FALSE(report.HasParseError()) << "the report alone: " << out_;
   EXPECT_EQ(Run("import " + scene + " --mode new --report " + scene), 3) << "never over the input";
   EXPECT_EQ(ReadText(scene).substr(0, 4), "FT50");
+  EXPECT_EQ(Run("import " + scene + " --mode new --report ''"), 2);
+
+  // The files a run writes are told apart however they are named, before
+  // they exist: the report, the output, a batch's outputs, the stored data
+  // and the user's document.
+  EXPECT_EQ(Run("import " + scene + " --mode new --report " + dir_.File("./x.json") + " --out " + dir_.File("x.json")), 2);
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
+  EXPECT_EQ(Run("import " + scene + " --mode new --prefs " + dir_.File("q.json") + " --out " + dir_.File("./q.json"), 0,
+                false),
+            2);
+  EXPECT_EQ(Run("import " + scene + " " + scene + " --mode new --out-dir " + dir_.File("b") + " --report " +
+                dir_.File("b//scene-1.json")),
+            2);
+  WriteText(dir_.File("mine.json"), ReadText(room));
+  EXPECT_EQ(Run("import " + scene + " --into " + dir_.File("mine.json") + " --mode merge --out none --report " +
+                dir_.File("./mine.json")),
+            3);
+  EXPECT_EQ(ReadText(dir_.File("mine.json")), ReadText(room)) << "the user's document is left alone";
+  EXPECT_EQ(Run("import " + scene + " --into " + dir_.File("mine.json") + " --mode merge --out none --prefs " +
+                dir_.File("mine.json"), 0, false),
+            2);
+
+  // A cancelled dialog read nothing, and a refused answer says why.
+  ASSERT_EQ(Run("import " + scene + " --cancel --report -"), 0);
+  report.Parse(out_.c_str(), out_.size());
+  ASSERT_FALSE(report.HasParseError()) << out_;
+  EXPECT_TRUE(Has(report["files"][0]["load"]["meaning"].GetString(), "cancelled: nothing was read"));
+  EXPECT_EQ(Run("import " + scene + " --mode update --report -"), 2);
+  report.Parse(out_.c_str(), out_.size());
+  ASSERT_FALSE(report.HasParseError()) << out_;
+  EXPECT_TRUE(Has(report["files"][0]["error"].GetString(), "disabled")) << report["files"][0]["error"].GetString();
+}
+
+// In an update, the import removes again what it made that is left empty,
+// and the user's objects it replaces; the report names both, and blames no
+// record for what the host saw removed.
+TEST_F(CliTest, ReportNamesWhatAnUpdateRemoved) {
+  Ft50Writer f;
+  ft50::Object(f, 5100, ft50::Named("Table"));
+  ft50::Object(f, 5100, ft50::Named("Empty", 1));
+  ft50::Object(f, 5100, ft50::Named("Mesh", 1), [](Ft50Writer &b) { ft50::Quad(b); });
+  f.Terminator();
+  const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
+  ASSERT_EQ(Run("import " + Save(f, "f.ft50") + " --into " + room +
+                " --mode update --object Table --kind geometry --report -"),
+            0)
+      << err_;
+  rapidjson::Document report;
+  report.Parse(out_.c_str(), out_.size());
+  ASSERT_FALSE(report.HasParseError()) << out_;
+  const rapidjson::Value &u = report["files"][0];
+  EXPECT_TRUE(HasWarning(u, "object-removed", "'Empty' (polygon) was imported, then removed again"));
+  EXPECT_FALSE(HasWarning(u, "object-removed", "'Mesh'"));
+  EXPECT_TRUE(HasWarning(u, "user-object-removed", "the user's 'Top'"));
+  EXPECT_FALSE(HasWarning(u, "objects-missing", "")) << out_;
+  EXPECT_EQ(u["document"]["importedObjects"].GetUint64(), 1u);
 }
 
 }  // namespace

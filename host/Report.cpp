@@ -100,13 +100,22 @@ DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial) {
   f.fps = doc.fps;
   f.endTime = doc.maxTimeDen != 0 ? doc.maxTimeNum / doc.maxTimeDen : 0;
   for (int i = 0; i < 3; ++i) f.lo[i] = INFINITY, f.hi[i] = -INFINITY;
-  // Without recursion: a hierarchy may be as deep as a file makes it.
-  std::vector<std::pair<const Element *, Placement>> pending;
-  for (const Element *e = doc.objects.last; e; e = e->pred) pending.push_back({e, Placement()});
-  while (!pending.empty()) {
-    auto [e, parent] = pending.back();
-    pending.pop_back();
-    const auto &o = static_cast<const Object &>(*e);
+  // Without recursion, a level at a time: the stack holds, for each level
+  // down to the object at hand, the next object of that level and where
+  // its parent stands, so it grows with the depth, not with the objects.
+  struct Level {
+    const Element *next;
+    Placement parent;
+  };
+  std::vector<Level> levels{{doc.objects.first, Placement()}};
+  while (!levels.empty()) {
+    if (!levels.back().next) {
+      levels.pop_back();
+      continue;
+    }
+    const auto &o = static_cast<const Object &>(*levels.back().next);
+    levels.back().next = o.next;
+    const Placement parent = levels.back().parent;
     ++f.objects;
     ++f.objectsByType[TypeName(o.type)];
     if (o.serial >= firstSerial) ++f.importedObjects;
@@ -134,7 +143,7 @@ DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial) {
     for (const Element *t = o.tracks.first; t; t = t->next)
       for (const Element *q = static_cast<const Track *>(t)->sequences.first; q; q = q->next)
         f.keys += static_cast<const Sequence *>(q)->keys.count;
-    for (const Element *c = o.children.last; c; c = c->pred) pending.push_back({c, world});
+    if (o.children.first) levels.push_back({o.children.first, world});
   }
   f.hasBounds = f.lo[0] <= f.hi[0] && f.lo[1] <= f.hi[1] && f.lo[2] <= f.hi[2];
   if (!f.hasBounds)

@@ -398,7 +398,7 @@ int InspectFile(const std::string &path, std::FILE *out, std::string *why, FileF
   walker.List(0, length, 0, false);
   const LONG after = file->GetPosition();
   RecordReader next;
-  if (after + 8 <= length && next.ReadHeader() && RecordName(next.type) && next.type != 0 && next.end <= length) {
+  if (int64_t(after) + 8 <= length && next.ReadHeader() && RecordName(next.type) && next.type != 0 && next.end <= length) {
     // What follows the end record looks like records of the stream: an end
     // record too many, or one in the wrong place.
     walker.Print("%10s  ! a record follows the end of the stream at byte %ld (%s); it is never read\n", "",

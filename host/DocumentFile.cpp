@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <rapidjson/document.h>
@@ -189,6 +190,7 @@ void WriteObjectReference(Writer &w, const Element *e) {
 // not, its position.
 class MaterialRefs {
  public:
+  const Document &Doc() const { return doc_; }
   explicit MaterialRefs(const Document &doc) : doc_(doc) {
     for (const Element *m = doc.materials.first; m; m = m->next) first_.emplace(m->name, m);
   }
@@ -296,8 +298,10 @@ void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
       break;
     case 5616: {
       Key(w, "material");
+      // A copy kept for undo is in no document: its material is still one
+      // of the document's.
       const Element *m = Host::Get().LinkedMaterial(t);
-      if (m && m->doc && m->doc == t.doc)
+      if (m && m->list && m->doc == &materials.Doc())
         materials.Write(w, m);
       else
         w.Null();
@@ -417,6 +421,84 @@ void WriteMaterial(Writer &w, const Material &m) {
   w.EndObject();
   Key(w, "params");
   WriteParams(w, m.params);
+  w.EndObject();
+}
+
+// Where the reader finds an undo entry's element again: its positions in
+// the lists from the document down. Each list is counted once, when first
+// asked about, so that many entries cost no more than one walk.
+class Positions {
+ public:
+  int Of(const Element *e) {
+    if (!counted_.count(e->list)) {
+      counted_.insert(e->list);
+      int at = 0;
+      for (const Element *x = e->list->first; x; x = x->next) at_[x] = at++;
+    }
+    return at_.at(e);
+  }
+
+ private:
+  std::unordered_set<const ElementList *> counted_;
+  std::unordered_map<const Element *, int> at_;
+};
+
+void WriteUndoEntry(Writer &w, const Document &doc, const UndoEntry &u, Positions &positions,
+                    MaterialRefs &materials) {
+  w.StartObject();
+  Key(w, "type");
+  w.Int(u.type);
+  Key(w, "kind");
+  Str(w, u.kind);
+  Key(w, "name");
+  Str(w, u.name);
+  Key(w, "element");
+  const Element *e = Host::Get().LinkedObject(u.element, u.serial);
+  if (e == &doc) {
+    Str(w, "document");
+  } else if (e && e->doc == &doc && e->list && e->kind == ElementKind::Object) {
+    std::vector<int> path;
+    for (const Element *x = e; x; x = x->owner) path.push_back(positions.Of(x));
+    w.StartObject();
+    Key(w, "object");
+    w.StartArray();
+    for (auto p = path.rbegin(); p != path.rend(); ++p) w.Int(*p);
+    w.EndArray();
+    w.EndObject();
+  } else if (e && e->doc == &doc && e->list && (e->kind == ElementKind::Material || e->kind == ElementKind::RenderData)) {
+    w.StartObject();
+    Key(w, e->kind == ElementKind::Material ? "material" : "renderData");
+    w.Int(positions.Of(e));
+    w.EndObject();
+  } else {
+    w.Null();
+  }
+  if (u.settings) {
+    Key(w, "before");
+    w.StartObject();
+    Key(w, "fps");
+    w.Int(u.fps);
+    Key(w, "maxTime");
+    w.StartArray();
+    Double(w, u.maxTimeNum);
+    Double(w, u.maxTimeDen);
+    w.EndArray();
+    w.EndObject();
+  } else if (u.before && (u.before->kind == ElementKind::Object || u.before->kind == ElementKind::Material)) {
+    Key(w, "before");
+    w.StartObject();
+    if (u.before->kind == ElementKind::Object) {
+      Key(w, "object");
+      ElementList single;
+      single.first = single.last = const_cast<Element *>(u.before.get());
+      single.count = 1;
+      WriteObjects(w, single, materials);
+    } else {
+      Key(w, "material");
+      WriteMaterial(w, static_cast<const Material &>(*u.before));
+    }
+    w.EndObject();
+  }
   w.EndObject();
 }
 
@@ -831,15 +913,125 @@ class Reader {
       for (rapidjson::SizeType j = 0; j < v[i].Size(); ++j) {
         std::string e = step + "/" + std::to_string(j);
         const rapidjson::Value &entry = v[i][j];
-        UndoEntry u{0, "", ""};
-        if (!Keys(entry, e, {"type", "kind", "name"})) return false;
+        UndoEntry u;
+        if (!Keys(entry, e, {"type", "kind", "name", "element", "before"})) return false;
         if (!entry.HasMember("type") || !Int(entry["type"], e + "/type", &u.type)) return Fail(e, "needs a type");
         if (entry.HasMember("kind") && !String(entry["kind"], e + "/kind", &u.kind)) return false;
         if (entry.HasMember("name") && !String(entry["name"], e + "/name", &u.name)) return false;
-        doc->undo.back().push_back(u);
+        if (entry.HasMember("element") && !ElementReference(entry["element"], e + "/element", doc, i, j)) return false;
+        if (entry.HasMember("before") && !BeforeValue(entry["before"], e + "/before", &u, i, j)) return false;
+        doc->undo.back().push_back(std::move(u));
       }
     }
     return true;
+  }
+
+  // An undo entry's element, found once the document is read.
+  bool ElementReference(const rapidjson::Value &v, const std::string &at, Document *doc, size_t step, size_t entry) {
+    if (v.IsNull()) return true;
+    PendingElement p{step, entry, ElementKind::Document, {}, at};
+    if (v.IsString() && std::string(v.GetString()) == "document") {
+      pendingElements_.push_back(p);
+      return true;
+    }
+    if (!v.IsObject() || v.MemberCount() != 1) return Fail(at, "expected \"document\" or one kind of element");
+    const std::string key = v.MemberBegin()->name.GetString();
+    const rapidjson::Value &where = v.MemberBegin()->value;
+    if (key == "object") {
+      p.kind = ElementKind::Object;
+      if (!where.IsArray() || where.Empty()) return Fail(at, "expected the object's positions from the top level down");
+      for (rapidjson::SizeType k = 0; k < where.Size(); ++k) {
+        if (!where[k].IsInt() || where[k].GetInt() < 0) return Fail(at, "expected positions from 0");
+        p.positions.push_back(where[k].GetInt());
+      }
+    } else if (key == "material" || key == "renderData") {
+      p.kind = key == "material" ? ElementKind::Material : ElementKind::RenderData;
+      if (!where.IsInt() || where.GetInt() < 0) return Fail(at, "expected a position from 0");
+      p.positions.push_back(where.GetInt());
+    } else {
+      return Fail(at, "unknown kind of element \"" + key + "\"");
+    }
+    (void)doc;
+    pendingElements_.push_back(p);
+    return true;
+  }
+
+  // What a type-40 entry kept: the document's settings, or a copy of an
+  // object (with its tags, tracks and children) or of a material. The
+  // copies are read into a document of their own and taken out of it once
+  // their texture tags are linked to the document's materials.
+  bool BeforeValue(const rapidjson::Value &v, const std::string &at, UndoEntry *u, size_t step, size_t entry) {
+    if (!v.IsObject()) return Fail(at, "expected an object");
+    if (v.HasMember("fps")) {
+      if (!Keys(v, at, {"fps", "maxTime"})) return false;
+      u->settings = true;
+      if (!Int(v["fps"], at + "/fps", &u->fps)) return false;
+      if (v.HasMember("maxTime")) {
+        const rapidjson::Value &t = v["maxTime"];
+        if (!t.IsArray() || t.Size() != 2) return Fail(at + "/maxTime", "expected two numbers");
+        if (!Double(t[0], at + "/maxTime/0", &u->maxTimeNum) || !Double(t[1], at + "/maxTime/1", &u->maxTimeDen))
+          return false;
+      }
+      return true;
+    }
+    if (!Keys(v, at, {"object", "material"}) || v.MemberCount() != 1) return Fail(at, "expected one object or material");
+    if (v.HasMember("object")) {
+      if (!ObjectValue(v["object"], at + "/object", &copies_, nullptr, 0)) return false;
+    } else if (!MaterialValue(v["material"], at + "/material", &copies_)) {
+      return false;
+    }
+    pendingCopies_.push_back({step, entry, v.HasMember("object") ? copies_.objects.last : copies_.materials.last});
+    return true;
+  }
+
+  // Gives each undo entry its element and its copy; then the copies leave
+  // the host's elements, as copies kept for undo are none.
+  bool LinkUndo(Document *doc) {
+    std::unordered_map<const ElementList *, std::vector<Element *>> lists;
+    auto at = [&](const ElementList &list, int position) -> Element * {
+      auto it = lists.find(&list);
+      if (it == lists.end()) {
+        std::vector<Element *> all;
+        for (Element *x = list.first; x; x = x->next) all.push_back(x);
+        it = lists.emplace(&list, std::move(all)).first;
+      }
+      return static_cast<size_t>(position) < it->second.size() ? it->second[static_cast<size_t>(position)] : nullptr;
+    };
+    for (const PendingElement &p : pendingElements_) {
+      Element *found = nullptr;
+      if (p.kind == ElementKind::Document) {
+        found = doc;
+      } else if (p.kind == ElementKind::Object) {
+        const ElementList *list = &doc->objects;
+        for (int position : p.positions) {
+          found = at(*list, position);
+          if (!found) break;
+          list = &static_cast<Object *>(found)->children;
+        }
+      } else {
+        found = at(p.kind == ElementKind::Material ? doc->materials : doc->renderData, p.positions[0]);
+      }
+      if (!found) return Fail(p.at, "the document has no such element");
+      UndoEntry &u = doc->undo[p.step][p.entry];
+      u.element = found;
+      u.serial = found->serial;
+    }
+    for (const PendingCopy &c : pendingCopies_) {
+      Element *copy = c.copy;
+      if (copy->kind == ElementKind::Material) MaterialNameLeft(&copies_, copy, copy->name);
+      ListUnlink(copy);
+      SetDocument(copy, nullptr);
+      ForEachInTree(copy, [&](Element *x) { host_.UntrackElement(x); });
+      doc->undo[c.step][c.entry].before.reset(copy);
+    }
+    pendingCopies_.clear();
+    return true;
+  }
+
+  ~Reader() {
+    // Copies a failed read left behind are no host elements either.
+    for (ElementList *list : {&copies_.objects, &copies_.materials})
+      for (Element *x = list->first; x; x = x->next) ForEachInTree(x, [&](Element *y) { host_.UntrackElement(y); });
   }
 
   bool DocumentValue(const rapidjson::Value &v, Document *doc) {
@@ -898,7 +1090,7 @@ class Reader {
       }
     }
     if (v.HasMember("undo") && !UndoValue(v["undo"], "/undo", doc)) return false;
-    return LinkMaterials(doc) && LinkViews(doc);
+    return LinkMaterials(doc) && LinkViews(doc) && LinkUndo(doc);
   }
 
  private:
@@ -914,11 +1106,24 @@ class Reader {
     std::vector<int> positions;  // when not empty: the camera by positions
     std::string at;
   };
+  struct PendingElement {
+    size_t step, entry;
+    ElementKind kind;
+    std::vector<int> positions;
+    std::string at;
+  };
+  struct PendingCopy {
+    size_t step, entry;
+    Element *copy;
+  };
   Host &host_;
   std::string file_;
   std::string error_;
   std::vector<PendingLink> pendingLinks_;
   std::vector<PendingView> pendingViews_;
+  std::vector<PendingElement> pendingElements_;
+  std::vector<PendingCopy> pendingCopies_;
+  Document copies_;  // where the undo entries' copies are read
 };
 
 void LineColumn(const std::string &text, size_t offset, size_t *line, size_t *column) {
@@ -977,18 +1182,10 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
   w.EndArray();
   Key(w, "undo");
   w.StartArray();
+  Positions positions;
   for (const auto &step : doc.undo) {
     w.StartArray();
-    for (const UndoEntry &e : step) {
-      w.StartObject();
-      Key(w, "type");
-      w.Int(e.type);
-      Key(w, "kind");
-      Str(w, e.kind);
-      Key(w, "name");
-      Str(w, e.name);
-      w.EndObject();
-    }
+    for (const UndoEntry &e : step) WriteUndoEntry(w, doc, e, positions, materials);
     w.EndArray();
   }
   w.EndArray();

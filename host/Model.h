@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Memory.h"
@@ -204,10 +206,28 @@ struct MaterialName {
   uint64_t nextSuffix = 1;
 };
 
+// One entry of an undo step: type 40 before an existing element changes,
+// 44 after a new element was inserted.
 struct UndoEntry {
-  int32_t type;
+  UndoEntry() = default;
+  UndoEntry(int32_t t, std::string k, std::string n) : type(t), kind(std::move(k)), name(std::move(n)) {}
+  int32_t type = 0;
   std::string kind;
   std::string name;
+  // The element the entry is about (a weak link: it holds only while the
+  // element with that serial lives).
+  Element *element = nullptr;
+  uint64_t serial = 0;
+  // Type 40: the element as it was, a detached copy of it and of all it
+  // owns (an object's tags, tracks and children; a material's channels),
+  // and which element each copied one was (in the copy's tree order), so
+  // that links to them follow the restored copies.
+  std::shared_ptr<const Element> before;
+  std::vector<std::pair<const Element *, uint64_t>> origins;
+  // Type 40 on the document: its settings as they were.
+  bool settings = false;
+  int32_t fps = 0;
+  double maxTimeNum = 0, maxTimeDen = 1;
 };
 
 struct Document : Element {

@@ -8,6 +8,7 @@
 #include "Handles.h"
 #include "Host.h"
 #include "Tables.h"
+#include "Undo.h"
 
 namespace tessaro {
 
@@ -298,7 +299,7 @@ th_bool DocAddUndo(th_element *d, int32_t type, th_element *e) {
     H().Misuse("AddUndo outside an undo step");
     return 0;
   }
-  doc->undo.back().push_back(UndoEntry{type, KindName(el->kind), el->name});
+  doc->undo.back().push_back(MakeUndoEntry(*doc, type, *el));
   return 1;
 }
 void DocGetData(th_element *d, int32_t type, th_container *out) {

@@ -19,6 +19,7 @@
 #include "Output.h"
 #include "Report.h"
 #include "Text.h"
+#include "Undo.h"
 
 namespace fs = std::filesystem;
 using tessaro::PathFromUtf8;
@@ -289,6 +290,44 @@ int Inspect(const std::string &file) {
   return problems ? EXIT_DAMAGED : EXIT_IMPORTED;
 }
 
+// tessaro undo: the document's last undo steps undone, as the host's Undo
+// does, written to out ("-": standard output).
+int Undo(const std::string &in, const std::string &out, int steps) {
+  tessaro::Host host;
+  tessaro::Document *doc = host.NewDocument(Utf8Of(PathFromUtf8(in).filename()));
+  std::string why;
+  if (!tessaro::ReadDocumentFile(host, in, doc, &why)) {
+    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    return EXIT_FILE;
+  }
+  if (doc->undo.size() < static_cast<size_t>(steps)) {
+    std::fprintf(stderr, "tessaro: '%s' has %zu undo step%s; %d cannot be undone\n", in.c_str(), doc->undo.size(),
+                 doc->undo.size() == 1 ? "" : "s", steps);
+    return EXIT_USAGE;
+  }
+  size_t skipped = 0;
+  for (int i = 0; i < steps; ++i)
+    if (!tessaro::UndoLastStep(host, *doc, &why, &skipped)) {
+      std::fprintf(stderr, "tessaro: cannot undo: %s\n", why.c_str());
+      return EXIT_USAGE;
+    }
+  if (skipped)
+    Note("warning: ", std::to_string(skipped) + " undo entr" + (skipped == 1 ? "y names an element" : "ies name elements") +
+                          " the document no longer holds, or keep nothing to restore; passed over");
+  if (out == "-") {
+    std::string reason;
+    if (!tessaro::WriteStream(stdout, [&](std::FILE *f) { return tessaro::WriteDocument(*doc, f); }, &reason)) {
+      std::fprintf(stderr, "tessaro: cannot write the document to standard output: %s\n", reason.c_str());
+      g_stdoutReported = true;
+      return EXIT_FILE;
+    }
+  } else if (!tessaro::WriteDocumentFile(*doc, out, &why)) {
+    std::fprintf(stderr, "tessaro: %s\n", why.c_str());
+    return EXIT_FILE;
+  }
+  return EXIT_IMPORTED;
+}
+
 // A batch's outputs: DIR/NAME.FORMAT, NAME-1, NAME-2, ... where two files
 // share a name.
 std::vector<std::string> BatchTargets(const std::vector<std::string> &files, const std::string &dir,
@@ -395,6 +434,14 @@ int Main(int argc, char **argv) {
   double unitScale = 0.01;
   auto *unitScaleOpt = imp->add_option("--unit-scale", unitScale, "glTF: metres per document unit (default 0.01)");
 
+  CLI::App *und = app.add_subcommand("undo", "undo the last undo step of a document file, as the host's Undo does");
+  std::string undoIn, undoOut;
+  int undoSteps = 1;
+  und->add_option("DOC", undoIn, "the document file (JSON)")->required();
+  und->add_option("--out", undoOut, "where the document goes after the undo (- for standard output)")->required();
+  und->add_option("--steps", undoSteps, "how many undo steps, the last first")
+      ->check(CLI::Range(1, 1 << 30).description("a number from 1"));
+
   CLI::App *ins = app.add_subcommand("inspect", "print the record tree of an FT50 file and name its framing problems");
   std::string inspected;
   ins->add_option("FILE", inspected, "the file to inspect")->required();
@@ -402,8 +449,8 @@ int Main(int argc, char **argv) {
   // CLI11 would only say that a command is required.
   if (argc > 1 && argv[1][0] != '-') {
     const std::string command = argv[1];
-    if (command != "import" && command != "inspect" && command != "formats" && command != "help") {
-      std::fprintf(stderr, "tessaro: there is no command '%s'; the commands are import, inspect, formats and help\n",
+    if (command != "import" && command != "inspect" && command != "undo" && command != "formats" && command != "help") {
+      std::fprintf(stderr, "tessaro: there is no command '%s'; the commands are import, inspect, undo, formats and help\n",
                    tessaro::EscapeControls(command).c_str());
       return EXIT_USAGE;
     }
@@ -421,13 +468,13 @@ int Main(int argc, char **argv) {
       std::printf("%s", app.get_formatter()->make_help(&app, app.get_name(), CLI::AppFormatMode::Normal).c_str());
       return EXIT_IMPORTED;
     }
-    for (CLI::App *command : {imp, ins, formats, help})
+    for (CLI::App *command : {imp, ins, und, formats, help})
       if (command->get_name() == helpTopic) {
         std::printf("%s", command->get_formatter()->make_help(command, command->get_name(), CLI::AppFormatMode::All)
                               .c_str());
         return EXIT_IMPORTED;
       }
-    std::fprintf(stderr, "tessaro: there is no command '%s'; the commands are import, inspect, formats and help\n",
+    std::fprintf(stderr, "tessaro: there is no command '%s'; the commands are import, inspect, undo, formats and help\n",
                  helpTopic.c_str());
     return EXIT_USAGE;
   }
@@ -436,6 +483,7 @@ int Main(int argc, char **argv) {
     return EXIT_IMPORTED;
   }
   if (ins->parsed()) return Inspect(inspected);
+  if (und->parsed()) return Undo(undoIn, undoOut, undoSteps);
   if (quiet) g_verbosity = Verbosity::Quiet;
   if (verbose) g_verbosity = Verbosity::Verbose;
   // An empty store, neither read nor written: the plug-in starts from its

@@ -15,5 +15,6 @@ BaseObject *LevelTable[LEVEL_TABLE_SIZE] = {nullptr};
 BaseObject *ViewObject = nullptr;
 LONG PostImportActions = 0;
 Bool ImportOutOfMemory = FALSE;
+Bool DocumentSettingsRecorded = FALSE;
 
 String ResourceString(LONG id) { return PluginResource.LoadString(id); }

@@ -50,6 +50,9 @@ extern LONG PostImportActions;
 // mesh, an object, a material, a tag, a key); the load then answers the
 // out-of-memory result instead of success.
 extern Bool ImportOutOfMemory;
+// Set once this load has recorded the user's document settings for undo:
+// the first record before any change is the one undo needs.
+extern Bool DocumentSettingsRecorded;
 
 // Answers what the host allocated, noting when it could not.
 template <class T>

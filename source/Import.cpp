@@ -67,6 +67,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   // replaced: left armed, it would close this load's document.
   PostImportActions = 0;
   ImportOutOfMemory = FALSE;
+  DocumentSettingsRecorded = FALSE;
 
   BaseDocument *target = nullptr;
   Bool undo = FALSE;

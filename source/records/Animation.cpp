@@ -3,6 +3,7 @@
 #include <math.h>
 #include <string.h>
 
+#include "DocumentRecords.h"
 #include "Globals.h"
 
 namespace {
@@ -407,6 +408,7 @@ Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2
   }
   BaseContainer settings = doc->GetData(0);
   if (time > settings.GetTime(ID_DOCUMENT_END)) {
+    RecordDocumentSettings(doc);
     settings.SetTime(ID_DOCUMENT_END, time);
     doc->SetData(0, settings);
   }

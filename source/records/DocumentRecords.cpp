@@ -8,6 +8,11 @@ enum { ID_FRAME_RATE = 1001 };
 
 }  // namespace
 
+void RecordDocumentSettings(BaseDocument *doc) {
+  if (!(ImportFlags & (IMPORT_MERGE | IMPORT_UPDATE)) || DocumentSettingsRecorded) return;
+  if (doc->AddUndo(TH_UNDO_CHANGE, doc)) DocumentSettingsRecorded = TRUE;
+}
+
 Bool DocumentSettingsRecord::ReadDocumentSettingsRecord(BaseDocument *doc) {
   HostFile *f = CurrentImportFile;
   if (!f->ReadVector(&v[0]) || !f->ReadVector(&v[1]) || !f->ReadVector(&v[2]) || !f->ReadReal(&r1) ||
@@ -16,6 +21,7 @@ Bool DocumentSettingsRecord::ReadDocumentSettingsRecord(BaseDocument *doc) {
       !Within())
     return FALSE;
   // The frame rate goes to the document as its general settings, as read.
+  RecordDocumentSettings(doc);
   BaseContainer settings;
   settings.SetLong(ID_FRAME_RATE, frameRate);
   doc->SetData(0, settings);
@@ -33,5 +39,6 @@ Bool RenderSettingsRecord::ReadRenderSettingsRecord(BaseDocument *doc) {
     RenderData::Free(rd);
     return FALSE;
   }
+  if (ImportFlags & (IMPORT_MERGE | IMPORT_UPDATE)) doc->AddUndo(TH_UNDO_NEW, rd);
   return TRUE;
 }

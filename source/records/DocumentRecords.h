@@ -5,6 +5,10 @@
 
 #include "RecordStream.h"
 
+// Before the document's settings change: in the user's own document (merge
+// and update) the change is recorded for undo, once per load.
+void RecordDocumentSettings(BaseDocument *doc);
+
 class DocumentSettingsRecord : public RecordReader {
  public:
   Bool ReadDocumentSettingsRecord(BaseDocument *doc);

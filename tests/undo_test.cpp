@@ -1,0 +1,161 @@
+// Undo gives the user's document back: a merge into the room and an update
+// of each of its top-level objects with each kind, undone in memory and
+// through the document file, leave the room as it was in everything but its
+// undo list.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "DocumentFile.h"
+#include "Undo.h"
+#include "ft50_scene.h"
+#include "support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The document as written, without its undo list (the last key).
+std::string Content(const tessaro::Document &doc) {
+  char *text = nullptr;
+  size_t size = 0;
+  std::FILE *f = open_memstream(&text, &size);
+  tessaro::WriteDocument(doc, f);
+  std::fclose(f);
+  std::string s(text, size);
+  std::free(text);
+  return s.substr(0, s.find("\n  \"undo\": "));
+}
+
+// Where two documents first differ, by line; empty when they do not.
+std::string FirstDifference(const std::string &a, const std::string &b) {
+  size_t line = 1, start = 0;
+  for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
+    if (i >= a.size() || i >= b.size() || a[i] != b[i]) {
+      auto lineOf = [&](const std::string &s) { return s.substr(start, s.find('\n', start) - start); };
+      return "line " + std::to_string(line) + ": \"" + lineOf(a) + "\" against \"" + lineOf(b) + "\"";
+    }
+    if (a[i] == '\n') ++line, start = i + 1;
+  }
+  return "";
+}
+
+class UndoTest : public testsupport::HostTest {
+ protected:
+  // A fresh copy of the user's document, in front.
+  tessaro::Document *Room() {
+    tessaro::Document *doc = host_->NewDocument("room.json");
+    std::string why;
+    EXPECT_TRUE(tessaro::ReadDocumentFile(*host_, TESSARO_SOURCE_DIR "/examples/room.json", doc, &why)) << why;
+    host_->SetActiveDocument(doc);
+    return doc;
+  }
+
+  // Imports the file with the answers into the room and undoes the import
+  // in memory and, from its document file, in another run's document.
+  void ImportAndUndo(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &what) {
+    SCOPED_TRACE(file + ": " + what);
+    tessaro::Document *room = Room();
+    const std::string before = Content(*room);
+    const size_t steps = room->undo.size();
+    ImportPath(file, answers);
+    ASSERT_EQ(host_->ActiveDocument(), room) << "the user's document is in front again";
+    if (room->undo.size() == steps) {
+      EXPECT_EQ(FirstDifference(Content(*room), before), "") << "nothing recorded, nothing changed";
+    } else {
+      ASSERT_EQ(room->undo.size(), steps + 1) << "one undo step";
+      std::string why;
+      ASSERT_TRUE(tessaro::WriteDocumentFile(*room, dir_.File("after.json"), &why)) << why;
+      tessaro::Document *again = host_->NewDocument("after.json");
+      ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("after.json"), again, &why)) << why;
+      for (tessaro::Document *doc : {room, again}) {
+        size_t skipped = 0;
+        ASSERT_TRUE(tessaro::UndoLastStep(*host_, *doc, &why, &skipped)) << why;
+        EXPECT_EQ(skipped, 0u);
+        EXPECT_EQ(FirstDifference(Content(*doc), before), "")
+            << (doc == room ? "undone in memory" : "undone from the document file");
+      }
+      host_->KillDocument(again);
+    }
+    EXPECT_TRUE(host_->misuse.empty());
+    // Only the room and the host's own document stay.
+    while (host_->Documents().size() > 1) host_->KillDocument(host_->Documents().front().get());
+  }
+
+  void EveryMode(const std::string &file) {
+    ImportAndUndo(file, testsupport::Mode(10006), "merge");
+    const char *kinds[] = {"geometry", "cameras", "materials", "lights"};
+    for (const char *object : {"Table", "Floor"})
+      for (int32_t kind = 10010; kind <= 10013; ++kind)
+        ImportAndUndo(file, testsupport::Update(object, kind),
+                      std::string("update of ") + object + ", " + kinds[kind - 10010]);
+  }
+};
+
+// The examples, every file that once broke the importer, and (in the undo
+// check) every FT50 file the tests write.
+TEST_F(UndoTest, MergesAndUpdatesAreUndoneExactly) {
+  std::vector<std::string> files;
+  for (const char *dir : {TESSARO_SOURCE_DIR "/examples", TESSARO_SOURCE_DIR "/tests/regressions"})
+    for (const auto &e : fs::directory_iterator(dir))
+      if (e.path().extension() == ".ft50") files.push_back(e.path().string());
+  if (const char *corpus = std::getenv("TESSARO_UNDO_CORPUS"))
+    for (const auto &e : fs::directory_iterator(corpus))
+      if (e.path().extension() == ".ft50") files.push_back(e.path().string());
+  std::sort(files.begin(), files.end());
+  for (const std::string &f : files) EveryMode(f);
+}
+
+// The entries merge and update add where they change the user's document:
+// the frame rate and the end time before they change, render settings after
+// they are added.
+TEST_F(UndoTest, DocumentSettingsAndRenderSettingsAreRecorded) {
+  Ft50Writer f;
+  ft50::DocumentSettings(f, 12);
+  ft50::RenderSettings(f);
+  ft50::Material(f, "Oak");
+  f.Terminator();
+  const std::string file = dir_.File("settings.ft50");
+  f.Save(file);
+  tessaro::Document *room = Room();
+  ImportPath(file, testsupport::Mode(10006));
+  ASSERT_EQ(room->undo.size(), 1u);
+  ASSERT_EQ(room->undo[0].size(), 2u);
+  EXPECT_EQ(room->undo[0][0].type, 40);
+  EXPECT_EQ(room->undo[0][0].kind, "document");
+  EXPECT_EQ(room->undo[0][0].fps, 30) << "the frame rate as it was";
+  EXPECT_EQ(room->fps, 12);
+  EXPECT_EQ(room->undo[0][1].type, 44);
+  EXPECT_EQ(room->undo[0][1].kind, "render settings");
+  std::string why;
+  ASSERT_TRUE(tessaro::UndoLastStep(*host_, *room, &why)) << why;
+  EXPECT_EQ(room->fps, 30);
+  EXPECT_EQ(room->renderData.count, 0u);
+
+  // Keys past the document's end move it: the settings are recorded once,
+  // before the first such key, and the end comes back with undo.
+  Ft50Writer keys;
+  ft50::Object(keys, 5100, ft50::Named("Moving"), [](Ft50Writer &b) {
+    ft50::Points(b, {{0, 0, 0}});
+    ft50::Animation(b, [](Ft50Writer &a) {
+      ft50::KeyList(a, [](Ft50Writer &k) {
+        ft50::VectorKey(k, 5402, 120, 30, {1, 1, 1}, {}, {});
+        ft50::VectorKey(k, 5402, 150, 30, {2, 2, 2}, {}, {});
+      });
+    });
+  });
+  keys.Terminator();
+  keys.Save(dir_.File("keys.ft50"));
+  ImportPath(dir_.File("keys.ft50"), testsupport::Mode(10006));
+  ASSERT_EQ(room->undo.size(), 1u);
+  size_t settings = 0;
+  for (const tessaro::UndoEntry &u : room->undo[0]) settings += u.kind == "document";
+  EXPECT_EQ(settings, 1u);
+  EXPECT_EQ(room->maxTimeNum, 150);
+  ASSERT_TRUE(tessaro::UndoLastStep(*host_, *room, &why)) << why;
+  EXPECT_EQ(room->maxTimeNum, 90);
+  EXPECT_EQ(room->maxTimeDen, 30);
+}
+
+}  // namespace

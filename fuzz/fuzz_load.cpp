@@ -15,6 +15,7 @@
 #include "GltfExport.h"
 #include "Host.h"
 #include "Report.h"
+#include "Undo.h"
 #include "mutator.h"
 #include "user_document.h"
 
@@ -29,6 +30,18 @@ namespace {
 
 tessaro::Host *host = nullptr;
 std::string path;
+
+// The document as written, without its undo list (the last key).
+std::string Content(const tessaro::Document &doc) {
+  char *text = nullptr;
+  size_t length = 0;
+  std::FILE *f = open_memstream(&text, &length);
+  tessaro::WriteDocument(doc, f);
+  std::fclose(f);
+  std::string s(text, length);
+  std::free(text);
+  return s.substr(0, s.find("\n  \"undo\": "));
+}
 
 void Fail(const char *what) {
   std::fprintf(stderr, "fuzz_load: %s: %s\n", what, host->LeakReport().c_str());
@@ -69,7 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     answers.object = "Target";
     answers.kind = kinds[mode - 2];
   }
-  testsupport::MakeUserDocument(*host);
+  tessaro::Document *userDoc = testsupport::MakeUserDocument(*host);
+  // Merge and update must be undone exactly; the check writes the document
+  // twice, so only smaller inputs take it.
+  const bool checkUndo = mode >= 1 && size <= 65536;
+  const std::string userBefore = checkUndo ? Content(*userDoc) : std::string();
   const size_t blocks = host->LiveBlocks(), handles = host->LiveHandles();
   const tessaro::ImportResult result = host->Import(path, answers);
   if (host->LiveBlocks() != blocks || host->LiveHandles() != handles || host->LooseElements() != 0)
@@ -99,6 +116,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size <= 65536 && !tessaro::WriteReport({entry}, path + ".json", &why)) {
     std::fprintf(stderr, "fuzz_load: the report failed: %s\n", why.c_str());
     std::abort();
+  }
+  if (checkUndo && host->IsDocument(userDoc)) {
+    tessaro::Document *user = userDoc;
+    std::string why;
+    if (!user->undo.empty() && !tessaro::UndoLastStep(*host, *user, &why)) {
+      std::fprintf(stderr, "fuzz_load: the undo failed: %s\n", why.c_str());
+      std::abort();
+    }
+    if (Content(*user) != userBefore) Fail("undo did not give the user's document back");
   }
   while (host->Documents().size() > 1) host->KillDocument(host->Documents().front().get());
   host->warnings.clear();

@@ -1065,3 +1065,43 @@ TEST_F(CliTest, ReportNamesWhatAnUpdateRemoved) {
 }
 
 }  // namespace
+
+namespace {
+
+// tessaro undo: a merge and an update, each in a run of its own, undone
+// from their document files, one step or several, give the user's document
+// back; a document with nothing to undo says so.
+TEST_F(CliTest, UndoGivesTheDocumentBackAcrossRuns) {
+  const std::string scene = std::string(TESSARO_SOURCE_DIR) + "/examples/scene.ft50";
+  const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
+  // The room as the host writes it: read and written once.
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/empty.ft50 --into " + room + " --mode merge --out " +
+                dir_.File("room.json")),
+            0)
+      << err_;
+  const std::string original = ReadText(dir_.File("room.json"));
+  ASSERT_EQ(Run("import " + scene + " --into " + dir_.File("room.json") + " --mode merge --out " + dir_.File("1.json")),
+            0)
+      << err_;
+  ASSERT_EQ(Run("import " + scene + " --into " + dir_.File("1.json") +
+                " --mode update --object Table --kind geometry --out " + dir_.File("2.json")),
+            0)
+      << err_;
+  ASSERT_EQ(Run("undo " + dir_.File("2.json") + " --out " + dir_.File("back1.json")), 0) << err_;
+  ASSERT_EQ(Run("undo " + dir_.File("back1.json") + " --out " + dir_.File("back0.json")), 0) << err_;
+  EXPECT_EQ(ReadText(dir_.File("back0.json")), original);
+  ASSERT_EQ(Run("undo " + dir_.File("2.json") + " --steps 2 --out -"), 0) << err_;
+  EXPECT_EQ(out_, original) << "two steps at once";
+  // The merge undone alone: the update's document minus its last step is the merge's.
+  const std::string once = ReadText(dir_.File("back1.json"));
+  const std::string merged = ReadText(dir_.File("1.json"));
+  EXPECT_EQ(once.substr(0, once.find("\"undo\"")), merged.substr(0, merged.find("\"undo\"")));
+
+  EXPECT_EQ(Run("undo " + dir_.File("back0.json") + " --out " + dir_.File("x.json")), 2);
+  EXPECT_TRUE(Has(err_, "has 0 undo steps")) << err_;
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
+  EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --steps 3 --out " + dir_.File("x.json")), 2);
+  EXPECT_EQ(Run("undo " + dir_.File("2.json")), 2) << "--out is needed";
+}
+
+}  // namespace

@@ -1013,11 +1013,16 @@ class Reader {
       }
       if (!found) return Fail(p.at, "the document has no such element");
       UndoEntry &u = doc->undo[p.step][p.entry];
+      if (u.settings != (found == doc)) return Fail(p.at, "the document's settings belong to the document alone");
       u.element = found;
       u.serial = found->serial;
     }
     for (const PendingCopy &c : pendingCopies_) {
       Element *copy = c.copy;
+      const UndoEntry &u = doc->undo[c.step][c.entry];
+      if (u.element && u.element->kind != copy->kind)
+        return Fail("/undo/" + std::to_string(c.step) + "/" + std::to_string(c.entry),
+                    "what it kept is of another kind than its element");
       if (copy->kind == ElementKind::Material) MaterialNameLeft(&copies_, copy, copy->name);
       ListUnlink(copy);
       SetDocument(copy, nullptr);

@@ -91,6 +91,7 @@ void Restore(Host &host, Document &doc, Element &e, const UndoEntry &u) {
   std::vector<Element *> fresh;
   std::unique_ptr<Element> copy = CloneTree(*u.before, nullptr, &fresh);
   if (e.kind == ElementKind::Material) MaterialNameLeft(&doc, &e, e.name);
+  e.type = copy->type;
   e.name = copy->name;
   e.bits = copy->bits;
   e.params = copy->params;
@@ -201,7 +202,8 @@ bool UndoLastStep(Host &host, Document &doc, std::string *why, size_t *skipped) 
       doc.fps = u->fps;
       doc.maxTimeNum = u->maxTimeNum;
       doc.maxTimeDen = u->maxTimeDen;
-    } else if (u->type == TH_UNDO_CHANGE && u->before) {
+    } else if (u->type == TH_UNDO_CHANGE && u->before && u->before->kind == e.kind &&
+               (e.kind == ElementKind::Object || e.kind == ElementKind::Material)) {
       Restore(host, doc, e, *u);
     } else if (skipped) {
       ++*skipped;

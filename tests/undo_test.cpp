@@ -158,4 +158,32 @@ TEST_F(UndoTest, DocumentSettingsAndRenderSettingsAreRecorded) {
   EXPECT_EQ(room->maxTimeDen, 30);
 }
 
+// A document file's undo entries that name no element of the document, or
+// keep what does not fit their element, are refused with where they stand.
+TEST_F(UndoTest, UndoEntriesThatDoNotFitTheirDocumentAreRefused) {
+  const std::string head = R"({"objects": [{"type": 5140, "name": "A"}], "materials": [{"name": "M"}], "undo": [[)";
+  const std::pair<const char *, const char *> cases[] = {
+      {R"({"type": 44, "element": {"object": [5]}})", "/undo/0/0/element: the document has no such element"},
+      {R"({"type": 44, "element": {"object": [0, 0]}})", "the document has no such element"},
+      {R"({"type": 44, "element": {"bogus": 1}})", "unknown kind of element"},
+      {R"({"type": 44, "element": {"material": -1}})", "expected a position from 0"},
+      {R"({"type": 40, "element": {"material": 0}, "before": {"object": {"type": 5140}}})",
+       "what it kept is of another kind than its element"},
+      {R"({"type": 40, "element": {"object": [0]}, "before": {"fps": 12}})",
+       "the document's settings belong to the document alone"},
+      {R"({"type": 40, "element": "document", "before": {"object": {"type": 5140}, "material": {}}})",
+       "expected one object or material"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.first);
+    testsupport::WriteText(dir_.File("bad.json"), head + c.first + "]]}");
+    tessaro::Document *doc = host_->NewDocument("bad.json");
+    std::string why;
+    EXPECT_FALSE(tessaro::ReadDocumentFile(*host_, dir_.File("bad.json"), doc, &why));
+    EXPECT_NE(why.find(c.second), std::string::npos) << why;
+    host_->KillDocument(doc);
+    EXPECT_EQ(host_->LooseElements(), 0u) << "the copies read are no host elements";
+  }
+}
+
 }  // namespace

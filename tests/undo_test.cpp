@@ -107,34 +107,47 @@ TEST_F(UndoTest, MergesAndUpdatesAreUndoneExactly) {
   for (const std::string &f : files) EveryMode(f);
 }
 
-// The entries merge and update add where they change the user's document:
-// the frame rate and the end time before they change, render settings after
-// they are added.
-TEST_F(UndoTest, DocumentSettingsAndRenderSettingsAreRecorded) {
+// The entries merge and update add where they change the user's document,
+// each undone: the frame rate before a settings record changes it ...
+TEST_F(UndoTest, TheFrameRateIsRecordedBeforeItChanges) {
   Ft50Writer f;
   ft50::DocumentSettings(f, 12);
-  ft50::RenderSettings(f);
-  ft50::Material(f, "Oak");
   f.Terminator();
-  const std::string file = dir_.File("settings.ft50");
-  f.Save(file);
+  f.Save(dir_.File("settings.ft50"));
   tessaro::Document *room = Room();
-  ImportPath(file, testsupport::Mode(10006));
+  ImportPath(dir_.File("settings.ft50"), testsupport::Mode(10006));
   ASSERT_EQ(room->undo.size(), 1u);
-  ASSERT_EQ(room->undo[0].size(), 2u);
+  ASSERT_EQ(room->undo[0].size(), 1u);
   EXPECT_EQ(room->undo[0][0].type, 40);
   EXPECT_EQ(room->undo[0][0].kind, "document");
   EXPECT_EQ(room->undo[0][0].fps, 30) << "the frame rate as it was";
   EXPECT_EQ(room->fps, 12);
-  EXPECT_EQ(room->undo[0][1].type, 44);
-  EXPECT_EQ(room->undo[0][1].kind, "render settings");
   std::string why;
   ASSERT_TRUE(tessaro::UndoLastStep(*host_, *room, &why)) << why;
   EXPECT_EQ(room->fps, 30);
-  EXPECT_EQ(room->renderData.count, 0u);
+}
 
-  // Keys past the document's end move it: the settings are recorded once,
-  // before the first such key, and the end comes back with undo.
+// ... render settings after they are added ...
+TEST_F(UndoTest, RenderSettingsAreRecordedAfterTheyAreAdded) {
+  Ft50Writer f;
+  ft50::RenderSettings(f);
+  f.Terminator();
+  f.Save(dir_.File("render.ft50"));
+  tessaro::Document *room = Room();
+  ImportPath(dir_.File("render.ft50"), testsupport::Update("Table", 10011));
+  ASSERT_EQ(room->undo.size(), 1u);
+  ASSERT_EQ(room->renderData.count, 1u);
+  const tessaro::UndoEntry &last = room->undo[0].back();
+  EXPECT_EQ(last.type, 44);
+  EXPECT_EQ(last.kind, "render settings");
+  std::string why;
+  ASSERT_TRUE(tessaro::UndoLastStep(*host_, *room, &why)) << why;
+  EXPECT_EQ(room->renderData.count, 0u);
+}
+
+// ... and the end time before keys past it move it: recorded once, before
+// the first such key.
+TEST_F(UndoTest, TheEndTimeIsRecordedOnceBeforeKeysMoveIt) {
   Ft50Writer keys;
   ft50::Object(keys, 5100, ft50::Named("Moving"), [](Ft50Writer &b) {
     ft50::Points(b, {{0, 0, 0}});
@@ -147,12 +160,14 @@ TEST_F(UndoTest, DocumentSettingsAndRenderSettingsAreRecorded) {
   });
   keys.Terminator();
   keys.Save(dir_.File("keys.ft50"));
+  tessaro::Document *room = Room();
   ImportPath(dir_.File("keys.ft50"), testsupport::Mode(10006));
   ASSERT_EQ(room->undo.size(), 1u);
   size_t settings = 0;
   for (const tessaro::UndoEntry &u : room->undo[0]) settings += u.kind == "document";
   EXPECT_EQ(settings, 1u);
   EXPECT_EQ(room->maxTimeNum, 150);
+  std::string why;
   ASSERT_TRUE(tessaro::UndoLastStep(*host_, *room, &why)) << why;
   EXPECT_EQ(room->maxTimeNum, 90);
   EXPECT_EQ(room->maxTimeDen, 30);

@@ -499,6 +499,29 @@ void WriteUndoEntry(Writer &w, const Document &doc, const UndoEntry &u, Position
     }
     w.EndObject();
   }
+  // A view that shows one of the objects the copy stands for follows the
+  // copy when it is restored, also in a later run.
+  std::vector<std::pair<size_t, size_t>> views;
+  for (size_t v = 0; v < doc.views.size(); ++v) {
+    const Element *cam = Host::Get().LinkedObject(doc.views[v].camera, doc.views[v].cameraSerial);
+    if (!cam || cam->doc != &doc) continue;
+    for (size_t i = 1; i < u.origins.size(); ++i)
+      if (u.origins[i].first == cam && u.origins[i].second == cam->serial) {
+        views.push_back({v, i});
+        break;
+      }
+  }
+  if (!views.empty()) {
+    Key(w, "views");
+    w.StartArray();
+    for (const auto &p : views) {
+      w.StartArray();
+      w.Uint64(p.first);
+      w.Uint64(p.second);
+      w.EndArray();
+    }
+    w.EndArray();
+  }
   w.EndObject();
 }
 
@@ -754,6 +777,8 @@ class Reader {
     return true;
   }
 
+  bool InCopy(const Tag *tag) const { return tag->doc == &copies_; }
+
   // Texture tags name their material; links are made once every material
   // of the document is known.
   bool LinkMaterials(Document *doc) {
@@ -763,12 +788,15 @@ class Reader {
       if (link.position >= 0) {
         if (byPosition.empty())
           for (const Element *m = doc->materials.first; m; m = m->next) byPosition.push_back(m);
-        if (static_cast<size_t>(link.position) >= byPosition.size())
+        if (static_cast<size_t>(link.position) < byPosition.size()) found = byPosition[static_cast<size_t>(link.position)];
+        else if (!InCopy(link.tag))
           return Fail(link.at, "the document has no material at position " + std::to_string(link.position));
-        found = byPosition[static_cast<size_t>(link.position)];
       } else {
         found = FirstMaterialNamed(doc, link.name);
       }
+      // A copy kept for undo may name a material removed since: it links
+      // none, as a tag whose material was deleted does.
+      if (!found && InCopy(link.tag)) continue;
       if (!found) return Fail(link.at, "the document has no material named \"" + link.name + "\"");
       link.tag->material = found;
       link.tag->materialSerial = found->serial;
@@ -914,12 +942,13 @@ class Reader {
         std::string e = step + "/" + std::to_string(j);
         const rapidjson::Value &entry = v[i][j];
         UndoEntry u;
-        if (!Keys(entry, e, {"type", "kind", "name", "element", "before"})) return false;
+        if (!Keys(entry, e, {"type", "kind", "name", "element", "before", "views"})) return false;
         if (!entry.HasMember("type") || !Int(entry["type"], e + "/type", &u.type)) return Fail(e, "needs a type");
         if (entry.HasMember("kind") && !String(entry["kind"], e + "/kind", &u.kind)) return false;
         if (entry.HasMember("name") && !String(entry["name"], e + "/name", &u.name)) return false;
         if (entry.HasMember("element") && !ElementReference(entry["element"], e + "/element", doc, i, j)) return false;
         if (entry.HasMember("before") && !BeforeValue(entry["before"], e + "/before", &u, i, j)) return false;
+        if (entry.HasMember("views") && !EntryViews(entry["views"], e + "/views", i, j)) return false;
         doc->undo.back().push_back(std::move(u));
       }
     }
@@ -962,17 +991,14 @@ class Reader {
   // their texture tags are linked to the document's materials.
   bool BeforeValue(const rapidjson::Value &v, const std::string &at, UndoEntry *u, size_t step, size_t entry) {
     if (!v.IsObject()) return Fail(at, "expected an object");
-    if (v.HasMember("fps")) {
+    if (v.HasMember("fps") || v.HasMember("maxTime")) {
       if (!Keys(v, at, {"fps", "maxTime"})) return false;
+      if (!v.HasMember("fps") || !v.HasMember("maxTime")) return Fail(at, "the document's settings need fps and maxTime");
       u->settings = true;
       if (!Int(v["fps"], at + "/fps", &u->fps)) return false;
-      if (v.HasMember("maxTime")) {
-        const rapidjson::Value &t = v["maxTime"];
-        if (!t.IsArray() || t.Size() != 2) return Fail(at + "/maxTime", "expected two numbers");
-        if (!Double(t[0], at + "/maxTime/0", &u->maxTimeNum) || !Double(t[1], at + "/maxTime/1", &u->maxTimeDen))
-          return false;
-      }
-      return true;
+      const rapidjson::Value &t = v["maxTime"];
+      if (!t.IsArray() || t.Size() != 2) return Fail(at + "/maxTime", "expected two numbers");
+      return Double(t[0], at + "/maxTime/0", &u->maxTimeNum) && Double(t[1], at + "/maxTime/1", &u->maxTimeDen);
     }
     if (!Keys(v, at, {"object", "material"}) || v.MemberCount() != 1) return Fail(at, "expected one object or material");
     if (v.HasMember("object")) {
@@ -981,6 +1007,21 @@ class Reader {
       return false;
     }
     pendingCopies_.push_back({step, entry, v.HasMember("object") ? copies_.objects.last : copies_.materials.last});
+    return true;
+  }
+
+  // Which views showed which object of the entry's copy: [view, position
+  // in the copy's tree order] pairs.
+  bool EntryViews(const rapidjson::Value &v, const std::string &at, size_t step, size_t entry) {
+    if (!v.IsArray()) return Fail(at, "expected a list of [view, object] pairs");
+    for (rapidjson::SizeType k = 0; k < v.Size(); ++k) {
+      const rapidjson::Value &pair = v[k];
+      if (!pair.IsArray() || pair.Size() != 2 || !pair[0].IsInt() || !pair[1].IsInt() || pair[0].GetInt() < 0 ||
+          pair[1].GetInt() < 1 || pair[0].GetInt() >= 16)
+        return Fail(at + "/" + std::to_string(k), "expected a view from 0 to 15 and a position from 1");
+      pendingEntryViews_.push_back({step, entry, static_cast<size_t>(pair[0].GetInt()),
+                                    static_cast<size_t>(pair[1].GetInt())});
+    }
     return true;
   }
 
@@ -1016,6 +1057,14 @@ class Reader {
       if (u.settings != (found == doc)) return Fail(p.at, "the document's settings belong to the document alone");
       u.element = found;
       u.serial = found->serial;
+    }
+    // The views' cameras as the document now has them, where they are
+    // objects of an entry's copy: restored, the views follow the copies.
+    for (const PendingEntryView &p : pendingEntryViews_) {
+      UndoEntry &u = doc->undo[p.step][p.entry];
+      if (p.view >= doc->views.size() || !doc->views[p.view].camera) continue;
+      if (u.origins.size() <= p.position) u.origins.resize(p.position + 1, {nullptr, 0});
+      u.origins[p.position] = {doc->views[p.view].camera, doc->views[p.view].cameraSerial};
     }
     for (const PendingCopy &c : pendingCopies_) {
       Element *copy = c.copy;
@@ -1121,6 +1170,9 @@ class Reader {
     size_t step, entry;
     Element *copy;
   };
+  struct PendingEntryView {
+    size_t step, entry, view, position;
+  };
   Host &host_;
   std::string file_;
   std::string error_;
@@ -1128,6 +1180,7 @@ class Reader {
   std::vector<PendingView> pendingViews_;
   std::vector<PendingElement> pendingElements_;
   std::vector<PendingCopy> pendingCopies_;
+  std::vector<PendingEntryView> pendingEntryViews_;
   Document copies_;  // where the undo entries' copies are read
 };
 

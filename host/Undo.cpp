@@ -176,6 +176,26 @@ UndoEntry MakeUndoEntry(const Document &doc, int32_t type, Element &element) {
   return u;
 }
 
+namespace {
+
+bool CanBeUndone(const Host &host, const Document &doc, const UndoEntry &u) {
+  if (!Alive(host, u, doc)) return false;
+  if (u.type == TH_UNDO_NEW) return u.element != &doc;
+  if (u.type != TH_UNDO_CHANGE) return false;
+  if (u.settings) return u.element == &doc;
+  return u.before && u.before->kind == u.element->kind &&
+         (u.element->kind == ElementKind::Object || u.element->kind == ElementKind::Material);
+}
+
+}  // namespace
+
+size_t EntriesThatCannotBeUndone(const Host &host, const Document &doc, size_t step) {
+  size_t n = 0;
+  if (step >= doc.undo.size()) return 0;
+  for (const UndoEntry &u : doc.undo[step]) n += CanBeUndone(host, doc, u) ? 0 : 1;
+  return n;
+}
+
 bool UndoLastStep(Host &host, Document &doc, std::string *why, size_t *skipped) {
   if (doc.undoDepth != 0) {
     *why = "an undo step is still open";
@@ -188,25 +208,21 @@ bool UndoLastStep(Host &host, Document &doc, std::string *why, size_t *skipped) 
   std::vector<UndoEntry> step = std::move(doc.undo.back());
   doc.undo.pop_back();
   for (auto u = step.rbegin(); u != step.rend(); ++u) {
-    if (!Alive(host, *u, doc)) {
+    if (!CanBeUndone(host, doc, *u)) {
       if (skipped) ++*skipped;
       continue;
     }
     Element &e = *u->element;
     if (u->type == TH_UNDO_NEW) {
-      if (&e == &doc) continue;
       if (e.kind == ElementKind::Material && e.list) MaterialNameLeft(&doc, &e, e.name);
       ListUnlink(&e);
       host.DestroyElement(&e);
-    } else if (u->type == TH_UNDO_CHANGE && u->settings) {
+    } else if (u->settings) {
       doc.fps = u->fps;
       doc.maxTimeNum = u->maxTimeNum;
       doc.maxTimeDen = u->maxTimeDen;
-    } else if (u->type == TH_UNDO_CHANGE && u->before && u->before->kind == e.kind &&
-               (e.kind == ElementKind::Object || e.kind == ElementKind::Material)) {
+    } else {
       Restore(host, doc, e, *u);
-    } else if (skipped) {
-      ++*skipped;
     }
   }
   return true;

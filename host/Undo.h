@@ -30,6 +30,11 @@ std::unique_ptr<Element> CloneTree(const Element &root,
 // needs of the element as it is now.
 UndoEntry MakeUndoEntry(const Document &doc, int32_t type, Element &element);
 
+// How many entries of the document's undo step (counted from the first)
+// cannot be undone: their element is gone, or they keep nothing to restore
+// (as entries written by earlier versions).
+size_t EntriesThatCannotBeUndone(const Host &host, const Document &doc, size_t step);
+
 // Undoes the document's last undo step and drops it. False, with why, when
 // the document has no closed undo step; entries whose element no longer
 // lives are passed over (they are counted in *skipped).

@@ -293,6 +293,11 @@ int Inspect(const std::string &file) {
 // tessaro undo: the document's last undo steps undone, as the host's Undo
 // does, written to out ("-": standard output).
 int Undo(const std::string &in, const std::string &out, int steps) {
+  // What undo writes is the document file.
+  if (out != "-" && (tessaro::IsGltfPath(out) || !OutputFormatKnown(out) || out == "none")) {
+    std::fprintf(stderr, "tessaro: undo writes the document file: --out takes a .json name, or - for standard output\n");
+    return EXIT_USAGE;
+  }
   tessaro::Host host;
   tessaro::Document *doc = host.NewDocument(Utf8Of(PathFromUtf8(in).filename()));
   std::string why;
@@ -304,6 +309,18 @@ int Undo(const std::string &in, const std::string &out, int steps) {
     std::fprintf(stderr, "tessaro: '%s' has %zu undo step%s; %d cannot be undone\n", in.c_str(), doc->undo.size(),
                  doc->undo.size() == 1 ? "" : "s", steps);
     return EXIT_USAGE;
+  }
+  // A step undone in part would be a document no host ever had.
+  for (int i = 0; i < steps; ++i) {
+    const size_t step = doc->undo.size() - 1 - static_cast<size_t>(i);
+    const size_t stuck = tessaro::EntriesThatCannotBeUndone(host, *doc, step);
+    if (stuck) {
+      std::fprintf(stderr,
+                   "tessaro: undo step %zu of '%s' has %zu entr%s that cannot be undone (the element is gone, or the "
+                   "entry keeps nothing to restore, as those of earlier versions); nothing was written\n",
+                   step + 1, in.c_str(), stuck, stuck == 1 ? "y" : "ies");
+      return EXIT_USAGE;
+    }
   }
   size_t skipped = 0;
   for (int i = 0; i < steps; ++i)

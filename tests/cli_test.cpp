@@ -1102,6 +1102,14 @@ TEST_F(CliTest, UndoGivesTheDocumentBackAcrossRuns) {
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
   EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --steps 3 --out " + dir_.File("x.json")), 2);
   EXPECT_EQ(Run("undo " + dir_.File("2.json")), 2) << "--out is needed";
+  EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --out " + dir_.File("x.glb")), 2) << "undo writes documents";
+  // Entries that keep nothing to restore (as earlier versions wrote them):
+  // the step is not undone in part.
+  WriteText(dir_.File("old.json"), R"({"objects": [{"type": 5140, "name": "A"}],
+      "undo": [[{"type": 40, "kind": "object", "name": "A"}]]})");
+  EXPECT_EQ(Run("undo " + dir_.File("old.json") + " --out " + dir_.File("x.json")), 2);
+  EXPECT_TRUE(Has(err_, "1 entry that cannot be undone")) << err_;
+  EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
 }
 
 }  // namespace

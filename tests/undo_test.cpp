@@ -173,6 +173,46 @@ TEST_F(UndoTest, TheEndTimeIsRecordedOnceBeforeKeysMoveIt) {
   EXPECT_EQ(room->maxTimeDen, 30);
 }
 
+// Undone from its document file in a later run, an update gives back what
+// it replaced: a view keeps showing the camera below the target, and a kept
+// object whose material the user has since removed comes back linking none.
+TEST_F(UndoTest, ViewsFollowRestoredObjectsAndKeptCopiesOutliveTheirMaterials) {
+  testsupport::WriteText(dir_.File("user.json"), R"({"objects": [{"type": 5140, "name": "Rig", "children": [
+      {"type": 5103, "name": "VC"},
+      {"type": 5100, "name": "Mesh", "tags": [{"type": 5616, "material": "M"}]}]}],
+    "materials": [{"name": "M"}], "views": [{"sceneCamera": "Rig/VC"}]})");
+  tessaro::Document *user = host_->NewDocument("user.json");
+  std::string why;
+  ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("user.json"), user, &why)) << why;
+  host_->SetActiveDocument(user);
+  ImportPath(TESSARO_SOURCE_DIR "/examples/empty.ft50", testsupport::Update("Rig", 10010));
+  ASSERT_EQ(user->undo.size(), 1u);
+  EXPECT_EQ(testsupport::Find(user, "Mesh"), nullptr) << "the update replaced the geometry";
+  ASSERT_TRUE(tessaro::WriteDocumentFile(*user, dir_.File("after.json"), &why)) << why;
+  // The user removes the material by hand before undoing in a later run.
+  std::string text = testsupport::ReadText(dir_.File("after.json"));
+  const size_t at = text.find("\"materials\": [");
+  const size_t end = text.find("\n  \"fps\"");
+  ASSERT_NE(at, std::string::npos);
+  text = text.substr(0, at) + "\"materials\": [],\n" + text.substr(end + 1);
+  testsupport::WriteText(dir_.File("edited.json"), text);
+  for (const char *file : {"after.json", "edited.json"}) {
+    SCOPED_TRACE(file);
+    tessaro::Document *again = host_->NewDocument(file);
+    ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File(file), again, &why)) << why;
+    ASSERT_TRUE(tessaro::UndoLastStep(*host_, *again, &why)) << why;
+    const tessaro::Element *cam = host_->LinkedObject(again->views[0].camera, again->views[0].cameraSerial);
+    ASSERT_NE(cam, nullptr) << "the view still shows the camera";
+    EXPECT_EQ(cam->name, "VC");
+    EXPECT_EQ(cam->doc, again);
+    const tessaro::Object *mesh = testsupport::Find(again, "Mesh");
+    ASSERT_NE(mesh, nullptr);
+    const tessaro::Tag *tag = testsupport::TagOf(mesh, 5616);
+    ASSERT_NE(tag, nullptr);
+    EXPECT_EQ(host_->LinkedMaterial(*tag) != nullptr, std::string(file) == "after.json");
+  }
+}
+
 // A document file's undo entries that name no element of the document, or
 // keep what does not fit their element, are refused with where they stand.
 TEST_F(UndoTest, UndoEntriesThatDoNotFitTheirDocumentAreRefused) {
@@ -184,8 +224,11 @@ TEST_F(UndoTest, UndoEntriesThatDoNotFitTheirDocumentAreRefused) {
       {R"({"type": 44, "element": {"material": -1}})", "expected a position from 0"},
       {R"({"type": 40, "element": {"material": 0}, "before": {"object": {"type": 5140}}})",
        "what it kept is of another kind than its element"},
-      {R"({"type": 40, "element": {"object": [0]}, "before": {"fps": 12}})",
+      {R"({"type": 40, "element": {"object": [0]}, "before": {"fps": 12, "maxTime": [1, 1]}})",
        "the document's settings belong to the document alone"},
+      {R"({"type": 40, "element": "document", "before": {"fps": 12}})", "the document's settings need fps and maxTime"},
+      {R"({"type": 40, "element": {"object": [0]}, "before": {"object": {"type": 5140}}, "views": [[0, 0]]})",
+       "expected a view from 0 to 15 and a position from 1"},
       {R"({"type": 40, "element": "document", "before": {"object": {"type": 5140}, "material": {}}})",
        "expected one object or material"},
   };

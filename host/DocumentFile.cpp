@@ -946,7 +946,7 @@ class Reader {
         if (!entry.HasMember("type") || !Int(entry["type"], e + "/type", &u.type)) return Fail(e, "needs a type");
         if (entry.HasMember("kind") && !String(entry["kind"], e + "/kind", &u.kind)) return false;
         if (entry.HasMember("name") && !String(entry["name"], e + "/name", &u.name)) return false;
-        if (entry.HasMember("element") && !ElementReference(entry["element"], e + "/element", doc, i, j)) return false;
+        if (entry.HasMember("element") && !ElementReference(entry["element"], e + "/element", i, j)) return false;
         if (entry.HasMember("before") && !BeforeValue(entry["before"], e + "/before", &u, i, j)) return false;
         if (entry.HasMember("views") && !EntryViews(entry["views"], e + "/views", i, j)) return false;
         doc->undo.back().push_back(std::move(u));
@@ -956,7 +956,7 @@ class Reader {
   }
 
   // An undo entry's element, found once the document is read.
-  bool ElementReference(const rapidjson::Value &v, const std::string &at, Document *doc, size_t step, size_t entry) {
+  bool ElementReference(const rapidjson::Value &v, const std::string &at, size_t step, size_t entry) {
     if (v.IsNull()) return true;
     PendingElement p{step, entry, ElementKind::Document, {}, at};
     if (v.IsString() && std::string(v.GetString()) == "document") {
@@ -980,7 +980,6 @@ class Reader {
     } else {
       return Fail(at, "unknown kind of element \"" + key + "\"");
     }
-    (void)doc;
     pendingElements_.push_back(p);
     return true;
   }
@@ -1020,7 +1019,7 @@ class Reader {
           pair[1].GetInt() < 1 || pair[0].GetInt() >= 16)
         return Fail(at + "/" + std::to_string(k), "expected a view from 0 to 15 and a position from 1");
       pendingEntryViews_.push_back({step, entry, static_cast<size_t>(pair[0].GetInt()),
-                                    static_cast<size_t>(pair[1].GetInt())});
+                                    static_cast<size_t>(pair[1].GetInt()), at + "/" + std::to_string(k)});
     }
     return true;
   }
@@ -1058,14 +1057,6 @@ class Reader {
       u.element = found;
       u.serial = found->serial;
     }
-    // The views' cameras as the document now has them, where they are
-    // objects of an entry's copy: restored, the views follow the copies.
-    for (const PendingEntryView &p : pendingEntryViews_) {
-      UndoEntry &u = doc->undo[p.step][p.entry];
-      if (p.view >= doc->views.size() || !doc->views[p.view].camera) continue;
-      if (u.origins.size() <= p.position) u.origins.resize(p.position + 1, {nullptr, 0});
-      u.origins[p.position] = {doc->views[p.view].camera, doc->views[p.view].cameraSerial};
-    }
     for (const PendingCopy &c : pendingCopies_) {
       Element *copy = c.copy;
       const UndoEntry &u = doc->undo[c.step][c.entry];
@@ -1079,6 +1070,23 @@ class Reader {
       doc->undo[c.step][c.entry].before.reset(copy);
     }
     pendingCopies_.clear();
+    // The views' cameras as the document now has them, where they are
+    // objects of an entry's copy: restored, the views follow the copies.
+    std::unordered_map<const Element *, size_t> sizes;
+    for (const PendingEntryView &p : pendingEntryViews_) {
+      UndoEntry &u = doc->undo[p.step][p.entry];
+      if (!u.before) return Fail(p.at, "the entry keeps no copy for the view to follow");
+      auto size = sizes.find(u.before.get());
+      if (size == sizes.end()) {
+        size_t n = 0;
+        ForEachInTree(const_cast<Element *>(u.before.get()), [&](Element *) { ++n; });
+        size = sizes.emplace(u.before.get(), n).first;
+      }
+      if (p.position >= size->second) return Fail(p.at, "the entry's copy has no element at that position");
+      if (p.view >= doc->views.size() || !doc->views[p.view].camera) continue;
+      if (u.origins.size() <= p.position) u.origins.resize(p.position + 1, {nullptr, 0});
+      u.origins[p.position] = {doc->views[p.view].camera, doc->views[p.view].cameraSerial};
+    }
     return true;
   }
 
@@ -1172,6 +1180,7 @@ class Reader {
   };
   struct PendingEntryView {
     size_t step, entry, view, position;
+    std::string at;
   };
   Host &host_;
   std::string file_;

@@ -229,6 +229,9 @@ TEST_F(UndoTest, UndoEntriesThatDoNotFitTheirDocumentAreRefused) {
       {R"({"type": 40, "element": "document", "before": {"fps": 12}})", "the document's settings need fps and maxTime"},
       {R"({"type": 40, "element": {"object": [0]}, "before": {"object": {"type": 5140}}, "views": [[0, 0]]})",
        "expected a view from 0 to 15 and a position from 1"},
+      {R"({"type": 40, "element": {"object": [0]}, "before": {"object": {"type": 5140}}, "views": [[0, 2000000000]]})",
+       "the entry's copy has no element at that position"},
+      {R"({"type": 44, "element": {"object": [0]}, "views": [[0, 1]]})", "the entry keeps no copy for the view to follow"},
       {R"({"type": 40, "element": "document", "before": {"object": {"type": 5140}, "material": {}}})",
        "expected one object or material"},
   };

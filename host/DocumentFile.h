@@ -21,6 +21,9 @@ bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::s
 // the same value, always with a decimal point or an exponent.
 std::string FormatReal(float v);
 
+// The object's path of names from the top level ("Table/Top").
+std::string PathOf(const Element *e);
+
 // A readable summary: the object tree with types and counts, the materials.
 void WriteSummary(const Document &doc, std::FILE *out);
 

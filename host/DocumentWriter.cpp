@@ -1,0 +1,581 @@
+// The document file's writer: streamed, deterministic JSON.
+#include "DocumentFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include <rapidjson/filewritestream.h>
+#include <rapidjson/prettywriter.h>
+
+#include "Output.h"
+#include "Text.h"
+
+namespace tessaro {
+
+// The names from the top level down to the object, joined by "/".
+std::string PathOf(const Element *e) {
+  std::string path = e->name;
+  for (const Element *up = e->owner; up; up = up->owner) path = up->name + "/" + path;
+  return path;
+}
+
+namespace {
+
+template <class F>
+std::string FormatShortest(F v) {
+  if (std::isnan(v)) return "\"nan\"";
+  if (std::isinf(v)) return v > 0 ? "\"inf\"" : "\"-inf\"";
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, v);
+  std::string s(buf, res.ptr);
+  // An integral value still has to read back as a real.
+  if (s.find_first_of(".eE") == std::string::npos) s += ".0";
+  return s;
+}
+
+// The document's output: a file stream on which lines deeper than a limit
+// are joined, so that a deep hierarchy cannot make the document's size grow
+// with the square of its depth. The pretty writer breaks a line by a
+// newline followed by its indentation, written through PutN; a newline in
+// a text is always escaped.
+class IndentedStream {
+ public:
+  typedef char Ch;
+  static constexpr size_t kMaxIndent = 64;
+  explicit IndentedStream(rapidjson::FileWriteStream &out) : out_(out) {}
+  void Put(char c) {
+    if (newline_) out_.Put('\n');
+    newline_ = false;
+    if (c == '\n') newline_ = true; else out_.Put(c);
+  }
+  void Indent(char c, size_t n) {
+    if (n > kMaxIndent) {
+      newline_ = false;  // the line goes on
+      return;
+    }
+    if (newline_) out_.Put('\n');
+    newline_ = false;
+    rapidjson::PutN(out_, c, n);
+  }
+  void Flush() {
+    if (newline_) out_.Put('\n');
+    newline_ = false;
+    out_.Flush();
+  }
+
+ private:
+  rapidjson::FileWriteStream &out_;
+  bool newline_ = false;
+};
+void PutN(IndentedStream &s, char c, size_t n) { s.Indent(c, n); }
+
+using Writer = rapidjson::PrettyWriter<IndentedStream>;
+
+void Real(Writer &w, float v) {
+  std::string s = FormatShortest(v);
+  w.RawValue(s.c_str(), s.size(), s[0] == '"' ? rapidjson::kStringType : rapidjson::kNumberType);
+}
+void Double(Writer &w, double v) {
+  std::string s = FormatShortest(v);
+  w.RawValue(s.c_str(), s.size(), s[0] == '"' ? rapidjson::kStringType : rapidjson::kNumberType);
+}
+void Vec(Writer &w, const th_vector &v) {
+  w.StartArray();
+  Real(w, v.x);
+  Real(w, v.y);
+  Real(w, v.z);
+  w.EndArray();
+}
+void Key(Writer &w, const char *k) { w.Key(k); }
+// The host's 8-bit text, as UTF-8.
+void Str(Writer &w, const std::string &s) {
+  std::string utf8 = ToUtf8(s);
+  w.String(utf8.c_str(), static_cast<rapidjson::SizeType>(utf8.size()));
+}
+
+void Time(Writer &w, const th_time &t) {
+  w.StartArray();
+  Double(w, t.numerator);
+  Double(w, t.denominator);
+  w.EndArray();
+}
+
+void WriteValue(Writer &w, const Value &v) {
+  switch (v.type) {
+    case Value::Long: w.Int(v.l); break;
+    case Value::Real: Real(w, v.r); break;
+    case Value::Vector: Vec(w, v.v); break;
+    case Value::Text: Str(w, v.s); break;
+    case Value::Time:
+      // A time in a container is written as {"time": [n, d]}.
+      w.StartObject();
+      Key(w, "time");
+      Time(w, v.t);
+      w.EndObject();
+      break;
+  }
+}
+
+void WriteTrack(Writer &w, const Track &t) {
+  w.StartObject();
+  Key(w, "id");
+  w.StartArray();
+  for (int i = 0; i < t.id.count && i < 3; ++i) w.Int(t.id.id[i]);
+  w.EndArray();
+  Key(w, "sequences");
+  w.StartArray();
+  for (const Element *e = t.sequences.first; e; e = e->next) {
+    const auto &q = static_cast<const Sequence &>(*e);
+    w.StartObject();
+    Key(w, "start");
+    Time(w, q.start);
+    Key(w, "end");
+    Time(w, q.end);
+    Key(w, "keys");
+    w.StartArray();
+    for (const Element *k = q.keys.first; k; k = k->next) {
+      const auto &key = static_cast<const tessaro::AnimationKey &>(*k);
+      w.StartObject();
+      Key(w, "time");
+      Time(w, key.time);
+      Key(w, "data");
+      w.StartArray();
+      for (float f : key.data) Real(w, f);
+      w.EndArray();
+      w.EndObject();
+    }
+    w.EndArray();
+    w.EndObject();
+  }
+  w.EndArray();
+  w.EndObject();
+}
+
+
+// Writes how the reader finds the object again: its path of names when
+// each name is the first of its kind among its siblings and holds no "/",
+// else the list of its positions from the top level down.
+void WriteObjectReference(Writer &w, const Element *e) {
+  bool byName = true;
+  std::vector<int> positions;
+  for (const Element *x = e; x; x = x->owner) {
+    int at = 0;
+    for (const Element *s = x->pred; s; s = s->pred, ++at)
+      if (s->name == x->name) byName = false;
+    if (x->name.find('/') != std::string::npos) byName = false;
+    positions.push_back(at);
+  }
+  if (byName) {
+    Str(w, PathOf(e));
+    return;
+  }
+  w.StartArray();
+  for (auto p = positions.rbegin(); p != positions.rend(); ++p) w.Int(*p);
+  w.EndArray();
+}
+
+// What the writer needs to know of the document's materials: the first of
+// each name (what the reader links a name to) and, for a material that is
+// not, its position.
+class MaterialRefs {
+ public:
+  const Document &Doc() const { return doc_; }
+  explicit MaterialRefs(const Document &doc) : doc_(doc) {
+    for (const Element *m = doc.materials.first; m; m = m->next) first_.emplace(m->name, m);
+  }
+  void Write(Writer &w, const Element *m) {
+    auto it = first_.find(m->name);
+    if (it != first_.end() && it->second == m) {
+      Str(w, m->name);
+      return;
+    }
+    if (positions_.empty()) {
+      int at = 0;
+      for (const Element *x = doc_.materials.first; x; x = x->next) positions_[x] = at++;
+    }
+    w.Int(positions_.at(m));
+  }
+
+ private:
+  const Document &doc_;
+  std::map<std::string, const Element *> first_;
+  std::unordered_map<const Element *, int> positions_;
+};
+
+void WriteContainer(Writer &w, const Container &c) {
+  w.StartObject();
+  for (const auto &kv : c) {
+    Key(w, std::to_string(kv.first).c_str());
+    WriteValue(w, kv.second);
+  }
+  w.EndObject();
+}
+
+void WriteParams(Writer &w, const std::map<std::string, Value> &params) {
+  w.StartObject();
+  for (const auto &kv : params) {
+    Key(w, kv.first.c_str());
+    WriteValue(w, kv.second);
+  }
+  w.EndObject();
+}
+
+void WriteMatrix(Writer &w, const th_matrix &m) {
+  w.StartObject();
+  Key(w, "off");
+  Vec(w, m.off);
+  Key(w, "v1");
+  Vec(w, m.v1);
+  Key(w, "v2");
+  Vec(w, m.v2);
+  Key(w, "v3");
+  Vec(w, m.v3);
+  w.EndObject();
+}
+
+template <class T>
+const T *Entries(const Tag &t) {
+  return reinterpret_cast<const T *>(t.payload.data());
+}
+
+void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
+  w.StartObject();
+  Key(w, "type");
+  w.Int(t.type);
+  if (!t.name.empty()) {
+    Key(w, "name");
+    Str(w, t.name);
+  }
+  if (t.bits) {
+    Key(w, "bits");
+    w.Int(t.bits);
+  }
+  switch (t.type) {
+    case 5600:
+      Key(w, "points");
+      w.StartArray();
+      for (int32_t i = 0; i < t.entries; ++i) Vec(w, Entries<th_vector>(t)[i]);
+      w.EndArray();
+      break;
+    case 5604:
+      Key(w, "polygons");
+      w.StartArray();
+      for (int32_t i = 0; i < t.entries; ++i) {
+        const th_polygon &p = Entries<th_polygon>(t)[i];
+        w.StartArray();
+        w.Int(p.a);
+        w.Int(p.b);
+        w.Int(p.c);
+        w.Int(p.d);
+        w.EndArray();
+      }
+      w.EndArray();
+      break;
+    case 5671:
+      Key(w, "uvw");
+      w.StartArray();
+      for (int32_t i = 0; i < t.entries; ++i) {
+        const th_uvw &u = Entries<th_uvw>(t)[i];
+        w.StartArray();
+        Vec(w, u.a);
+        Vec(w, u.b);
+        Vec(w, u.c);
+        Vec(w, u.d);
+        w.EndArray();
+      }
+      w.EndArray();
+      break;
+    case 5616: {
+      Key(w, "material");
+      // A copy kept for undo is in no document: its material is still one
+      // of the document's.
+      const Element *m = Host::Get().LinkedMaterial(t);
+      if (m && m->list && m->doc == &materials.Doc())
+        materials.Write(w, m);
+      else
+        w.Null();
+      Key(w, "pos");
+      Vec(w, t.pos);
+      Key(w, "scale");
+      Vec(w, t.scale);
+      Key(w, "rot");
+      Vec(w, t.rot);
+      Key(w, "matrix");
+      WriteMatrix(w, t.ml);
+      break;
+    }
+    default:
+      break;
+  }
+  Key(w, "params");
+  WriteParams(w, t.params);
+  w.EndObject();
+}
+
+// Everything of the object up to its list of children, which it opens.
+void StartObjectValue(Writer &w, const Object &o, MaterialRefs &materials) {
+  w.StartObject();
+  Key(w, "type");
+  w.Int(o.type);
+  Key(w, "name");
+  Str(w, o.name);
+  Key(w, "pos");
+  Vec(w, o.pos);
+  Key(w, "scale");
+  Vec(w, o.scale);
+  Key(w, "rot");
+  Vec(w, o.rot);
+  Key(w, "matrix");
+  WriteMatrix(w, o.ml);
+  if (o.camera) {
+    Key(w, "camera");
+    w.StartObject();
+    Key(w, "focus");
+    Real(w, o.focus);
+    Key(w, "aperture");
+    Real(w, o.aperture);
+    Key(w, "projection");
+    w.Int(o.projection);
+    w.EndObject();
+  }
+  if (o.spline) {
+    Key(w, "spline");
+    w.StartObject();
+    Key(w, "type");
+    w.Int(o.splineType);
+    Key(w, "pointCount");
+    w.Int(o.splinePointCount);
+    w.EndObject();
+  }
+  Key(w, "bits");
+  w.Int(o.bits);
+  Key(w, "editorMode");
+  w.Int(o.editorMode);
+  Key(w, "renderMode");
+  w.Int(o.renderMode);
+  Key(w, "params");
+  WriteParams(w, o.params);
+  Key(w, "tags");
+  w.StartArray();
+  for (const Element *t = o.tags.first; t; t = t->next) WriteTag(w, static_cast<const Tag &>(*t), materials);
+  w.EndArray();
+  Key(w, "tracks");
+  w.StartArray();
+  for (const Element *t = o.tracks.first; t; t = t->next) WriteTrack(w, static_cast<const Track &>(*t));
+  w.EndArray();
+  Key(w, "children");
+  w.StartArray();
+}
+
+// The objects of the list and everything below them, without recursion: a
+// hierarchy may be as deep as a file or a document makes it.
+void WriteObjects(Writer &w, const ElementList &list, MaterialRefs &materials) {
+  // For each object whose children are being written, the sibling that
+  // comes after it.
+  std::vector<const Element *> after;
+  const Element *next = list.first;
+  for (;;) {
+    if (next) {
+      const auto &o = static_cast<const Object &>(*next);
+      StartObjectValue(w, o, materials);
+      after.push_back(o.next);
+      next = o.children.first;
+      continue;
+    }
+    if (after.empty()) return;
+    w.EndArray();
+    w.EndObject();
+    next = after.back();
+    after.pop_back();
+  }
+}
+
+void WriteMaterial(Writer &w, const Material &m) {
+  w.StartObject();
+  Key(w, "name");
+  Str(w, m.name);
+  Key(w, "bits");
+  w.Int(m.bits);
+  Key(w, "channels");
+  w.StartObject();
+  for (size_t i = 0; i < m.channels.size(); ++i) {
+    Key(w, std::to_string(i).c_str());
+    w.StartObject();
+    Key(w, "state");
+    w.Int(m.channels[i].state);
+    Key(w, "data");
+    WriteContainer(w, m.channels[i].data);
+    w.EndObject();
+  }
+  w.EndObject();
+  Key(w, "params");
+  WriteParams(w, m.params);
+  w.EndObject();
+}
+
+// Where the reader finds an undo entry's element again: its positions in
+// the lists from the document down. Each list is counted once, when first
+// asked about, so that many entries cost no more than one walk.
+class Positions {
+ public:
+  int Of(const Element *e) {
+    if (!counted_.count(e->list)) {
+      counted_.insert(e->list);
+      int at = 0;
+      for (const Element *x = e->list->first; x; x = x->next) at_[x] = at++;
+    }
+    return at_.at(e);
+  }
+
+ private:
+  std::unordered_set<const ElementList *> counted_;
+  std::unordered_map<const Element *, int> at_;
+};
+
+void WriteUndoEntry(Writer &w, const Document &doc, const UndoEntry &u, Positions &positions,
+                    MaterialRefs &materials) {
+  w.StartObject();
+  Key(w, "type");
+  w.Int(u.type);
+  Key(w, "kind");
+  Str(w, u.kind);
+  Key(w, "name");
+  Str(w, u.name);
+  Key(w, "element");
+  const Element *e = Host::Get().LinkedObject(u.element, u.serial);
+  if (e == &doc) {
+    Str(w, "document");
+  } else if (e && e->doc == &doc && e->list && e->kind == ElementKind::Object) {
+    std::vector<int> path;
+    for (const Element *x = e; x; x = x->owner) path.push_back(positions.Of(x));
+    w.StartObject();
+    Key(w, "object");
+    w.StartArray();
+    for (auto p = path.rbegin(); p != path.rend(); ++p) w.Int(*p);
+    w.EndArray();
+    w.EndObject();
+  } else if (e && e->doc == &doc && e->list && (e->kind == ElementKind::Material || e->kind == ElementKind::RenderData)) {
+    w.StartObject();
+    Key(w, e->kind == ElementKind::Material ? "material" : "renderData");
+    w.Int(positions.Of(e));
+    w.EndObject();
+  } else {
+    w.Null();
+  }
+  if (u.settings) {
+    Key(w, "before");
+    w.StartObject();
+    Key(w, "fps");
+    w.Int(u.fps);
+    Key(w, "maxTime");
+    w.StartArray();
+    Double(w, u.maxTimeNum);
+    Double(w, u.maxTimeDen);
+    w.EndArray();
+    w.EndObject();
+  } else if (u.before && (u.before->kind == ElementKind::Object || u.before->kind == ElementKind::Material)) {
+    Key(w, "before");
+    w.StartObject();
+    if (u.before->kind == ElementKind::Object) {
+      Key(w, "object");
+      ElementList single;
+      single.first = single.last = const_cast<Element *>(u.before.get());
+      single.count = 1;
+      WriteObjects(w, single, materials);
+    } else {
+      Key(w, "material");
+      WriteMaterial(w, static_cast<const Material &>(*u.before));
+    }
+    w.EndObject();
+  }
+  // A view that shows one of the objects the copy stands for follows the
+  // copy when it is restored, also in a later run.
+  std::vector<std::pair<size_t, size_t>> views;
+  for (size_t v = 0; v < doc.views.size(); ++v) {
+    const Element *cam = Host::Get().LinkedObject(doc.views[v].camera, doc.views[v].cameraSerial);
+    if (!cam || cam->doc != &doc) continue;
+    for (size_t i = 1; i < u.origins.size(); ++i)
+      if (u.origins[i].first == cam && u.origins[i].second == cam->serial) {
+        views.push_back({v, i});
+        break;
+      }
+  }
+  if (!views.empty()) {
+    Key(w, "views");
+    w.StartArray();
+    for (const auto &p : views) {
+      w.StartArray();
+      w.Uint64(p.first);
+      w.Uint64(p.second);
+      w.EndArray();
+    }
+    w.EndArray();
+  }
+  w.EndObject();
+}
+
+}  // namespace
+
+std::string FormatReal(float v) { return FormatShortest(v); }
+
+bool WriteDocument(const Document &doc, std::FILE *out) {
+  char buffer[1 << 16];
+  rapidjson::FileWriteStream file(out, buffer, sizeof buffer);
+  IndentedStream stream(file);
+  Writer w(stream);
+  MaterialRefs materials(doc);
+  w.SetIndent(' ', 2);
+  w.SetFormatOptions(rapidjson::kFormatSingleLineArray);
+  w.StartObject();
+  Key(w, "objects");
+  w.StartArray();
+  WriteObjects(w, doc.objects, materials);
+  w.EndArray();
+  Key(w, "materials");
+  w.StartArray();
+  for (const Element *m = doc.materials.first; m; m = m->next) WriteMaterial(w, static_cast<const Material &>(*m));
+  w.EndArray();
+  Key(w, "fps");
+  w.Int(doc.fps);
+  Key(w, "maxTime");
+  w.StartArray();
+  Double(w, doc.maxTimeNum);
+  Double(w, doc.maxTimeDen);
+  w.EndArray();
+  Key(w, "renderData");
+  w.Int(static_cast<int>(doc.renderData.count));
+  Key(w, "views");
+  w.StartArray();
+  for (const View &v : doc.views) {
+    w.StartObject();
+    Key(w, "sceneCamera");
+    const Element *cam = Host::Get().LinkedObject(v.camera, v.cameraSerial);
+    if (cam && cam->doc == &doc) WriteObjectReference(w, cam);
+    else w.Null();
+    w.EndObject();
+  }
+  w.EndArray();
+  Key(w, "undo");
+  w.StartArray();
+  Positions positions;
+  for (const auto &step : doc.undo) {
+    w.StartArray();
+    for (const UndoEntry &e : step) WriteUndoEntry(w, doc, e, positions, materials);
+    w.EndArray();
+  }
+  w.EndArray();
+  w.EndObject();
+  stream.Put('\n');
+  stream.Flush();
+  return std::ferror(out) == 0;
+}
+
+bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error) {
+  return WriteOutput(path, [&](std::FILE *out) { return WriteDocument(doc, out); }, error);
+}
+
+}  // namespace tessaro

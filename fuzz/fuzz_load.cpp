@@ -74,11 +74,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   }
   tessaro::DialogAnswers answers;
   const int mode = size > 4 ? data[4] % 6 : 0;
-  const int32_t kinds[] = {10010, 10011, 10012, 10013};
-  if (mode == 0) answers.mode = 10005;
-  if (mode == 1) answers.mode = 10006;
+  const int32_t kinds[] = {KIND_GEOMETRY, KIND_CAMERAS, KIND_MATERIALS, KIND_LIGHTS};
+  if (mode == 0) answers.mode = MODE_NEW;
+  if (mode == 1) answers.mode = MODE_MERGE;
   if (mode >= 2) {
-    answers.mode = 10007;
+    answers.mode = MODE_UPDATE;
     answers.object = "Target";
     answers.kind = kinds[mode - 2];
   }

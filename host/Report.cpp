@@ -72,19 +72,19 @@ std::string Utf8(const std::string &s) { return IsUtf8(s) ? s : ToUtf8(s); }
 // What an update of the kind keeps of an object of the type at the level:
 // the import's kind filter, as a user of the dialog meets it.
 bool UpdateKeeps(int32_t kind, int32_t type, int32_t level) {
-  const bool geometry = kind == kKindGeometry || (type != 5100 && type != 5101) ||
-                        (kind == kKindLights && type == 5100 && level == 1);
-  const bool cameras = kind == kKindCameras || type != 5103;
-  const bool lights = kind == kKindLights || type != 5102;
+  const bool geometry = kind == KIND_GEOMETRY || (type != 5100 && type != 5101) ||
+                        (kind == KIND_LIGHTS && type == 5100 && level == 1);
+  const bool cameras = kind == KIND_CAMERAS || type != 5103;
+  const bool lights = kind == KIND_LIGHTS || type != 5102;
   return geometry && cameras && lights && type != 5122 && type != 5106;
 }
 
 const char *KindWord(int32_t kind) {
   switch (kind) {
-    case kKindGeometry: return "geometry";
-    case kKindCameras: return "cameras";
-    case kKindMaterials: return "materials";
-    case kKindLights: return "lights";
+    case KIND_GEOMETRY: return "geometry";
+    case KIND_CAMERAS: return "cameras";
+    case KIND_MATERIALS: return "materials";
+    case KIND_LIGHTS: return "lights";
     default: return "nothing";
   }
 }
@@ -153,8 +153,8 @@ DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial) {
 
 LeftOutFinder::LeftOutFinder(const std::vector<ConfirmedAnswer> &answers) {
   for (const ConfirmedAnswer &a : answers) {
-    if (a.chosen == kModeUpdate) update_ = true;
-    if (a.chosen >= kKindGeometry && a.chosen <= kKindLights) kind_ = a.chosen;
+    if (a.chosen == MODE_UPDATE) update_ = true;
+    if (a.chosen >= KIND_GEOMETRY && a.chosen <= KIND_LIGHTS) kind_ = a.chosen;
   }
 }
 
@@ -210,7 +210,7 @@ std::vector<ReportWarning> LeftOutFinder::Finish(const FileFacts &file, const Do
   namedByKept_.resize(materials);
   // A materials update writes every material record over the document's;
   // otherwise a material enters with the first texture tag that names it.
-  if (!(update_ && kind_ == kKindMaterials)) {
+  if (!(update_ && kind_ == KIND_MATERIALS)) {
     for (size_t i = 0; i < materials; ++i) {
       if (namedByKept_[i]) continue;
       const FileFacts::MaterialRecord &m = file.materials[i];

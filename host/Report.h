@@ -13,19 +13,9 @@
 
 #include "Host.h"
 #include "Inspect.h"
+#include "c4d_symbols.h"
 
 namespace tessaro {
-
-// The import options dialog's choices, by the gadget IDs of its resource.
-enum ImportChoice : int32_t {
-  kModeNew = 10005,
-  kModeMerge = 10006,
-  kModeUpdate = 10007,
-  kKindGeometry = 10010,
-  kKindCameras = 10011,
-  kKindMaterials = 10012,
-  kKindLights = 10013,
-};
 
 // Counts over a whole document (in a merge or an update, the user's part
 // too), and its extent: every point of every object, placed in the

@@ -552,13 +552,13 @@ int Main(int argc, char **argv) {
   }
 
   tessaro::DialogAnswers answers;
-  if (mode == "new") answers.mode = 10005;
-  if (mode == "merge") answers.mode = 10006;
-  if (mode == "update") answers.mode = 10007;
-  if (kind == "geometry") answers.kind = 10010;
-  if (kind == "cameras") answers.kind = 10011;
-  if (kind == "materials") answers.kind = 10012;
-  if (kind == "lights") answers.kind = 10013;
+  if (mode == "new") answers.mode = MODE_NEW;
+  if (mode == "merge") answers.mode = MODE_MERGE;
+  if (mode == "update") answers.mode = MODE_UPDATE;
+  if (kind == "geometry") answers.kind = KIND_GEOMETRY;
+  if (kind == "cameras") answers.kind = KIND_CAMERAS;
+  if (kind == "materials") answers.kind = KIND_MATERIALS;
+  if (kind == "lights") answers.kind = KIND_LIGHTS;
   if (objectOpt->count()) answers.object = object;
   if (rowOpt->count()) answers.row = row - 1;  // the dialog's rows count from 0
   if (scaleOpt->count()) answers.scale = scale;

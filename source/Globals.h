@@ -4,14 +4,13 @@
 #define TESSARO_GLOBALS_H
 
 #include "c4d.h"
+#include "c4d_symbols.h"
 
 enum {
   ID_TESSARO_SCENELOADER = 1012349,
   ID_IMPORT_MESSAGEPLUGIN = 1012350,
   PLUGIN_INFO_FLAGS = 0x20000000,
   MIN_HOST_VERSION = 7500,
-  IDS_PLUGIN_NAME = 10001,
-  IDS_REGISTER_FAILED = 10002,
 };
 
 // ImportFlags bits.

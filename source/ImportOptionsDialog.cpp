@@ -69,13 +69,13 @@ LONG ImportOptionsDialog::Run(BaseDocument *doc) {
 
 Bool ImportOptionsDialog::CreateLayout() {
   Bool loaded = LoadDialogResource(DLG_IMPORT_OPTIONS, &PluginResource, 0);
-  if (loaded) list_.AttachListView(this, ObjectList);
+  if (loaded) list_.AttachListView(this, LIST_OBJECTS);
   return loaded;
 }
 
 Bool ImportOptionsDialog::InitValues() {
   // The field's limits are the single-precision values -9.0e18 and +9.0e18.
-  SetReal(ScaleField, scale_, RealFromBits(0xDEF9CCD9u), RealFromBits(0x5EF9CCD9u), 1.0f, FORMAT_REAL, 0.0f, 0.0f,
+  SetReal(FIELD_SCALE, scale_, RealFromBits(0xDEF9CCD9u), RealFromBits(0x5EF9CCD9u), 1.0f, FORMAT_REAL, 0.0f, 0.0f,
           FALSE, FALSE);
 
   BaseContainer layout;
@@ -100,28 +100,28 @@ Bool ImportOptionsDialog::InitValues() {
   if (selection_) list_.SetSelection(selection_);
   kind_ = KIND_GEOMETRY;
 
-  SetLong(ModeGroup, mode_, -2147483647, 2147483647, 1, FALSE);
-  SetLong(KindGroup, kind_, -2147483647, 2147483647, 1, FALSE);
+  SetLong(GROUP_MODE, mode_, -2147483647, 2147483647, 1, FALSE);
+  SetLong(GROUP_KIND, kind_, -2147483647, 2147483647, 1, FALSE);
   if (mode_ != MODE_UPDATE) {
     Enable(MODE_UPDATE, FALSE);
-    Enable(KindGroup, FALSE);
+    Enable(GROUP_KIND, FALSE);
   }
   return TRUE;
 }
 
 Bool ImportOptionsDialog::Command(LONG id, const BaseContainer &msg) {
   switch (id) {
-    case ModeGroup:
-      GetLong(ModeGroup, mode_);
-      Enable(KindGroup, mode_ == MODE_UPDATE);
+    case GROUP_MODE:
+      GetLong(GROUP_MODE, mode_);
+      Enable(GROUP_KIND, mode_ == MODE_UPDATE);
       break;
-    case ObjectList:
+    case LIST_OBJECTS:
       break;
-    case KindGroup:
-      GetLong(KindGroup, kind_);
+    case GROUP_KIND:
+      GetLong(GROUP_KIND, kind_);
       break;
-    case ScaleField:
-      GetReal(ScaleField, scale_);
+    case FIELD_SCALE:
+      GetReal(FIELD_SCALE, scale_);
       break;
     default:
       GeModalDialog::Command(id, msg);

@@ -3,21 +3,7 @@
 #define TESSARO_IMPORT_OPTIONS_DIALOG_H
 
 #include "c4d.h"
-
-enum {
-  DLG_IMPORT_OPTIONS = 10003,
-  ModeGroup = 10004,
-  MODE_NEW = 10005,
-  MODE_MERGE = 10006,
-  MODE_UPDATE = 10007,
-  ObjectList = 10008,
-  KindGroup = 10009,
-  KIND_GEOMETRY = 10010,
-  KIND_CAMERAS = 10011,
-  KIND_MATERIALS = 10012,
-  KIND_LIGHTS = 10013,
-  ScaleField = 10014,
-};
+#include "c4d_symbols.h"
 
 class ImportOptionsDialog : public GeModalDialog {
  public:

@@ -4,6 +4,7 @@
 #include <random>
 #include <set>
 
+#include "c4d_symbols.h"
 #include "ft50_scene.h"
 #include "support.h"
 
@@ -15,7 +16,7 @@ using testsupport::Find;
 using testsupport::HostTest;
 using testsupport::Names;
 
-constexpr int32_t kNew = 10005, kMerge = 10006, kCameras = 10011, kLights = 10013;
+constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kCameras = KIND_CAMERAS, kLights = KIND_LIGHTS;
 
 std::set<std::string> Keys(const tessaro::Object *o) {
   std::set<std::string> out;
@@ -533,7 +534,7 @@ TEST_F(AnimationTest, ViewObjectRemovedByTheCleanUpIsNotHandedOn) {
   h.flags = 0x20;
   ft50::Object(f, 5100, h);  // a polygon object without points: cleaned up
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", 10010)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   EXPECT_EQ(Find(user, "Empty"), nullptr);
   EXPECT_EQ(user->views[0].camera, nullptr);
 }

@@ -4,6 +4,7 @@
 // at the end of the file, the deepest level, the kind filter in an update.
 #include <cstring>
 
+#include "c4d_symbols.h"
 #include "Handles.h"
 #include "ft50_scene.h"
 #include "support.h"
@@ -18,8 +19,8 @@ using testsupport::TagData;
 using testsupport::TagOf;
 using testsupport::TagTypes;
 
-constexpr int32_t kNew = 10005, kMerge = 10006, kUpdate = 10007;
-constexpr int32_t kGeometry = 10010, kCameras = 10011, kMaterials = 10012, kLights = 10013;
+constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kUpdate = MODE_UPDATE;
+constexpr int32_t kGeometry = KIND_GEOMETRY, kCameras = KIND_CAMERAS, kMaterials = KIND_MATERIALS, kLights = KIND_LIGHTS;
 
 class BoundsTest : public testsupport::HostTest {
  protected:

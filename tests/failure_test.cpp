@@ -1,5 +1,6 @@
 // Failure rows not covered where their Part's other behaviour is tested:
 // host faults and crafted files, each with the documented outcome.
+#include "c4d_symbols.h"
 #include "ft50_scene.h"
 #include "support.h"
 
@@ -11,7 +12,7 @@ using testsupport::Find;
 using testsupport::HostTest;
 using testsupport::Names;
 
-constexpr int32_t kMerge = 10006, kUpdate = 10007, kGeometry = 10010;
+constexpr int32_t kMerge = MODE_MERGE, kUpdate = MODE_UPDATE, kGeometry = KIND_GEOMETRY;
 
 class FailureTest : public HostTest {};
 
@@ -45,7 +46,7 @@ TEST_F(FailureTest, FailedLoadsLeaveNoPostImportActionsAndNoCleanUp) {
   ft50::Header cam = Named("Cam", 1);
   cam.flags = 0x20;
   ft50::Object(f, 5103, cam, nullptr, ft50::CameraBody(1, 1, 0, 0));
-  tessaro::DialogAnswers cameras = testsupport::Update("Target", 10011);
+  tessaro::DialogAnswers cameras = testsupport::Update("Target", KIND_CAMERAS);
   EXPECT_EQ(Import(f, cameras).code, -3);
   EXPECT_NE(Find(target->children, "Cam"), nullptr);
   EXPECT_EQ(Doc(), user);
@@ -156,7 +157,7 @@ TEST_F(FailureTest, ShortTextureAndPointRecordsAtTheEndOfTheFile) {
   ft50::ObjectHeader(g, Named("Points"));
   g.Begin(5600).I32(3).I32(0).Vec(1, 1, 1);  // one point of three
   g.End().End();
-  EXPECT_EQ(Import(g, testsupport::Mode(10005)).code, -3);
+  EXPECT_EQ(Import(g, testsupport::Mode(MODE_NEW)).code, -3);
   EXPECT_EQ(testsupport::TagOf(Find(Doc(), "Points"), 5600), nullptr);
 
   // A read that fails inside the points leaves the tag with what was read.
@@ -175,7 +176,7 @@ TEST_F(FailureTest, ShortTextureAndPointRecordsAtTheEndOfTheFile) {
   // second run is the 20th read.
   host_->ResetCalls();
   host_->FailNth(Op::FileRead, 20);
-  tessaro::DialogAnswers doubled = testsupport::Mode(10005);
+  tessaro::DialogAnswers doubled = testsupport::Mode(MODE_NEW);
   doubled.scale = 2.0f;
   EXPECT_EQ(Import(h, doubled).code, 0);
   tessaro::Object *p = Find(Doc(), "P");

@@ -8,6 +8,7 @@
 
 #include <tiny_gltf.h>
 
+#include "c4d_symbols.h"
 #include "GltfExport.h"
 #include "Trig.h"
 #include "ft50_scene.h"
@@ -127,7 +128,7 @@ class GltfTest : public testsupport::HostTest {
       if (phong >= 0) ft50::Phong(b, phong);
     });
     f.Terminator();
-    ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+    ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   }
   const std::vector<ft50::V3> kCubePoints = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                                              {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
@@ -671,7 +672,7 @@ TEST_F(ExportedValuesTest, WhatCannotBeExportedIsLeftOutAndSaid) {
     ft50::Phong(b, 3.2f);
   });
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
 
   WriteText(dir_.File("holz.png"), images::Png(images::Pattern(2, 2, 1)));
   tessaro::GltfOptions options;
@@ -732,7 +733,7 @@ TEST_F(ExportedValuesTest, HostileTextureNamesLeaveNoImage) {
       ft50::TextureTag(b, ft50::Uses(static_cast<int32_t>(i + 1)));
     });
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(10005)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   tessaro::GltfOptions options;
   options.textureFolders = {dir_.Path()};
   std::vector<std::string> warnings;

@@ -1,4 +1,5 @@
 // The load driver and the record stream, through the real plug-in.
+#include "c4d_symbols.h"
 #include "support.h"
 
 namespace {
@@ -6,7 +7,7 @@ namespace {
 using tessaro::Op;
 using testsupport::HostTest;
 
-constexpr int32_t kNew = 10005, kMerge = 10006, kUpdate = 10007;
+constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kUpdate = MODE_UPDATE;
 
 Ft50Writer EmptyFile() { return Ft50Writer().Terminator(); }
 

@@ -1,6 +1,7 @@
 // Materials, their channels and texture tags, through the real plug-in.
 #include <cmath>
 
+#include "c4d_symbols.h"
 #include "ft50_scene.h"
 #include "support.h"
 
@@ -13,7 +14,7 @@ using testsupport::HostTest;
 using testsupport::Names;
 using testsupport::TagOf;
 
-constexpr int32_t kNew = 10005, kMerge = 10006, kGeometry = 10010, kMaterials = 10012;
+constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kGeometry = KIND_GEOMETRY, kMaterials = KIND_MATERIALS;
 
 // A polygon object with a point (so clean-ups keep it) and texture records.
 void Textured(Ft50Writer &w, const std::string &name, std::vector<ft50::Texture> textures, int32_t kind = 5100,

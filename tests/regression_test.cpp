@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "c4d_symbols.h"
 #include "DocumentFile.h"
 #include "support.h"
 #include "user_document.h"
@@ -28,10 +29,10 @@ TEST_F(RegressionTest, EveryFileImportsInEveryModeWithoutHarm) {
     EXPECT_NE(notes.find(name + ":"), std::string::npos) << name << " has no note of what it broke";
     for (int mode = 0; mode < 6; ++mode) {
       SCOPED_TRACE(name + " in mode " + std::to_string(mode));
-      tessaro::DialogAnswers answers = testsupport::Mode(mode == 0 ? 10005 : mode == 1 ? 10006 : 10007);
+      tessaro::DialogAnswers answers = testsupport::Mode(mode == 0 ? MODE_NEW : mode == 1 ? MODE_MERGE : MODE_UPDATE);
       if (mode >= 2) {
         answers.object = "Target";
-        answers.kind = 10010 + (mode - 2);
+        answers.kind = KIND_GEOMETRY + (mode - 2);
       }
       testsupport::MakeUserDocument(*host_);
       ImportPath(entry.path().string(), answers);

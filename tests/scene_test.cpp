@@ -1,5 +1,6 @@
 // Object records, their kinds, update mode and meshes, through the real
 // plug-in.
+#include "c4d_symbols.h"
 #include "ft50_scene.h"
 #include "support.h"
 
@@ -14,8 +15,8 @@ using testsupport::Names;
 using testsupport::TagData;
 using testsupport::TagOf;
 
-constexpr int32_t kMerge = 10006;
-constexpr int32_t kGeometry = 10010, kCameras = 10011, kMaterials = 10012, kLights = 10013;
+constexpr int32_t kMerge = MODE_MERGE;
+constexpr int32_t kGeometry = KIND_GEOMETRY, kCameras = KIND_CAMERAS, kMaterials = KIND_MATERIALS, kLights = KIND_LIGHTS;
 
 // A polygon object with one point, so that clean-ups keep it.
 void Solid(Ft50Writer &w, const Header &h) {
@@ -464,7 +465,7 @@ TEST_F(SceneTest, HostFaultsFailOnlyTheirObject) {
     SCOPED_TRACE(std::string(tessaro::OpName(c.op)) + " " + std::to_string(c.nth));
     host_->FailNth(c.op, c.nth);
     // The document in front now has objects: ask for a new one each time.
-    ASSERT_EQ(Import(file(), testsupport::Mode(10005)).code, c.code);
+    ASSERT_EQ(Import(file(), testsupport::Mode(MODE_NEW)).code, c.code);
     tessaro::Object *mesh = Find(Imported(), "Mesh");
     ASSERT_EQ(mesh != nullptr, c.meshExists);
     if (mesh) {

@@ -1,3 +1,4 @@
+#include "c4d_symbols.h"
 #include "support.h"
 
 #include <cstdlib>
@@ -145,7 +146,7 @@ void HostTest::AddUserPoints(tessaro::Object *o, int count) {
 
 tessaro::DialogAnswers Update(const std::string &object, int32_t kind) {
   tessaro::DialogAnswers a;
-  a.mode = 10007;
+  a.mode = MODE_UPDATE;
   a.object = object;
   a.kind = kind;
   return a;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "c4d_symbols.h"
 #include "DocumentFile.h"
 #include "Undo.h"
 #include "ft50_scene.h"
@@ -84,12 +85,12 @@ class UndoTest : public testsupport::HostTest {
   }
 
   void EveryMode(const std::string &file) {
-    ImportAndUndo(file, testsupport::Mode(10006), "merge");
+    ImportAndUndo(file, testsupport::Mode(MODE_MERGE), "merge");
     const char *kinds[] = {"geometry", "cameras", "materials", "lights"};
     for (const char *object : {"Table", "Floor"})
-      for (int32_t kind = 10010; kind <= 10013; ++kind)
+      for (int32_t kind = KIND_GEOMETRY; kind <= KIND_LIGHTS; ++kind)
         ImportAndUndo(file, testsupport::Update(object, kind),
-                      std::string("update of ") + object + ", " + kinds[kind - 10010]);
+                      std::string("update of ") + object + ", " + kinds[kind - KIND_GEOMETRY]);
   }
 };
 
@@ -115,7 +116,7 @@ TEST_F(UndoTest, TheFrameRateIsRecordedBeforeItChanges) {
   f.Terminator();
   f.Save(dir_.File("settings.ft50"));
   tessaro::Document *room = Room();
-  ImportPath(dir_.File("settings.ft50"), testsupport::Mode(10006));
+  ImportPath(dir_.File("settings.ft50"), testsupport::Mode(MODE_MERGE));
   ASSERT_EQ(room->undo.size(), 1u);
   ASSERT_EQ(room->undo[0].size(), 1u);
   EXPECT_EQ(room->undo[0][0].type, 40);
@@ -134,7 +135,7 @@ TEST_F(UndoTest, RenderSettingsAreRecordedAfterTheyAreAdded) {
   f.Terminator();
   f.Save(dir_.File("render.ft50"));
   tessaro::Document *room = Room();
-  ImportPath(dir_.File("render.ft50"), testsupport::Update("Table", 10011));
+  ImportPath(dir_.File("render.ft50"), testsupport::Update("Table", KIND_CAMERAS));
   ASSERT_EQ(room->undo.size(), 1u);
   ASSERT_EQ(room->renderData.count, 1u);
   const tessaro::UndoEntry &last = room->undo[0].back();
@@ -161,7 +162,7 @@ TEST_F(UndoTest, TheEndTimeIsRecordedOnceBeforeKeysMoveIt) {
   keys.Terminator();
   keys.Save(dir_.File("keys.ft50"));
   tessaro::Document *room = Room();
-  ImportPath(dir_.File("keys.ft50"), testsupport::Mode(10006));
+  ImportPath(dir_.File("keys.ft50"), testsupport::Mode(MODE_MERGE));
   ASSERT_EQ(room->undo.size(), 1u);
   size_t settings = 0;
   for (const tessaro::UndoEntry &u : room->undo[0]) settings += u.kind == "document";
@@ -185,7 +186,7 @@ TEST_F(UndoTest, ViewsFollowRestoredObjectsAndKeptCopiesOutliveTheirMaterials) {
   std::string why;
   ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("user.json"), user, &why)) << why;
   host_->SetActiveDocument(user);
-  ImportPath(TESSARO_SOURCE_DIR "/examples/empty.ft50", testsupport::Update("Rig", 10010));
+  ImportPath(TESSARO_SOURCE_DIR "/examples/empty.ft50", testsupport::Update("Rig", KIND_GEOMETRY));
   ASSERT_EQ(user->undo.size(), 1u);
   EXPECT_EQ(testsupport::Find(user, "Mesh"), nullptr) << "the update replaced the geometry";
   ASSERT_TRUE(tessaro::WriteDocumentFile(*user, dir_.File("after.json"), &why)) << why;

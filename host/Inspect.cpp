@@ -17,41 +17,41 @@ namespace {
 
 const char *RecordName(LONG type) {
   switch (type) {
-    case 0: return "end";
-    case 2000: return "document settings";
-    case 4000: return "render settings";
-    case 5020: return "object";
-    case 5021: return "object header";
-    case 5100: return "polygon object kind";
-    case 5101: return "spline kind";
-    case 5102: return "light kind";
-    case 5103: return "camera kind";
-    case 5107: return "kind 5106";
-    case 5124: return "kind 5122";
-    case 5402: return "position key";
-    case 5404: return "rotation key";
-    case 5411: return "camera key";
-    case 5500: return "animation";
-    case 5501: return "key list";
-    case 5600: return "points";
-    case 5601: return "triangles, 16-bit";
-    case 5602: return "quadrangles, 16-bit";
-    case 5603: return "index pairs, 16-bit";
-    case 5612: return "smoothing";
-    case 5616: return "texture tag";
-    case 5618: return "UV coordinates";
-    case 5653: return "triangles, 32-bit";
-    case 5654: return "quadrangles, 32-bit";
-    case 5655: return "index pairs, 32-bit";
-    case 5703: return "material";
-    case 5704: return "material header";
-    case 5900: return "colour channel";
-    case 5902: return "transparency channel";
-    case 5903: return "reflection channel";
-    case 5904: return "environment channel";
-    case 5907: return "alpha channel";
-    case 5908: return "specular channel";
-    case 5909: return "specular colour channel";
+    case RECORD_END: return "end";
+    case RECORD_DOCUMENT: return "document settings";
+    case RECORD_RENDER: return "render settings";
+    case RECORD_OBJECT: return "object";
+    case SUB_OBJECT_HEADER: return "object header";
+    case SUB_KIND_POLYGON: return "polygon object kind";
+    case SUB_KIND_SPLINE: return "spline kind";
+    case SUB_KIND_LIGHT: return "light kind";
+    case SUB_KIND_CAMERA: return "camera kind";
+    case SUB_KIND_5107: return "kind 5106";
+    case SUB_KIND_5124: return "kind 5122";
+    case KEY_POSITION: return "position key";
+    case KEY_ROTATION: return "rotation key";
+    case KEY_CAMERA: return "camera key";
+    case SUB_ANIMATION: return "animation";
+    case SUB_KEY_LIST: return "key list";
+    case SUB_POINTS: return "points";
+    case SUB_TRIANGLES16: return "triangles, 16-bit";
+    case SUB_QUADRANGLES16: return "quadrangles, 16-bit";
+    case SUB_PAIRS16: return "index pairs, 16-bit";
+    case SUB_PHONG: return "smoothing";
+    case SUB_TEXTURE: return "texture tag";
+    case SUB_UV: return "UV coordinates";
+    case SUB_TRIANGLES32: return "triangles, 32-bit";
+    case SUB_QUADRANGLES32: return "quadrangles, 32-bit";
+    case SUB_PAIRS32: return "index pairs, 32-bit";
+    case RECORD_MATERIAL: return "material";
+    case SUB_MATERIAL_HEADER: return "material header";
+    case SUB_CHANNEL_FIRST + 0: return "colour channel";
+    case SUB_CHANNEL_FIRST + 2: return "transparency channel";
+    case SUB_CHANNEL_FIRST + 3: return "reflection channel";
+    case SUB_CHANNEL_FIRST + 4: return "environment channel";
+    case SUB_CHANNEL_FIRST + 7: return "alpha channel";
+    case SUB_CHANNEL_FIRST + 8: return "specular channel";
+    case SUB_CHANNEL_FIRST + 9: return "specular colour channel";
     default: return nullptr;
   }
 }
@@ -63,46 +63,46 @@ const char *RecordName(LONG type) {
 // read as a whole, whatever its type.
 bool HoldsList(LONG type, LONG parentType, int depth) {
   switch (type) {
-    case 5020:
-    case 5703: return depth == 0;
-    case 5500: return parentType == 5020;
-    case 5501: return parentType == 5500;
+    case RECORD_OBJECT:
+    case RECORD_MATERIAL: return depth == 0;
+    case SUB_ANIMATION: return parentType == RECORD_OBJECT;
+    case SUB_KEY_LIST: return parentType == SUB_ANIMATION;
     default: return false;
   }
 }
-bool LeadsWithOpaque(LONG type) { return type == 5500 || type == 5501; }
+bool LeadsWithOpaque(LONG type) { return type == SUB_ANIMATION || type == SUB_KEY_LIST; }
 
 // The fewest payload bytes that hold the fields the import reads from a
 // record where it stands (texts counted empty); 0 where it reads none. A
 // shorter record fails its reader.
 LONG FieldBytes(LONG type, LONG parentType, bool first, int depth) {
-  if (depth == 0) return type == 2000 ? 132 : type == 4000 ? 163 : 0;
-  if (parentType == 5020 && first) {
+  if (depth == 0) return type == RECORD_DOCUMENT ? 132 : type == RECORD_RENDER ? 163 : 0;
+  if (parentType == RECORD_OBJECT && first) {
     switch (type) {
-      case 5101: return 19;
-      case 5102: return 1440;
-      case 5103: return 40;
-      case 5107: return 59;
+      case SUB_KIND_SPLINE: return 19;
+      case SUB_KIND_LIGHT: return 1440;
+      case SUB_KIND_CAMERA: return 40;
+      case SUB_KIND_5107: return 59;
       default: return 0;
     }
   }
-  if (parentType == 5020) {
+  if (parentType == RECORD_OBJECT) {
     switch (type) {
-      case 5021: return 94;
-      case 5612: return 12;
-      case 5616: return 123;
-      case 5600: case 5601: case 5602: case 5603: case 5653: case 5654: case 5655: return 8;
-      case 5618: return 10;
+      case SUB_OBJECT_HEADER: return 94;
+      case SUB_PHONG: return 12;
+      case SUB_TEXTURE: return 123;
+      case SUB_POINTS: case SUB_TRIANGLES16: case SUB_QUADRANGLES16: case SUB_PAIRS16: case SUB_TRIANGLES32: case SUB_QUADRANGLES32: case SUB_PAIRS32: return 8;
+      case SUB_UV: return 10;
       default: return 0;
     }
   }
-  if (parentType == 5501) {
+  if (parentType == SUB_KEY_LIST) {
     if (first) return 25;
-    return type == 5402 || type == 5404 ? 44 : type == 5411 ? 48 : 0;
+    return type == KEY_POSITION || type == KEY_ROTATION ? 44 : type == KEY_CAMERA ? 48 : 0;
   }
-  if (parentType == 5703) {
-    if (first) return type == 5704 ? 15 : 0;
-    switch (type - 5900) {
+  if (parentType == RECORD_MATERIAL) {
+    if (first) return type == SUB_MATERIAL_HEADER ? 15 : 0;
+    switch (type - SUB_CHANNEL_FIRST) {
       case 0: case 3: case 9: return 66;
       case 2: return 71;
       case 4: return 74;
@@ -122,17 +122,17 @@ struct Counted {
   bool negativeFails = false;  // else a negative count reads nothing
 };
 Counted CountOf(LONG type, LONG parentType, bool leading) {
-  if (leading && parentType == 5501) return {21, 12, 25, false};  // the key list header's vectors
-  if (parentType != 5020) return {};
+  if (leading && parentType == SUB_KEY_LIST) return {21, 12, 25, false};  // the key list header's vectors
+  if (parentType != RECORD_OBJECT) return {};
   switch (type) {
-    case 5600: return {0, 12, 8, true};
-    case 5601: return {0, 6, 8, true};
-    case 5602: return {0, 8, 8, true};
-    case 5653: return {0, 12, 8, true};
-    case 5654: return {0, 16, 8, true};
-    case 5603: return {0, 4, 8, false};
-    case 5655: return {0, 8, 8, false};
-    case 5618: return {0, 8, 10, true};
+    case SUB_POINTS: return {0, 12, 8, true};
+    case SUB_TRIANGLES16: return {0, 6, 8, true};
+    case SUB_QUADRANGLES16: return {0, 8, 8, true};
+    case SUB_TRIANGLES32: return {0, 12, 8, true};
+    case SUB_QUADRANGLES32: return {0, 16, 8, true};
+    case SUB_PAIRS16: return {0, 4, 8, false};
+    case SUB_PAIRS32: return {0, 8, 8, false};
+    case SUB_UV: return {0, 8, 10, true};
     default: return {};
   }
 }
@@ -144,9 +144,9 @@ const LONG kMaterialIndexAt = 4 + 4 + 3 * 12 + 4 * 4 + 3 + 4;
 // The object type an object record's kind record makes; 0 for none.
 int32_t ObjectTypeOfKind(LONG kind) {
   switch (kind) {
-    case 5100: case 5101: case 5102: case 5103: return kind;
-    case 5107: return 5106;
-    case 5124: return 5122;
+    case SUB_KIND_POLYGON: case SUB_KIND_SPLINE: case SUB_KIND_LIGHT: case SUB_KIND_CAMERA: return kind;
+    case SUB_KIND_5107: return 5106;
+    case SUB_KIND_5124: return 5122;
     default: return 0;
   }
 }
@@ -155,21 +155,21 @@ int32_t ObjectTypeOfKind(LONG kind) {
 // does not read is skipped. The leading record of an animation or key list
 // is read whatever its type, and is not asked about.
 bool ReadWhereItStands(LONG type, LONG parentType, bool first, int depth) {
-  if (type == 0) return true;
-  if (depth == 0) return type == 2000 || type == 4000 || type == 5020 || type == 5703;
+  if (type == RECORD_END) return true;
+  if (depth == 0) return type == RECORD_DOCUMENT || type == RECORD_RENDER || type == RECORD_OBJECT || type == RECORD_MATERIAL;
   switch (parentType) {
-    case 5020:
+    case RECORD_OBJECT:
       if (first) return ObjectTypeOfKind(type) != 0;
       switch (type) {
-        case 5021: case 5600: case 5601: case 5602: case 5603: case 5612: case 5616: case 5618:
-        case 5653: case 5654: case 5655: case 5500: return true;
+        case SUB_OBJECT_HEADER: case SUB_POINTS: case SUB_TRIANGLES16: case SUB_QUADRANGLES16: case SUB_PAIRS16: case SUB_PHONG: case SUB_TEXTURE: case SUB_UV:
+        case SUB_TRIANGLES32: case SUB_QUADRANGLES32: case SUB_PAIRS32: case SUB_ANIMATION: return true;
         default: return false;
       }
-    case 5703:
-      if (first) return type == 5704;
-      return RecordName(type) && type >= 5900 && type <= 5909;
-    case 5500: return type == 5501;
-    case 5501: return type == 5402 || type == 5404 || type == 5411;
+    case RECORD_MATERIAL:
+      if (first) return type == SUB_MATERIAL_HEADER;
+      return RecordName(type) && type >= SUB_CHANNEL_FIRST && type <= SUB_CHANNEL_FIRST + 9;
+    case SUB_ANIMATION: return type == SUB_KEY_LIST;
+    case SUB_KEY_LIST: return type == KEY_POSITION || type == KEY_ROTATION || type == KEY_CAMERA;
     default: return false;
   }
 }
@@ -212,13 +212,13 @@ class Walker {
       const bool opaque = first && leading;
       ++facts_.records;
       if (!opaque && !ReadWhereItStands(r.type, parentType, first, depth)) Skipped(r.type, at);
-      if (depth == 0 && r.type == 5020) {
+      if (depth == 0 && r.type == RECORD_OBJECT) {
         ++facts_.objects;
         object_ = FileFacts::ObjectRecord();
         object_.at = at;
         object_.materialsBefore = facts_.materials.size();
       }
-      if (depth == 0 && r.type == 5703) {
+      if (depth == 0 && r.type == RECORD_MATERIAL) {
         facts_.materials.emplace_back();
         facts_.materials.back().at = at;
       }
@@ -242,13 +242,13 @@ class Walker {
         if (ended && after < limit)
           Problem(depth, "its list ends " + std::to_string(limit - after) + " bytes before the record does");
       }
-      if (depth == 1 && parentType == 5020) ObjectFacts(index, r);
-      if (depth == 1 && parentType == 5703 && first && r.type == 5704) MaterialName(r);
-      if (!opaque && r.type == 5616) CheckMaterial(depth, r);
-      if (depth == 0 && r.type == 5703) ++materials_;
-      if (depth == 0 && r.type == 5020 && facts_.onObject) facts_.onObject(object_);
+      if (depth == 1 && parentType == RECORD_OBJECT) ObjectFacts(index, r);
+      if (depth == 1 && parentType == RECORD_MATERIAL && first && r.type == SUB_MATERIAL_HEADER) MaterialName(r);
+      if (!opaque && r.type == SUB_TEXTURE) CheckMaterial(depth, r);
+      if (depth == 0 && r.type == RECORD_MATERIAL) ++materials_;
+      if (depth == 0 && r.type == RECORD_OBJECT && facts_.onObject) facts_.onObject(object_);
       r.SkipToEnd();
-      if (r.type == 0 && !opaque) return true;
+      if (r.type == RECORD_END && !opaque) return true;
     }
   }
 
@@ -293,10 +293,10 @@ class Walker {
   void ObjectFacts(int index, const RecordReader &r) {
     FileFacts::ObjectRecord &o = object_;
     if (index == 0) {
-      if (r.length >= FieldBytes(r.type, 5020, true, 1)) o.objectType = ObjectTypeOfKind(r.type);
+      if (r.length >= FieldBytes(r.type, RECORD_OBJECT, true, 1)) o.objectType = ObjectTypeOfKind(r.type);
       return;
     }
-    if (index != 1 || r.type != 5021 || r.length < kHeaderNameLengthAt + 2) return;
+    if (index != 1 || r.type != SUB_OBJECT_HEADER || r.length < kHeaderNameLengthAt + 2) return;
     LONG level = 0;
     SWORD nameLength = 0;
     HostFile *f = CurrentImportFile;

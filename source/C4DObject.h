@@ -5,18 +5,6 @@
 
 #include "records/RecordStream.h"
 
-enum {
-  SUB_POINTS = 5600,
-  SUB_TRIANGLES16 = 5601,
-  SUB_QUADRANGLES16 = 5602,
-  SUB_PAIRS16 = 5603,
-  SUB_PHONG = 5612,
-  SUB_UV = 5618,
-  SUB_TRIANGLES32 = 5653,
-  SUB_QUADRANGLES32 = 5654,
-  SUB_PAIRS32 = 5655,
-};
-
 // Polygons of every encoding, collected in file order.
 struct PolygonBuffer {
   CPolygon *polygons = nullptr;

@@ -20,7 +20,6 @@ const LONG kOpenErrorDialog = 2;
 // The host could not give memory: no file object, or no room for content.
 const LONG LOAD_OUT_OF_MEMORY = -7;
 
-enum { RECORD_END = 0, RECORD_DOCUMENT = 2000, RECORD_RENDER = 4000, RECORD_OBJECT = 5020, RECORD_MATERIAL = 5703 };
 
 void ResetLevelTable(BaseObject *root) {
   for (LONG i = 0; i < LEVEL_TABLE_SIZE; ++i) LevelTable[i] = nullptr;

@@ -5,7 +5,6 @@
 
 #include "RecordStream.h"
 
-enum { SUB_KEY_LIST = 5501, KEY_POSITION = 5402, KEY_ROTATION = 5404, KEY_CAMERA = 5411 };
 
 // A key-list header: no effect, read and skipped.
 class KeyListHeader : public RecordReader {

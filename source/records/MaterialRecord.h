@@ -5,7 +5,7 @@
 
 #include "RecordStream.h"
 
-enum { SUB_MATERIAL_HEADER = 5704, SUB_CHANNEL_FIRST = 5900, MATERIAL_CHANNELS = 12 };
+enum { MATERIAL_CHANNELS = 12 };
 
 struct MaterialTable {
   BaseMaterial **entries = nullptr;

@@ -107,31 +107,31 @@ BaseObject *LightRecord::BuildLight() {
 BaseObject *ReadKindRecord(RecordReader *cursor) {
   BaseObject *op = nullptr;
   switch (cursor->type) {
-    case KIND_POLYGON:
+    case SUB_KIND_POLYGON:
       op = Held(BaseObject::Alloc(Opolygon));
       break;
-    case KIND_5124:
+    case SUB_KIND_5124:
       op = Held(BaseObject::Alloc(OBJECT_5122));
       break;
-    case KIND_SPLINE: {
+    case SUB_KIND_SPLINE: {
       SplineRecord spline;
       spline.Adopt(*cursor);
       op = spline.BuildSpline();
       break;
     }
-    case KIND_CAMERA: {
+    case SUB_KIND_CAMERA: {
       CameraRecord camera;
       camera.Adopt(*cursor);
       op = camera.BuildCamera();
       break;
     }
-    case KIND_LIGHT: {
+    case SUB_KIND_LIGHT: {
       LightRecord light;
       light.Adopt(*cursor);
       op = light.BuildLight();
       break;
     }
-    case KIND_5107: {
+    case SUB_KIND_5107: {
       Kind5107Record kind5107;
       kind5107.Adopt(*cursor);
       op = kind5107.BuildKind5107();

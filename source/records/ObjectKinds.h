@@ -6,12 +6,6 @@
 #include "RecordStream.h"
 
 enum {
-  KIND_POLYGON = 5100,
-  KIND_SPLINE = 5101,
-  KIND_LIGHT = 5102,
-  KIND_CAMERA = 5103,
-  KIND_5107 = 5107,
-  KIND_5124 = 5124,
   OBJECT_5106 = 5106,
   OBJECT_5122 = 5122,
 };

@@ -5,7 +5,6 @@
 #include "RecordStream.h"
 #include "UpdateMode.h"
 
-enum { SUB_END = 0, SUB_OBJECT_HEADER = 5021, SUB_ANIMATION = 5500, SUB_TEXTURE = 5616 };
 
 // Sub-record 5021: hierarchy level, flags, placement and name.
 class ObjectHeader : public RecordReader {

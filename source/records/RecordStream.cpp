@@ -38,7 +38,6 @@ void RecordReader::SkipToEnd() {
 
 namespace {
 
-enum { TOP_DOCUMENT = 2000, TOP_RENDER = 4000, TOP_OBJECT = 5020, TOP_MATERIAL = 5703 };
 
 // One bit per file position from which a list's framing was followed.
 UCHAR *Followed = nullptr;
@@ -55,10 +54,10 @@ Bool AskedAnswer = FALSE;
 // like an empty end record too). No list of sub-records holds these types.
 Bool StartsTopLevel(const RecordReader &h, LONG length) {
   switch (h.type) {
-    case TOP_DOCUMENT:
-    case TOP_RENDER:
-    case TOP_OBJECT:
-    case TOP_MATERIAL:
+    case RECORD_DOCUMENT:
+    case RECORD_RENDER:
+    case RECORD_OBJECT:
+    case RECORD_MATERIAL:
       return h.end <= length;
     case 0:
       return h.length == 0 && h.end == length;

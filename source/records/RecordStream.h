@@ -5,6 +5,8 @@
 
 #include "c4d.h"
 
+#include "RecordTypes.h"
+
 enum { TEXT_BUFFER_SIZE = 260 };
 
 struct RecordHeader {

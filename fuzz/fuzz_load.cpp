@@ -11,6 +11,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "document_text.h"
 #include "DocumentFile.h"
 #include "GltfExport.h"
 #include "Host.h"
@@ -30,18 +31,6 @@ namespace {
 
 tessaro::Host *host = nullptr;
 std::string path;
-
-// The document as written, without its undo list (the last key).
-std::string Content(const tessaro::Document &doc) {
-  char *text = nullptr;
-  size_t length = 0;
-  std::FILE *f = open_memstream(&text, &length);
-  tessaro::WriteDocument(doc, f);
-  std::fclose(f);
-  std::string s(text, length);
-  std::free(text);
-  return s.substr(0, s.find("\n  \"undo\": "));
-}
 
 void Fail(const char *what) {
   std::fprintf(stderr, "fuzz_load: %s: %s\n", what, host->LeakReport().c_str());
@@ -86,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // Merge and update must be undone exactly; the check writes the document
   // twice, so only smaller inputs take it.
   const bool checkUndo = mode >= 1 && size <= 65536;
-  const std::string userBefore = checkUndo ? Content(*userDoc) : std::string();
+  const std::string userBefore = checkUndo ? testsupport::DocumentContent(*userDoc) : std::string();
   const size_t blocks = host->LiveBlocks(), handles = host->LiveHandles();
   const tessaro::ImportResult result = host->Import(path, answers);
   if (host->LiveBlocks() != blocks || host->LiveHandles() != handles || host->LooseElements() != 0)
@@ -124,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       std::fprintf(stderr, "fuzz_load: the undo failed: %s\n", why.c_str());
       std::abort();
     }
-    if (Content(*user) != userBefore) Fail("undo did not give the user's document back");
+    if (testsupport::DocumentContent(*user) != userBefore) Fail("undo did not give the user's document back");
   }
   while (host->Documents().size() > 1) host->KillDocument(host->Documents().front().get());
   host->warnings.clear();

@@ -27,6 +27,7 @@
 #include "Host.h"
 #include "Output.h"
 #include "Path.h"
+#include "Placement.h"
 #include "Textures.h"
 
 #define TINYGLTF_IMPLEMENTATION
@@ -95,22 +96,8 @@ V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(V3 a) { return std::sqrt(Dot(a, a)); }
 
-// A node's placement: x' = R (S x) + T, as a 3 x 4 matrix.
-struct Placement {
-  double m[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-  V3 Apply(V3 v) const {
-    return {m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z + m[0][3],
-            m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z + m[1][3],
-            m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z + m[2][3]};
-  }
-  Placement Then(const Placement &local) const {  // this * local
-    Placement r;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 4; ++j)
-        r.m[i][j] = m[i][0] * local.m[0][j] + m[i][1] * local.m[1][j] + m[i][2] * local.m[2][j] + (j == 3 ? m[i][3] : 0);
-    return r;
-  }
-};
+// A node's placement in the scene.
+V3 Apply(const Placement &p, V3 v) { return {p.Row(0, v.x, v.y, v.z), p.Row(1, v.x, v.y, v.z), p.Row(2, v.x, v.y, v.z)}; }
 
 Placement Local(const std::vector<double> &t, const std::vector<double> &q, const std::vector<double> &s) {
   Placement p;
@@ -461,7 +448,7 @@ class Exporter {
         for (int k : corners[t]) indices.push_back(vertex(f, k));
     }
     if (badUv) Warn("UV coordinates of ", o.name, " are not numbers: set to 0");
-    for (size_t i = 0; i < positions.size(); i += 3) Extend(world.Apply({positions[i], positions[i + 1], positions[i + 2]}));
+    for (size_t i = 0; i < positions.size(); i += 3) Extend(Apply(world, {positions[i], positions[i + 1], positions[i + 2]}));
 
     tinygltf::Primitive prim;
     prim.mode = TINYGLTF_MODE_TRIANGLES;
@@ -639,7 +626,7 @@ class Exporter {
         l.intensity = lux;
         continue;
       }
-      double d = Length(placements_[static_cast<size_t>(entry.second)].Apply({}) - centre);
+      double d = Length(Apply(placements_[static_cast<size_t>(entry.second)], {}) - centre);
       if (!(d > 0) || !std::isfinite(d)) d = 1;
       double candela = lux * d * d;
       l.intensity = std::isfinite(candela) ? candela : lux;
@@ -648,7 +635,7 @@ class Exporter {
       tinygltf::Camera &c = model_.cameras[static_cast<size_t>(entry.first)];
       double reach = 0;
       if (any) {
-        V3 eye = placements_[static_cast<size_t>(entry.second)].Apply({});
+        V3 eye = Apply(placements_[static_cast<size_t>(entry.second)], {});
         for (double x : {lo_.x, hi_.x})
           for (double y : {lo_.y, hi_.y})
             for (double z : {lo_.z, hi_.z}) reach = std::max(reach, Length(V3{x, y, z} - eye));

@@ -7,6 +7,7 @@
 #include <rapidjson/stringbuffer.h>
 
 #include "Output.h"
+#include "Placement.h"
 #include "Text.h"
 #include "Trig.h"
 
@@ -30,40 +31,29 @@ std::string TypeName(int32_t type) {
 
 // An object's placement in its parent: x' = M (S x) + T, where the host
 // turns by heading, pitch and bank as M = Ry(-h) Rx(-p) Rz(-b).
-struct Placement {
-  double m[3][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}};
-
-  static Placement Of(const Object &o) {
-    const double h = -double(o.rot.x), p = -double(o.rot.y), b = -double(o.rot.z);
-    const double ch = trig::Cos(h), sh = trig::Sin(h), cp = trig::Cos(p), sp = trig::Sin(p);
-    const double cb = trig::Cos(b), sb = trig::Sin(b);
-    const double ry[3][3] = {{ch, 0, sh}, {0, 1, 0}, {-sh, 0, ch}};
-    const double rx[3][3] = {{1, 0, 0}, {0, cp, -sp}, {0, sp, cp}};
-    const double rz[3][3] = {{cb, -sb, 0}, {sb, cb, 0}, {0, 0, 1}};
-    double yx[3][3] = {}, r[3][3] = {};
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j)
-        for (int k = 0; k < 3; ++k) yx[i][j] += ry[i][k] * rx[k][j];
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 3; ++j)
-        for (int k = 0; k < 3; ++k) r[i][j] += yx[i][k] * rz[k][j];
-    const double s[3] = {o.scale.x, o.scale.y, o.scale.z};
-    const double t[3] = {o.pos.x, o.pos.y, o.pos.z};
-    Placement out;
-    for (int i = 0; i < 3; ++i) {
-      for (int j = 0; j < 3; ++j) out.m[i][j] = r[i][j] * s[j];
-      out.m[i][3] = t[i];
-    }
-    return out;
+Placement PlacementOf(const Object &o) {
+  const double h = -double(o.rot.x), p = -double(o.rot.y), b = -double(o.rot.z);
+  const double ch = trig::Cos(h), sh = trig::Sin(h), cp = trig::Cos(p), sp = trig::Sin(p);
+  const double cb = trig::Cos(b), sb = trig::Sin(b);
+  const double ry[3][3] = {{ch, 0, sh}, {0, 1, 0}, {-sh, 0, ch}};
+  const double rx[3][3] = {{1, 0, 0}, {0, cp, -sp}, {0, sp, cp}};
+  const double rz[3][3] = {{cb, -sb, 0}, {sb, cb, 0}, {0, 0, 1}};
+  double yx[3][3] = {}, r[3][3] = {};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) yx[i][j] += ry[i][k] * rx[k][j];
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) r[i][j] += yx[i][k] * rz[k][j];
+  const double s[3] = {o.scale.x, o.scale.y, o.scale.z};
+  const double t[3] = {o.pos.x, o.pos.y, o.pos.z};
+  Placement out;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) out.m[i][j] = r[i][j] * s[j];
+    out.m[i][3] = t[i];
   }
-  Placement Then(const Placement &local) const {  // this * local
-    Placement r;
-    for (int i = 0; i < 3; ++i)
-      for (int j = 0; j < 4; ++j)
-        r.m[i][j] = m[i][0] * local.m[0][j] + m[i][1] * local.m[1][j] + m[i][2] * local.m[2][j] + (j == 3 ? m[i][3] : 0);
-    return r;
-  }
-};
+  return out;
+}
 
 // Text for JSON, which must be UTF-8: paths are the system's bytes, UTF-8
 // where the system is; other bytes are taken as letters of their number.
@@ -119,7 +109,7 @@ DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial) {
     ++f.objects;
     ++f.objectsByType[TypeName(o.type)];
     if (o.serial >= firstSerial) ++f.importedObjects;
-    const Placement world = parent.Then(Placement::Of(o));
+    const Placement world = parent.Then(PlacementOf(o));
     for (const Element *t = o.tags.first; t; t = t->next) {
       const auto &tag = static_cast<const Tag &>(*t);
       if (tag.type == 5604) f.polygons += static_cast<uint64_t>(std::max(tag.entries, 0));
@@ -132,7 +122,7 @@ DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial) {
         std::memcpy(p, tag.payload.data() + 12 * k, sizeof p);
         if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2])) continue;
         for (int i = 0; i < 3; ++i) {
-          const double v = world.m[i][0] * p[0] + world.m[i][1] * p[1] + world.m[i][2] * p[2] + world.m[i][3];
+          const double v = world.Row(i, p[0], p[1], p[2]);
           if (!std::isfinite(v)) continue;
           f.lo[i] = std::min(f.lo[i], v);
           f.hi[i] = std::max(f.hi[i], v);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "document_text.h"
 #include "c4d_symbols.h"
 #include "DocumentFile.h"
 #include "Undo.h"
@@ -16,18 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// The document as written, without its undo list (the last key).
-std::string Content(const tessaro::Document &doc) {
-  char *text = nullptr;
-  size_t size = 0;
-  std::FILE *f = open_memstream(&text, &size);
-  tessaro::WriteDocument(doc, f);
-  std::fclose(f);
-  std::string s(text, size);
-  std::free(text);
-  return s.substr(0, s.find("\n  \"undo\": "));
-}
 
 // Where two documents first differ, by line; empty when they do not.
 std::string FirstDifference(const std::string &a, const std::string &b) {
@@ -58,12 +47,12 @@ class UndoTest : public testsupport::HostTest {
   void ImportAndUndo(const std::string &file, const tessaro::DialogAnswers &answers, const std::string &what) {
     SCOPED_TRACE(file + ": " + what);
     tessaro::Document *room = Room();
-    const std::string before = Content(*room);
+    const std::string before = testsupport::DocumentContent(*room);
     const size_t steps = room->undo.size();
     ImportPath(file, answers);
     ASSERT_EQ(host_->ActiveDocument(), room) << "the user's document is in front again";
     if (room->undo.size() == steps) {
-      EXPECT_EQ(FirstDifference(Content(*room), before), "") << "nothing recorded, nothing changed";
+      EXPECT_EQ(FirstDifference(testsupport::DocumentContent(*room), before), "") << "nothing recorded, nothing changed";
     } else {
       ASSERT_EQ(room->undo.size(), steps + 1) << "one undo step";
       std::string why;
@@ -74,7 +63,7 @@ class UndoTest : public testsupport::HostTest {
         size_t skipped = 0;
         ASSERT_TRUE(tessaro::UndoLastStep(*host_, *doc, &why, &skipped)) << why;
         EXPECT_EQ(skipped, 0u);
-        EXPECT_EQ(FirstDifference(Content(*doc), before), "")
+        EXPECT_EQ(FirstDifference(testsupport::DocumentContent(*doc), before), "")
             << (doc == room ? "undone in memory" : "undone from the document file");
       }
       host_->KillDocument(again);

@@ -6,7 +6,7 @@
 
 class GeResource;
 
-enum { IDC_OK = 1, IDC_CANCEL = 2 };
+enum { IDC_OK = TH_DIALOG_OK, IDC_CANCEL = TH_DIALOG_CANCEL };
 enum { FORMAT_REAL = TH_FORMAT_REAL };
 
 class BaseSelect {

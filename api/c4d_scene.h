@@ -5,21 +5,7 @@
 #define TESSARO_C4D_SCENE_H
 
 #include "c4d_types.h"
-
-// Host type numbers the plug-in names.
-enum {
-  Opolygon = 5100,
-  Ospline = 5101,
-  Olight = 5102,
-  Ocamera = 5103,
-  Onull = 5140,
-  Tpoint = 5600,
-  Tpolygon = 5604,
-  Tphong = 5612,
-  Ttexture = 5616,
-  Tuvw = 5671,
-  Mmaterial = 5703,
-};
+#include "host_types.h"
 
 enum { MSG_UPDATE = 5 };
 

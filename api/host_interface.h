@@ -108,10 +108,21 @@ typedef struct th_scene_loader_class {
   void (*Free)(void *node);            /* destroys a loader object */
   /* name, probe (first bytes of the file), probe size */
   th_bool (*Identify)(void *node, const char *name, const uint8_t *probe, int32_t size);
-  /* name, document, filter flags, error text, thread (null); answers a result code */
+  /* name, document, filter flags, error text, thread (null); answers a
+   * th_load_result */
   int32_t (*Load)(void *node, const char *name, th_element *doc, int32_t flags,
                   th_string *error, void *thread);
 } th_scene_loader_class;
+
+/* What a load answers. A cancelled options dialog is TH_LOAD_OK too: the
+ * load ran and imported nothing. */
+enum th_load_result {
+  TH_LOAD_OK = 0,
+  TH_LOAD_OPEN = -1,          /* the file could not be opened, or a load was running */
+  TH_LOAD_CLOSE = -2,         /* the file could not be closed after reading */
+  TH_LOAD_READ = -3,          /* the stream ended before its end record; what was read is kept */
+  TH_LOAD_OUT_OF_MEMORY = -7  /* no file object, or no room for what the file holds */
+};
 
 typedef struct th_message_plugin_class {
   uint32_t size;
@@ -356,6 +367,10 @@ typedef struct th_dialog_class {
 } th_dialog_class;
 
 #define TH_FORMAT_REAL 0x66726561 /* 'frea' */
+
+/* The buttons every modal dialog has: the host closes the dialog when the
+ * base class's command handling meets one of them. */
+enum { TH_DIALOG_OK = 1, TH_DIALOG_CANCEL = 2 };
 
 typedef struct th_dialog_table {
   uint32_t size;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Host.h"
+#include "c4d_symbols.h"
 #include "ft50_scene.h"
 
 namespace bench {
@@ -24,11 +25,11 @@ inline double ImportSeconds(const std::string &file) {
     std::exit(1);
   }
   tessaro::DialogAnswers answers;
-  answers.mode = 10005;
+  answers.mode = MODE_NEW;
   auto start = std::chrono::steady_clock::now();
   tessaro::ImportResult r = host.Import(file, answers);
   auto end = std::chrono::steady_clock::now();
-  if (r.code != 0) {
+  if (r.code != TH_LOAD_OK) {
     std::fprintf(stderr, "import of %s failed: %d\n", file.c_str(), r.code);
     std::exit(1);
   }

@@ -43,9 +43,9 @@ void PressGadget(th_dialog *d, int32_t id) {
   th_container msg;
   d->cls->Command(d->ctx, id, &msg);
   // After the plug-in has seen the press, OK and Cancel close the dialog.
-  if (id == 1 || id == 2) {
+  if (id == TH_DIALOG_OK || id == TH_DIALOG_CANCEL) {
     d->closed = true;
-    d->ok = id == 1;
+    d->ok = id == TH_DIALOG_OK;
   }
 }
 
@@ -80,7 +80,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
   };
   auto refused = [&] {
     if (!H().dialogAnswerRefused) return false;
-    PressGadget(d, 2);
+    PressGadget(d, TH_DIALOG_CANCEL);
     return true;
   };
   if (a.mode) chooseRadio(*a.mode, "mode");
@@ -111,7 +111,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
     } else {
       // The user could not pick what was asked for: give up on the dialog.
       H().dialogAnswerRefused = true;
-      PressGadget(d, 2);
+      PressGadget(d, TH_DIALOG_CANCEL);
       return;
     }
   }
@@ -143,7 +143,7 @@ void ApplyAnswers(th_dialog *d, const DialogAnswers &a) {
       PressGadget(d, field->def.id);
     }
   }
-  PressGadget(d, a.cancel ? 2 : 1);
+  PressGadget(d, a.cancel ? TH_DIALOG_CANCEL : TH_DIALOG_OK);
 }
 
 th_dialog *DlgAlloc(const th_dialog_class *cls, void *ctx) {
@@ -234,7 +234,7 @@ th_bool DlgOpen(th_dialog *d, int32_t x, int32_t y) {
     for (const auto &kv : d->gadgets) atOpen[kv.first] = kv.second.r;
     DialogAnswers answers = H().dialogAnswers;
     if (answers.onOpen) answers.onOpen();
-    if (!d->loaded || !FindGadget(d, 1)) {
+    if (!d->loaded || !FindGadget(d, TH_DIALOG_OK)) {
       H().warnings.push_back("the dialog has no confirm button; it was cancelled");
       d->closed = true;
     } else if (answers.atTerminal && TerminalDialogAvailable()) {

@@ -214,7 +214,7 @@ class Reader {
     host_.TrackElement(t);
     ListInsert(owner->tags, owner, t, owner->tags.last);
     switch (type) {
-      case 5600:
+      case Tpoint:
         if (!Keys(v, at, {"type", "name", "bits", "points", "params"})) return false;
         if (!EntryList<th_vector>(v.HasMember("points") ? v["points"] : Empty(), at + "/points", t,
                                   [&](const rapidjson::Value &e, const std::string &a, th_vector *p) {
@@ -222,7 +222,7 @@ class Reader {
                                   }))
           return false;
         break;
-      case 5604:
+      case Tpolygon:
         if (!Keys(v, at, {"type", "name", "bits", "polygons", "params"})) return false;
         if (!EntryList<th_polygon>(v.HasMember("polygons") ? v["polygons"] : Empty(), at + "/polygons", t,
                                    [&](const rapidjson::Value &e, const std::string &a, th_polygon *p) {
@@ -232,7 +232,7 @@ class Reader {
                                    }))
           return false;
         break;
-      case 5671:
+      case Tuvw:
         if (!Keys(v, at, {"type", "name", "bits", "uvw", "params"})) return false;
         if (!EntryList<th_uvw>(v.HasMember("uvw") ? v["uvw"] : Empty(), at + "/uvw", t,
                                [&](const rapidjson::Value &e, const std::string &a, th_uvw *u) {
@@ -242,7 +242,7 @@ class Reader {
                                }))
           return false;
         break;
-      case 5616:
+      case Ttexture:
         if (!Keys(v, at, {"type", "name", "bits", "material", "pos", "scale", "rot", "matrix", "params"}))
           return false;
         if (v.HasMember("material") && !v["material"].IsNull()) {
@@ -401,7 +401,7 @@ class Reader {
 
   bool MaterialValue(const rapidjson::Value &v, const std::string &at, Document *doc) {
     if (!Keys(v, at, {"name", "bits", "channels", "params"})) return false;
-    auto *m = new Material(5703);
+    auto *m = new Material(Mmaterial);
     host_.TrackElement(m);
     ListInsert(doc->materials, nullptr, m, doc->materials.last);
     m->doc = doc;

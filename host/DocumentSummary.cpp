@@ -11,16 +11,16 @@ namespace tessaro {
 namespace {
 const char *TypeName(int32_t type) {
   switch (type) {
-    case 5100: return "polygon object";
-    case 5101: return "spline";
-    case 5102: return "light";
-    case 5103: return "camera";
-    case 5140: return "null object";
-    case 5600: return "points";
-    case 5604: return "polygons";
-    case 5612: return "phong";
-    case 5616: return "texture";
-    case 5671: return "UVW";
+    case Opolygon: return "polygon object";
+    case Ospline: return "spline";
+    case Olight: return "light";
+    case Ocamera: return "camera";
+    case Onull: return "null object";
+    case Tpoint: return "points";
+    case Tpolygon: return "polygons";
+    case Tphong: return "phong";
+    case Ttexture: return "texture";
+    case Tuvw: return "UVW";
     default: return nullptr;
   }
 }
@@ -36,8 +36,8 @@ void SummariseObject(const Object &o, size_t depth, std::FILE *out) {
   line += "\"" + Printable(o.name) + "\": " + Describe(o.type);
   for (const Element *t = o.tags.first; t; t = t->next) {
     const auto &tag = static_cast<const Tag &>(*t);
-    if (tag.type == 5600) line += ", " + std::to_string(tag.entries) + " points";
-    else if (tag.type == 5604) line += ", " + std::to_string(tag.entries) + " polygons";
+    if (tag.type == Tpoint) line += ", " + std::to_string(tag.entries) + " points";
+    else if (tag.type == Tpolygon) line += ", " + std::to_string(tag.entries) + " polygons";
   }
   if (o.tags.count) line += ", " + std::to_string(o.tags.count) + (o.tags.count == 1 ? " tag" : " tags");
   if (o.tracks.count) {

@@ -255,13 +255,13 @@ void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
     w.Int(t.bits);
   }
   switch (t.type) {
-    case 5600:
+    case Tpoint:
       Key(w, "points");
       w.StartArray();
       for (int32_t i = 0; i < t.entries; ++i) Vec(w, Entries<th_vector>(t)[i]);
       w.EndArray();
       break;
-    case 5604:
+    case Tpolygon:
       Key(w, "polygons");
       w.StartArray();
       for (int32_t i = 0; i < t.entries; ++i) {
@@ -275,7 +275,7 @@ void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
       }
       w.EndArray();
       break;
-    case 5671:
+    case Tuvw:
       Key(w, "uvw");
       w.StartArray();
       for (int32_t i = 0; i < t.entries; ++i) {
@@ -289,7 +289,7 @@ void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
       }
       w.EndArray();
       break;
-    case 5616: {
+    case Ttexture: {
       Key(w, "material");
       // A copy kept for undo is in no document: its material is still one
       // of the document's.

@@ -313,12 +313,12 @@ class Exporter {
     Placement world = Local(node.translation, node.rotation, node.scale);
     if (parent >= 0) world = placements_[static_cast<size_t>(parent)].Then(world);
     placements_.push_back(world);
-    node.mesh = o.spline || o.type == 5101 ? AddSpline(o) : AddMesh(o, world);
+    node.mesh = o.spline || o.type == Ospline ? AddSpline(o) : AddMesh(o, world);
     if (o.camera) {
       node.camera = AddCamera(o);
       cameras_.emplace_back(node.camera, index);
     }
-    if (o.type == 5102) {
+    if (o.type == Olight) {
       tinygltf::Value::Object ext;
       int light = AddLight(o);
       ext["light"] = tinygltf::Value(light);
@@ -340,7 +340,7 @@ class Exporter {
   // angle is not limited) and split at sharper ones; without a phong tag
   // every face is flat. A vertex is a point with one normal and one UV.
   int AddMesh(const Object &o, const Placement &world) {
-    const Tag *pointTag = FindTag(o, 5600), *polygonTag = FindTag(o, 5604), *uvwTag = FindTag(o, 5671);
+    const Tag *pointTag = FindTag(o, Tpoint), *polygonTag = FindTag(o, Tpolygon), *uvwTag = FindTag(o, Tuvw);
     const auto *points = TagEntries<th_vector>(pointTag);
     const auto *polygons = TagEntries<int32_t[4]>(polygonTag);
     if (!points || !polygons) return -1;
@@ -386,7 +386,7 @@ class Exporter {
 
     // Corners are numbered 4 f + k for face f; a smooth group of corners is
     // a set of the union-find below, named by its root.
-    const Tag *phong = FindTag(o, 5612);
+    const Tag *phong = FindTag(o, Tphong);
     bool smooth = phong != nullptr;
     double limit = -1;  // the cosine of the largest angle smoothed over
     if (phong && ParamLong(*phong, "1001", 0)) {
@@ -462,7 +462,7 @@ class Exporter {
                             TINYGLTF_TYPE_SCALAR, indices.size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
     // The texture tag that comes last decides the material, as it lies on top.
     for (const Element *t = o.tags.first; t; t = t->next) {
-      if (t->type != 5616) continue;
+      if (t->type != Ttexture) continue;
       const Element *m = Host::Get().LinkedMaterial(static_cast<const Tag &>(*t));
       auto it = m ? materials_.find(m) : materials_.end();
       if (it != materials_.end()) prim.material = it->second;
@@ -528,7 +528,7 @@ class Exporter {
 
   // Spline objects become line strips through their points.
   int AddSpline(const Object &o) {
-    const Tag *pointTag = FindTag(o, 5600);
+    const Tag *pointTag = FindTag(o, Tpoint);
     const auto *points = TagEntries<th_vector>(pointTag);
     if (!points || pointTag->entries < 2) return -1;
     std::vector<float> positions;

@@ -271,7 +271,7 @@ ImportResult Host::Import(const std::string &file, const DialogAnswers &answers)
   SendCoreMessage(604);
   // A new document that a cancelled or failed load left untouched is not
   // kept: the user's document stays in front.
-  if (IsDocument(doc) && doc->Pristine() && (r.cancelled || r.code != 0) && documents_.size() > 1) {
+  if (IsDocument(doc) && doc->Pristine() && (r.cancelled || r.code != TH_LOAD_OK) && documents_.size() > 1) {
     KillDocument(doc);
     if (IsDocument(before)) SetActiveDocument(before);
   }

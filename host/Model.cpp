@@ -54,9 +54,9 @@ Element::~Element() = default;
 
 size_t VariableTagEntrySize(int32_t type) {
   switch (type) {
-    case 5600: return sizeof(th_vector);
-    case 5604: return sizeof(th_polygon);
-    case 5671: return sizeof(th_uvw);
+    case Tpoint: return sizeof(th_vector);
+    case Tpolygon: return sizeof(th_polygon);
+    case Tuvw: return sizeof(th_uvw);
     default: return 0;
   }
 }
@@ -125,7 +125,7 @@ bool TimeLess(const th_time &a, const th_time &b) {
 }
 
 Material::Material(int32_t t) : Element(ElementKind::Material, t) {
-  if (t == 5703) {
+  if (t == Mmaterial) {
     channels.resize(TH_CHANNEL_COUNT);
     // A new standard material shows its colour and specular channels.
     channels[0].state = 1;

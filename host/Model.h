@@ -15,6 +15,7 @@
 #include "Memory.h"
 
 #include "host_interface.h"
+#include "host_types.h"
 
 namespace tessaro {
 
@@ -190,7 +191,7 @@ struct Channel {
 
 struct Material : Element {
   explicit Material(int32_t t);
-  // A standard material (type 5703) has channels 0 to 11; others have none.
+  // A standard material (type Mmaterial) has channels 0 to 11; others have none.
   std::vector<Channel> channels;
   int updates = 0;  // calls of Update
 };

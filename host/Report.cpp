@@ -20,11 +20,11 @@ const size_t kListedPerKind = 100;
 
 std::string TypeName(int32_t type) {
   switch (type) {
-    case 5100: return "polygon";
-    case 5101: return "spline";
-    case 5102: return "light";
-    case 5103: return "camera";
-    case 5140: return "null";
+    case Opolygon: return "polygon";
+    case Ospline: return "spline";
+    case Olight: return "light";
+    case Ocamera: return "camera";
+    case Onull: return "null";
     default: return "type " + std::to_string(type);
   }
 }
@@ -62,10 +62,10 @@ std::string Utf8(const std::string &s) { return IsUtf8(s) ? s : ToUtf8(s); }
 // What an update of the kind keeps of an object of the type at the level:
 // the import's kind filter, as a user of the dialog meets it.
 bool UpdateKeeps(int32_t kind, int32_t type, int32_t level) {
-  const bool geometry = kind == KIND_GEOMETRY || (type != 5100 && type != 5101) ||
-                        (kind == KIND_LIGHTS && type == 5100 && level == 1);
-  const bool cameras = kind == KIND_CAMERAS || type != 5103;
-  const bool lights = kind == KIND_LIGHTS || type != 5102;
+  const bool geometry = kind == KIND_GEOMETRY || (type != Opolygon && type != Ospline) ||
+                        (kind == KIND_LIGHTS && type == Opolygon && level == 1);
+  const bool cameras = kind == KIND_CAMERAS || type != Ocamera;
+  const bool lights = kind == KIND_LIGHTS || type != Olight;
   return geometry && cameras && lights && type != 5122 && type != 5106;
 }
 
@@ -112,9 +112,9 @@ DocumentFacts DescribeDocument(const Document &doc, uint64_t firstSerial) {
     const Placement world = parent.Then(PlacementOf(o));
     for (const Element *t = o.tags.first; t; t = t->next) {
       const auto &tag = static_cast<const Tag &>(*t);
-      if (tag.type == 5604) f.polygons += static_cast<uint64_t>(std::max(tag.entries, 0));
-      if (tag.type == 5616) ++f.textureTags;
-      if (tag.type != 5600) continue;
+      if (tag.type == Tpolygon) f.polygons += static_cast<uint64_t>(std::max(tag.entries, 0));
+      if (tag.type == Ttexture) ++f.textureTags;
+      if (tag.type != Tpoint) continue;
       f.points += static_cast<uint64_t>(std::max(tag.entries, 0));
       const size_t n = std::min(static_cast<size_t>(std::max(tag.entries, 0)), tag.payload.size() / 12);
       for (size_t k = 0; k < n; ++k) {
@@ -190,7 +190,7 @@ std::vector<ReportWarning> LeftOutFinder::Finish(const FileFacts &file, const Do
   for (const Host::Removed &o : removed.ownFirst)
     Add("object-removed", Quoted(o.name) + " (" + TypeName(o.type) + ") was imported, then removed again by the "
                                                                        "import before it ended" +
-                              (o.type == 5100 ? ": a polygon object left with neither points nor children" : ""));
+                              (o.type == Opolygon ? ": a polygon object left with neither points nor children" : ""));
   for (const Host::Removed &o : removed.usersFirst)
     Add("user-object-removed", "the user's " + Quoted(o.name) + " (" + TypeName(o.type) + ") was removed by the import");
   listed_["object-removed"] = removed.own;

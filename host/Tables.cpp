@@ -609,7 +609,7 @@ void ObjInsertTag(th_element *e, th_element *tag, th_element *pred) {
 }
 th_element *ObjSplineAlloc(int32_t pointcount, int32_t type) {
   if (H().Fault(Op::SplineAlloc) || pointcount < 0) return nullptr;
-  auto *o = new Object(5101);
+  auto *o = new Object(Ospline);
   o->spline = true;
   o->splineType = type;
   o->splinePointCount = pointcount;
@@ -675,14 +675,14 @@ th_bool ObjSetPhong(th_element *e, th_bool on, th_bool anglelimit, float angle) 
   if (!o) return 0;
   for (Element *t = o->tags.first; t;) {
     Element *next = t->next;
-    if (t->type == 5612) {
+    if (t->type == Tphong) {
       ListUnlink(t);
       H().DestroyElement(t);
     }
     t = next;
   }
   if (!on) return 1;
-  Tag *t = NewTag(o, 5612, nullptr);
+  Tag *t = NewTag(o, Tphong, nullptr);
   t->params["1001"] = Value::OfLong(anglelimit ? 1 : 0);
   t->params["1002"] = Value::OfReal(angle);
   return 1;
@@ -690,7 +690,7 @@ th_bool ObjSetPhong(th_element *e, th_bool on, th_bool anglelimit, float angle) 
 
 th_element *ObjCameraAlloc() {
   if (H().Fault(Op::CameraAlloc)) return nullptr;
-  auto *o = new Object(5103);
+  auto *o = new Object(Ocamera);
   o->camera = true;
   H().TrackElement(o);
   return Handle(o);
@@ -811,7 +811,7 @@ th_element *TagGetMaterial(const th_element *e) {
 }
 const Tag *UvwTag(const th_element *e, int32_t i, const char *op) {
   const Tag *t = TagOf(e, op);
-  if (!t || t->type != 5671 || i < 0 || i >= t->entries) return nullptr;
+  if (!t || t->type != Tuvw || i < 0 || i >= t->entries) return nullptr;
   return t;
 }
 th_bool TagUVWGet(const th_element *e, int32_t i, th_uvw *uvw) {

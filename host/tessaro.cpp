@@ -11,6 +11,7 @@
 #include <CLI/CLI.hpp>
 
 #include "DocumentFile.h"
+#include "ExitStatus.h"
 #include "GltfExport.h"
 #include "Host.h"
 #include "Inspect.h"
@@ -26,17 +27,6 @@ using tessaro::PathFromUtf8;
 using tessaro::Utf8Of;
 
 namespace {
-
-// Exit statuses.
-enum {
-  EXIT_IMPORTED = 0,
-  EXIT_USAGE = 2,
-  EXIT_FILE = 3,       // a file could not be read, recognised or written
-  EXIT_LOAD = 4,       // the load answered a failure
-  EXIT_TRUNCATED = 5,  // the stream ended early; what was read is kept
-  EXIT_DAMAGED = 6,    // inspect: the file has framing problems
-  EXIT_BATCH = 7,      // a batch: some of its files failed
-};
 
 std::string DefaultPrefs() {
 #if defined(_WIN32)
@@ -54,9 +44,9 @@ std::string DefaultPlugins(const char *argv0) { return Utf8Of(PathFromUtf8(tessa
 
 const char *LoadFailure(int32_t code) {
   switch (code) {
-    case -1: return "the file could not be opened, or a load was already running";
-    case -2: return "the file could not be closed after reading";
-    case -7: return "the host ran out of memory (no file object, or no room for what the file holds)";
+    case TH_LOAD_OPEN: return "the file could not be opened, or a load was already running";
+    case TH_LOAD_CLOSE: return "the file could not be closed after reading";
+    case TH_LOAD_OUT_OF_MEMORY: return "the host ran out of memory (no file object, or no room for what the file holds)";
     default: return "the load failed";
   }
 }
@@ -205,10 +195,10 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     entry->loaded = r.loaded;
     entry->code = r.code;
     entry->meaning = host.dialogAnswerRefused ? "the options dialog could not take the answers: nothing was read"
-                     : r.code == 0 && r.cancelled ? "the options dialog was cancelled: nothing was read"
-                     : r.code == 0                ? "the file was read to its end record"
-                     : r.code == -3               ? "the file ends before its end record; what was read is kept"
-                                                  : LoadFailure(r.code);
+                     : r.code == TH_LOAD_OK && r.cancelled ? "the options dialog was cancelled: nothing was read"
+                     : r.code == TH_LOAD_OK   ? "the file was read to its end record"
+                     : r.code == TH_LOAD_READ ? "the file ends before its end record; what was read is kept"
+                                              : LoadFailure(r.code);
     entry->answers = host.confirmed;
   }
   if (!r.recognised) {
@@ -220,7 +210,7 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
     if (!refusal.empty()) g_error = refusal + "; nothing was imported";
     return Finish(host, EXIT_USAGE);
   }
-  if (r.code == 0 && r.cancelled) {
+  if (r.code == TH_LOAD_OK && r.cancelled) {
     g_cancelled = true;
     std::fprintf(g_lines, "nothing was imported: the options dialog was cancelled\n");
     return Finish(host, EXIT_IMPORTED);
@@ -230,10 +220,10 @@ int Import(const std::string &file, const tessaro::DialogAnswers &answers, const
   if (!confirmed.empty()) Note(g_batch ? tessaro::EscapeControls(file) + ": answers: " : "answers: ", confirmed);
   Step("the load answered " + std::to_string(r.code));
   int status = EXIT_IMPORTED;
-  if (r.code == -3) {
+  if (r.code == TH_LOAD_READ) {
     Note("warning: ", "'" + file + "' is truncated: it ends before its end record; what was read is kept");
     status = EXIT_TRUNCATED;
-  } else if (r.code != 0) {
+  } else if (r.code != TH_LOAD_OK) {
     Fail("cannot import '" + file + "': " + LoadFailure(r.code) + " (" + std::to_string(r.code) + ")");
     return Finish(host, EXIT_LOAD);
   }

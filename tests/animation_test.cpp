@@ -16,7 +16,6 @@ using testsupport::Find;
 using testsupport::HostTest;
 using testsupport::Names;
 
-constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kCameras = KIND_CAMERAS, kLights = KIND_LIGHTS;
 
 std::set<std::string> Keys(const tessaro::Object *o) {
   std::set<std::string> out;
@@ -177,13 +176,13 @@ TEST_F(AnimationTest, EndTimeGrowsOnlyOnAStrictlyLaterKey) {
   };
   // Earlier (60/30) and equal in another form (3/1 is 90/30 but not the same
   // pair): unchanged; 91/30 is later.
-  ASSERT_EQ(Import(file(60, 30), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(file(60, 30), testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Doc()->maxTimeNum, 90);
-  ASSERT_EQ(Import(file(90, 30), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(file(90, 30), testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Doc()->maxTimeNum, 90);
-  ASSERT_EQ(Import(file(3, 1), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(file(3, 1), testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Doc()->maxTimeNum, 90) << "floor(3 * 30) is not above floor(90 * 1)";
-  ASSERT_EQ(Import(file(91, 30), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(file(91, 30), testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Doc()->maxTimeNum, 91);
   EXPECT_EQ(Doc()->maxTimeDen, 30);
 }
@@ -266,7 +265,7 @@ TEST_F(AnimationTest, KeysOfFractionsOfOneDenominatorFindTheirSequences) {
   times.push_back({100.9f, 1});
   times.push_back({7, 30});  // another denominator: from here on the walk
   times.push_back({900.5, 1});
-  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(MODE_NEW)).code, 0);
   ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }
 
@@ -294,7 +293,7 @@ TEST_F(AnimationTest, KeysOfFractionsOfSeveralDenominatorsFindTheirSequences) {
   times.push_back({1, -30});
   times.push_back({6000, 1});
   times.push_back({5900.5, 1});
-  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(MODE_NEW)).code, 0);
   ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }
 
@@ -311,7 +310,7 @@ TEST_F(AnimationTest, EveryKeyFindsTheFirstSequenceSpanningItsTime) {
   times.push_back({450, 30});
   times.push_back({NAN, 30});
   times.push_back({2000, 1});
-  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(KeysFile(times), testsupport::Mode(MODE_NEW)).code, 0);
   ExpectSpans(TrackOf(Find(Doc(), "O"), 903, 1000), ReferenceSpans(times, {90, 30}));
 }
 
@@ -344,7 +343,7 @@ TEST_F(AnimationTest, KeysPastTheEndDoNotWalkEverySequence) {
     });
     f.Terminator();
     host_->ResetCalls();
-    ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+    ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
     EXPECT_EQ(TrackOf(Find(Doc(), "O"), 903, 1000)->sequences.count, static_cast<size_t>(n));
     const uint64_t asked = host_->Calls(Op::GetNext) + host_->Calls(Op::GetStart) + host_->Calls(Op::GetEnd);
     EXPECT_LT(asked, 20u * n) << "the sequences were walked for every key";
@@ -413,7 +412,7 @@ TEST_F(AnimationTest, KeysTheHostCannotMakeAreLeftOut) {
     SCOPED_TRACE(tessaro::OpName(op));
     host_->FailNth(op, 1);
     const bool memory = op == Op::TrackAlloc || op == Op::KeyAlloc;
-    ASSERT_EQ(Import(file(), testsupport::Mode(kNew)).code, memory ? -7 : 0);
+    ASSERT_EQ(Import(file(), testsupport::Mode(MODE_NEW)).code, memory ? -7 : 0);
     tessaro::Object *o = Find(Doc(), "O");
     EXPECT_EQ(KeysOf(TrackOf(o, 903, 1000)).size(), 0u);
     EXPECT_EQ(KeysOf(TrackOf(o, 903, 1001)).size(), 1u) << "the next key is made";
@@ -423,7 +422,7 @@ TEST_F(AnimationTest, KeysTheHostCannotMakeAreLeftOut) {
   Ft50Writer cam;
   ft50::Object(cam, 5103, Named("Cam"), nullptr, ft50::CameraBody(1, 1, 0, 0));
   cam.Terminator();
-  ASSERT_EQ(Import(cam, testsupport::Mode(kNew)).code, -7);
+  ASSERT_EQ(Import(cam, testsupport::Mode(MODE_NEW)).code, -7);
   EXPECT_EQ(Find(Doc(), "Cam"), nullptr);
 }
 
@@ -441,12 +440,12 @@ TEST_F(AnimationTest, FrameRateAndRenderSettings) {
   // A lights update skips record 2000 but still adds render settings.
   tessaro::Document *user = Doc();
   AddUserObject("Target");
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kLights)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_LIGHTS)).code, 0);
   EXPECT_EQ(Doc(), user);
   EXPECT_EQ(user->fps, 25);
   EXPECT_EQ(user->renderData.count, 4u);
   user->fps = 30;
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kCameras)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_CAMERAS)).code, 0);
   EXPECT_EQ(user->fps, 25) << "a cameras update reads it";
 }
 
@@ -456,11 +455,11 @@ TEST_F(AnimationTest, ShortSettingsRecordsChangeNothing) {
   user->fps = 24;
   Ft50Writer render;
   ft50::RenderSettings(render, 150);  // ends inside the pairs, at the end of the file
-  EXPECT_EQ(Import(render, testsupport::Mode(kMerge)).code, -3);
+  EXPECT_EQ(Import(render, testsupport::Mode(MODE_MERGE)).code, -3);
   EXPECT_EQ(user->renderData.count, 0u);
   Ft50Writer settings;
   ft50::DocumentSettings(settings, 60, 100);  // ends inside the integers after the pair
-  EXPECT_EQ(Import(settings, testsupport::Mode(kMerge)).code, -3);
+  EXPECT_EQ(Import(settings, testsupport::Mode(MODE_MERGE)).code, -3);
   EXPECT_EQ(user->fps, 24);
   // An element the host has no memory for is reported; one it refuses is not.
   for (Op op : {Op::RenderDataAlloc, Op::InsertRenderData}) {
@@ -468,7 +467,7 @@ TEST_F(AnimationTest, ShortSettingsRecordsChangeNothing) {
     ft50::RenderSettings(f);
     f.Terminator();
     host_->FailNth(op, 1);
-    EXPECT_EQ(Import(f, testsupport::Mode(kMerge)).code, op == Op::RenderDataAlloc ? -7 : 0);
+    EXPECT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, op == Op::RenderDataAlloc ? -7 : 0);
     EXPECT_EQ(user->renderData.count, 0u);
   }
 }
@@ -479,7 +478,7 @@ TEST_F(AnimationTest, HostWindowIsFoundByItsTitleOnce) {
   f.Terminator();
   ASSERT_EQ(Import(f).code, 0);
   EXPECT_EQ(host_->foreground, "CINEMA 4Dx") << "the first whose first nine characters match";
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(host_->foregroundCalls, 2);
   EXPECT_EQ(host_->Calls(Op::EnumThreadWindows), 1u) << "a found window is kept";
 }
@@ -491,7 +490,7 @@ TEST_F(AnimationTest, NoHostWindowMeansNothingInFrontAndALaterSearch) {
   ASSERT_EQ(Import(f).code, 0);
   EXPECT_EQ(host_->foregroundCalls, 0);
   host_->windows.push_back("CINEMA 4D");
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(host_->foregroundCalls, 1);
   EXPECT_EQ(host_->Calls(Op::EnumThreadWindows), 2u);
 }
@@ -506,14 +505,14 @@ TEST_F(AnimationTest, MergeGivesTheUserDocumentBackLookingThroughTheCamera) {
   ft50::Object(f, 5103, h, nullptr, ft50::CameraBody(1, 1, 0, 0));
   f.Terminator();
   size_t documents = host_->Documents().size();
-  ASSERT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, 0);
   EXPECT_EQ(Doc(), user);
   EXPECT_EQ(host_->Documents().size(), documents) << "the loader's document is closed";
   EXPECT_EQ(host_->LinkedObject(user->views[0].camera, user->views[0].cameraSerial), Find(user, "Shot"));
 
   // A new-document import: no document is closed; the camera step runs on
   // the document in front, the new one.
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_NE(Doc(), user);
   EXPECT_EQ(host_->Documents().size(), documents + 1);
   EXPECT_EQ(host_->LinkedObject(Doc()->views[0].camera, Doc()->views[0].cameraSerial), Find(Doc(), "Shot"));
@@ -521,7 +520,7 @@ TEST_F(AnimationTest, MergeGivesTheUserDocumentBackLookingThroughTheCamera) {
   // An import without a flagged object leaves the view as it is.
   Ft50Writer plain;
   plain.Terminator();
-  ASSERT_EQ(Import(plain, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(plain, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Doc()->views[0].camera, nullptr);
 }
 

@@ -19,8 +19,6 @@ using testsupport::TagData;
 using testsupport::TagOf;
 using testsupport::TagTypes;
 
-constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kUpdate = MODE_UPDATE;
-constexpr int32_t kGeometry = KIND_GEOMETRY, kCameras = KIND_CAMERAS, kMaterials = KIND_MATERIALS, kLights = KIND_LIGHTS;
 
 class BoundsTest : public testsupport::HostTest {
  protected:
@@ -81,7 +79,7 @@ TEST_F(BoundsTest, CountsBeyondTheirSubRecordFailItThoughTheFileHoldsMore) {
   });
   Mesh(f, "After");
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   tessaro::Document *doc = Doc();
   EXPECT_EQ(PolygonCount(Find(doc, "Greedy")), 0u) << "the first record fails the object";
   EXPECT_EQ(TagOf(Find(doc, "Points"), 5600), nullptr) << "checked before the tag is made";
@@ -96,7 +94,7 @@ TEST_F(BoundsTest, RunsEndingAtTheEndOfTheirRecordOrOfTheFileKeepWhatTheyRead) {
   Ft50Writer f;
   Mesh(f, "Exact");
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(PolygonCount(Find(Doc(), "Exact")), 1u);
   EXPECT_NE(TagOf(Find(Doc(), "Exact"), 5671), nullptr);
 
@@ -106,7 +104,7 @@ TEST_F(BoundsTest, RunsEndingAtTheEndOfTheirRecordOrOfTheFileKeepWhatTheyRead) {
   cut.Begin(5020).Begin(5100).End();
   ft50::ObjectHeader(cut, Named("Cut"));
   cut.Begin(5600).I32(2).I32(0).Vec(1, 2, 3).Vec(4, 5, 6).End().End();
-  tessaro::DialogAnswers a = testsupport::Mode(kNew);
+  tessaro::DialogAnswers a = testsupport::Mode(MODE_NEW);
   a.scale = 2;
   EXPECT_EQ(Import(cut, a).code, -3);
   auto points = TagData<th_vector>(TagOf(Find(Doc(), "Cut"), 5600));
@@ -124,7 +122,7 @@ TEST_F(BoundsTest, ObjectRecordTooShortEndsWhereItsListEnds) {
   // the object is read whole, and so is everything after it.
   for (int32_t length : {0, right / 2, right - 4}) {
     SCOPED_TRACE(length);
-    ASSERT_EQ(Import(Patched(whole, 16, length), testsupport::Mode(kNew)).code, 0);
+    ASSERT_EQ(Import(Patched(whole, 16, length), testsupport::Mode(MODE_NEW)).code, 0);
     EXPECT_EQ(Names(Doc()->objects), (std::vector<std::string>{"Short", "Next"}));
     EXPECT_EQ(PolygonCount(Find(Doc(), "Short")), 1u);
     EXPECT_EQ(PolygonCount(Find(Doc(), "Next")), 1u);
@@ -138,7 +136,7 @@ TEST_F(BoundsTest, ObjectRecordTooShortEndsWhereItsListEnds) {
   Mesh(update, "Dropped", 1);
   ft50::Object(update, 5103, Named("Cam", 1), nullptr, ft50::CameraBody(35, 0, 0, 0));
   update.Terminator();
-  ASSERT_EQ(Import(Patched(update, mesh, 0), testsupport::Update("Target", kCameras)).code, 0);
+  ASSERT_EQ(Import(Patched(update, mesh, 0), testsupport::Update("Target", KIND_CAMERAS)).code, 0);
   EXPECT_EQ(Names(Find(Doc(), "Target")->children), (std::vector<std::string>{"Cam", "Light", "Group"}))
       << "the user's mesh without points goes with the clean-up";
 }
@@ -174,7 +172,7 @@ TEST_F(BoundsTest, AWrongLengthCostsAtMostItsOwnRecord) {
       for (int32_t delta : {-right, -right / 2, -4, 1, 8, 100, 5000}) {
         SCOPED_TRACE(std::string(object ? "object" : "material") + (terminated ? ", terminated" : ", open") +
                      ", length off by " + std::to_string(delta));
-        ASSERT_EQ(Import(Patched(w, 16, right + delta), testsupport::Mode(kNew)).code, 0);
+        ASSERT_EQ(Import(Patched(w, 16, right + delta), testsupport::Mode(MODE_NEW)).code, 0);
         EXPECT_EQ(Names(Doc()->objects), object ? (std::vector<std::string>{"A", "B", "C"})
                                                 : (std::vector<std::string>{"B", "C"}));
         if (object) {
@@ -216,7 +214,7 @@ TEST_F(BoundsTest, RecordsShorterThanTheirFieldsBuildNothingFromTheirNeighbours)
   f.Terminator();
   tessaro::Document *user = testsupport::MakeUserDocument(*host_);
   user->fps = 24;
-  ASSERT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, 0);
   EXPECT_EQ(user->fps, 24) << "no frame rate from the next record's bytes";
   EXPECT_EQ(Find(user, "EmptyCamera"), nullptr);
   tessaro::Object *keys = Find(user, "Keys");
@@ -273,7 +271,7 @@ TEST_F(BoundsTest, LengthsThatLandOnHeaderShapedDataOrWholeRecords) {
   };
   for (const Case &k : cases) {
     SCOPED_TRACE(k.what);
-    ASSERT_EQ(Import(Patched(w, k.header, k.length), testsupport::Mode(kNew)).code, 0);
+    ASSERT_EQ(Import(Patched(w, k.header, k.length), testsupport::Mode(MODE_NEW)).code, 0);
     EXPECT_EQ(Names(Doc()->objects), k.objects);
     for (const char *name : {"A", "C", "D", "E"}) EXPECT_EQ(PolygonCount(Find(Doc(), name)), 1u) << name;
     EXPECT_EQ(Doc()->fps, 25);
@@ -287,7 +285,7 @@ TEST_F(BoundsTest, LengthsThatLandOnHeaderShapedDataOrWholeRecords) {
   s.Terminator();
   const size_t render = 16 + 8 + 132;
   Ft50Writer longer = Patched(Patched(s, 16, 132 + 8), render, LengthAt(s, render) + 30);
-  ASSERT_EQ(Import(longer, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(longer, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Doc()->fps, 25);
   EXPECT_EQ(Doc()->renderData.count, 1u);
   EXPECT_EQ(PolygonCount(Find(Doc(), "After")), 1u);
@@ -300,7 +298,7 @@ TEST_F(BoundsTest, AnEmptyPointRecordFailsItsObjectOnly) {
   ft50::Object(f, 5100, Named("Empty"), [](Ft50Writer &b) { ft50::Points(b, {}); });
   Mesh(f, "Next");
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Names(Doc()->objects), (std::vector<std::string>{"Empty", "Next"}));
   EXPECT_EQ(PolygonCount(Find(Doc(), "Next")), 1u);
 }
@@ -314,7 +312,7 @@ TEST_F(BoundsTest, SubRecordTooLongCostsOnlyItsObject) {
   Mesh(f, "Next");
   ft50::Material(f, "M");
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Names(Doc()->objects), (std::vector<std::string>{"Broken", "Next"}));
   EXPECT_EQ(PolygonCount(Find(Doc(), "Broken")), 0u);
   EXPECT_EQ(PolygonCount(Find(Doc(), "Next")), 1u);
@@ -329,7 +327,7 @@ TEST_F(BoundsTest, SubRecordTooLongCostsOnlyItsObject) {
   });
   Mesh(keys, "AfterKeys");
   keys.Terminator();
-  ASSERT_EQ(Import(keys, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(keys, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(TagOf(Find(Doc(), "Animated"), 5600), nullptr) << "the failed animation ends the object";
   EXPECT_EQ(PolygonCount(Find(Doc(), "AfterKeys")), 1u);
 }
@@ -343,7 +341,7 @@ TEST_F(BoundsTest, ObjectWithoutItsEndRecordEndsWithItsRecord) {
   f.End();  // no end record in the list
   Mesh(f, "Next");
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(PolygonCount(Find(Doc(), "Open")), 1u) << "the next top-level record ends the list";
   EXPECT_EQ(PolygonCount(Find(Doc(), "Next")), 1u);
 }
@@ -358,7 +356,7 @@ TEST_F(BoundsTest, NegativeIndexPairCountsReadNothingAndSucceed) {
     ft50::Uv(b, {{0, 0}, {1, 0}, {0, 1}});
   });
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(TagTypes(Find(Doc(), "Pairs")), (std::vector<int32_t>{5671, 5604, 5600}));
 }
 
@@ -366,7 +364,7 @@ TEST_F(BoundsTest, DeepestLevelIsPlacedAndTheNextIsNot) {
   Ft50Writer f;
   for (int32_t level = 0; level <= 255; ++level) ft50::Object(f, 5100, Named("L" + std::to_string(level), level));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   const tessaro::Element *deepest = nullptr;
   int depth = 0;
   for (const tessaro::Element *e = Doc()->objects.first; e; e = static_cast<const tessaro::Object *>(e)->children.first) {
@@ -392,17 +390,17 @@ TEST_F(BoundsTest, UpdatesKeepEverythingBelowTheTarget) {
   f.Terminator();
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
-    ASSERT_EQ(Import(f, testsupport::Update("Target", kLights)).code, 0);
+    ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_LIGHTS)).code, 0);
     tessaro::Document *doc = Doc();
     EXPECT_EQ(Names(doc->objects), (std::vector<std::string>{"Target", "Other"})) << "nothing at the top";
     EXPECT_EQ(Names(Find(doc, "Target")->children), (std::vector<std::string>{"Lamp", "Cam", "Group"}));
     EXPECT_EQ(doc->fps, 30) << "only a cameras update reads the frame rate";
   }
-  for (int32_t kind : {kGeometry, kMaterials}) {
+  for (int32_t kind : {KIND_GEOMETRY, KIND_MATERIALS}) {
     ASSERT_EQ(Import(f, testsupport::Update("Target", kind)).code, 0);
     EXPECT_EQ(Doc()->fps, 30);
   }
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kCameras)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_CAMERAS)).code, 0);
   EXPECT_EQ(Doc()->fps, 12);
 }
 
@@ -414,7 +412,7 @@ TEST_F(BoundsTest, MergeRecordsEveryObjectPlacedAtTheTop) {
   ft50::Object(f, 5100, Named("A"));
   ft50::Object(f, 5100, Named("C", 2));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, 0);
   ASSERT_EQ(Doc()->undo.size(), 1u);
   std::vector<std::string> undone;
   for (const tessaro::UndoEntry &e : Doc()->undo[0]) {
@@ -436,13 +434,13 @@ TEST_F(BoundsTest, ALoadNeverActsOnAHandOverNoCoreMessageConsumed) {
   const std::string path = dir_.File("merge.ft50");
   f.Save(path);
   const tessaro::SceneLoader &loader = host_->Loaders().at(0);
-  host_->dialogAnswers = testsupport::Mode(kMerge);
+  host_->dialogAnswers = testsupport::Mode(MODE_MERGE);
   tessaro::Document *merged = host_->NewDocument("loader");
   th_string error;
   ASSERT_EQ(loader.cls->Load(loader.node, path.c_str(), reinterpret_cast<th_element *>(merged), 0, &error, nullptr), 0);
   host_->dialogAnswers = {};
 
-  ASSERT_EQ(Import(f, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_NEW)).code, 0);
   tessaro::Document *doc = Doc();
   ASSERT_NE(doc, nullptr);
   EXPECT_NE(Find(doc, "Fresh"), nullptr) << "the new document stays in front";

@@ -12,6 +12,7 @@
 
 #include <rapidjson/document.h>
 
+#include "ExitStatus.h"
 #include "ft50_scene.h"
 #include "images.h"
 
@@ -48,7 +49,7 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ImportPrintsASummary) {
-  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50"), 0) << err_;
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50"), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(out_, "document \"scene.ft50\"")) << out_;
   EXPECT_TRUE(Has(out_, "objects: ")) << out_;
 }
@@ -57,7 +58,7 @@ TEST_F(CliTest, SummaryShowsNamesAsLettersAndControlsAsEscapes) {
   Ft50Writer f;
   ft50::Object(f, 5100, ft50::Named("W\xfcrfel\x1b[2J"), [](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}}); });
   f.Terminator();
-  ASSERT_EQ(Run("import " + Save(f, "odd\x07.ft50") + " --mode new"), 0) << err_;
+  ASSERT_EQ(Run("import " + Save(f, "odd\x07.ft50") + " --mode new"), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(out_, "\"W\xc3\xbcrfel\\x1B[2J\"")) << out_;
   EXPECT_TRUE(Has(out_, "document \"odd\\x07.ft50\"")) << out_;
   EXPECT_EQ(out_.find('\x1b'), std::string::npos);
@@ -66,7 +67,7 @@ TEST_F(CliTest, SummaryShowsNamesAsLettersAndControlsAsEscapes) {
 
 TEST_F(CliTest, MergeShowsEverythingInTheUserDocument) {
   WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Floor\"}]}");
-  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode merge --into " + dir_.File("user.json")), 0)
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode merge --into " + dir_.File("user.json")), EXIT_IMPORTED)
       << err_;
   EXPECT_TRUE(Has(out_, "document \"user.json\"")) << "the user's document is in front again: " << out_;
   EXPECT_TRUE(Has(out_, "\"Floor\"")) << out_;
@@ -80,15 +81,15 @@ TEST_F(CliTest, MergeShowsEverythingInTheUserDocument) {
 
 TEST_F(CliTest, FilesThatCannotBeImportedAreRefused) {
   WriteText(dir_.File("notes.txt"), "hello");
-  EXPECT_EQ(Run("import " + dir_.File("notes.txt")), 3);
+  EXPECT_EQ(Run("import " + dir_.File("notes.txt")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "not a file that any scene loader recognises")) << err_;
-  EXPECT_EQ(Run("import " + dir_.File("missing.ft50")), 3);
+  EXPECT_EQ(Run("import " + dir_.File("missing.ft50")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot open")) << err_;
-  EXPECT_EQ(Run("import " + dir_.File("missing.ft50") + " --plugins " + dir_.File("nowhere")), 3);
+  EXPECT_EQ(Run("import " + dir_.File("missing.ft50") + " --plugins " + dir_.File("nowhere")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "plug-in folder")) << err_;
-  EXPECT_EQ(Run("import"), 2);
-  EXPECT_EQ(Run("import x.ft50 --mode sideways"), 2);
-  EXPECT_EQ(Run("import x.ft50 --object A --row 1"), 2);
+  EXPECT_EQ(Run("import"), EXIT_USAGE);
+  EXPECT_EQ(Run("import x.ft50 --mode sideways"), EXIT_USAGE);
+  EXPECT_EQ(Run("import x.ft50 --object A --row 1"), EXIT_USAGE);
 }
 
 // The loader seeks in its file after the host's probe: a FIFO would hang
@@ -97,37 +98,37 @@ TEST_F(CliTest, OnlyRegularFilesAreImported) {
   std::string fifo = dir_.File("scene.ft50");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
   // Bounded, so that a hang shows as a failure rather than a stuck run.
-  EXPECT_EQ(Run("import " + fifo + " --mode new --out none", 60), 3) << err_;
+  EXPECT_EQ(Run("import " + fifo + " --mode new --out none", 60), EXIT_FILE) << err_;
   EXPECT_TRUE(Has(err_, "'" + fifo + "' is not a regular file; import reads files that it can seek in")) << err_;
   testsupport::fs::create_directory(dir_.File("folder.ft50"));
-  EXPECT_EQ(Run("import " + dir_.File("folder.ft50") + " --mode new --out none"), 3);
+  EXPECT_EQ(Run("import " + dir_.File("folder.ft50") + " --mode new --out none"), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "is not a regular file")) << err_;
 
   // Nor are they inspected, read as the user's document or as stored data.
-  EXPECT_EQ(Run("inspect " + fifo, 60), 3);
+  EXPECT_EQ(Run("inspect " + fifo, 60), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "is not a regular file")) << err_;
   const std::string scene = TESSARO_SOURCE_DIR "/examples/scene.ft50";
-  EXPECT_EQ(Run("import " + scene + " --mode merge --into " + fifo + " --out none", 60), 3);
+  EXPECT_EQ(Run("import " + scene + " --mode merge --into " + fifo + " --out none", 60), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "it is not a regular file")) << err_;
-  EXPECT_EQ(Run("import " + scene + " --mode new --out none --prefs " + fifo, 60, false), 3) << err_;
+  EXPECT_EQ(Run("import " + scene + " --mode new --out none --prefs " + fifo, 60, false), EXIT_FILE) << err_;
   EXPECT_TRUE(Has(err_, "is a FIFO and was ignored")) << err_;
   EXPECT_TRUE(Has(err_, "cannot store the plug-in data: '" + fifo + "' is a FIFO")) << err_;
   // Stored data written over the document would lose it.
   EXPECT_EQ(Run("import " + scene + " --mode new --out " + dir_.File("same.json") + " --prefs " + dir_.File("same.json"),
                 60, false),
-            2);
+            EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "--out and --prefs name the same file")) << err_;
 
   testsupport::fs::create_symlink(TESSARO_SOURCE_DIR "/examples/scene.ft50", dir_.File("link.ft50"));
-  ASSERT_EQ(Run("import " + dir_.File("link.ft50") + " --mode new"), 0) << err_;
+  ASSERT_EQ(Run("import " + dir_.File("link.ft50") + " --mode new"), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(out_, "document \"link.ft50\"")) << out_;
 }
 
 // The extension picks the format whatever its case.
 TEST_F(CliTest, GltfExtensionsAreMatchedInAnyCase) {
-  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("a.Glb")), 0) << err_;
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("a.Glb")), EXIT_IMPORTED) << err_;
   EXPECT_EQ(ReadText(dir_.File("a.Glb")).substr(0, 4), "glTF") << "binary";
-  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("B.GLTF")), 0) << err_;
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --out " + dir_.File("B.GLTF")), EXIT_IMPORTED) << err_;
   std::string text = ReadText(dir_.File("B.GLTF"));
   EXPECT_EQ(text.substr(0, 1), "{");
   EXPECT_TRUE(Has(text, "\"asset\"")) << "glTF as text, not the host's document";
@@ -138,11 +139,11 @@ TEST_F(CliTest, GltfExtensionsAreMatchedInAnyCase) {
 TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
   for (const char *scale : {"nan", "inf", "-inf", "-nan", "1e39", "''"}) {
-    EXPECT_EQ(Run("import " + file + " --scale " + scale + " --out none"), 2) << scale;
+    EXPECT_EQ(Run("import " + file + " --scale " + scale + " --out none"), EXIT_USAGE) << scale;
     EXPECT_TRUE(Has(err_, "--scale")) << err_;
   }
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("prefs.json"))) << "nothing ran, nothing was stored";
-  EXPECT_EQ(Run("import " + file + " --scale 1e-3 --out none"), 0) << err_;
+  EXPECT_EQ(Run("import " + file + " --scale 1e-3 --out none"), EXIT_IMPORTED) << err_;
 }
 
 // The glTF unit scale is metres per document unit, from 1e-9 to 1e9 (so
@@ -151,12 +152,12 @@ TEST_F(CliTest, NonFiniteScalesAreUsageErrors) {
 TEST_F(CliTest, UnitScalesArePositiveFiniteNumbers) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
   for (const char *scale : {"0", "-0.01", "nan", "inf", "-inf", "1e999", "''", "cm", "1e308", "1e-320", "2e9"}) {
-    EXPECT_EQ(Run("import " + file + " --unit-scale " + scale + " --out " + dir_.File("a.glb")), 2) << scale;
+    EXPECT_EQ(Run("import " + file + " --unit-scale " + scale + " --out " + dir_.File("a.glb")), EXIT_USAGE) << scale;
     EXPECT_TRUE(Has(err_, "--unit-scale")) << err_;
   }
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("prefs.json"))) << "nothing ran, nothing was stored";
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("a.glb")));
-  EXPECT_EQ(Run("import " + file + " --unit-scale 0.0254 --out " + dir_.File("a.glb")), 0) << err_;
+  EXPECT_EQ(Run("import " + file + " --unit-scale 0.0254 --out " + dir_.File("a.glb")), EXIT_IMPORTED) << err_;
 }
 
 // For glTF, texture files are looked for beside the imported file, in its
@@ -187,7 +188,7 @@ TEST_F(CliTest, GltfExportsFindAndCarryTextures) {
   const std::string run = "import " + dir_.File("in/scene.ft50") + " --mode new --textures " + dir_.File("more") +
                           " --textures " + dir_.File("most") + " --out ";
 
-  ASSERT_EQ(Run(run + dir_.File("out/scene.gltf")), 0) << err_;
+  ASSERT_EQ(Run(run + dir_.File("out/scene.gltf")), EXIT_IMPORTED) << err_;
   EXPECT_EQ(err_, "tessaro: answers: Mode: New document, Scale: 1\ntessaro: warning: the texture 'yew.png' is left out of the export: no file of that name in '" +
                       dir_.File("in") + "', '" + dir_.File("in/tex") + "', '" + dir_.File("more") + "', '" +
                       dir_.File("most") + "'\n");
@@ -199,12 +200,12 @@ TEST_F(CliTest, GltfExportsFindAndCarryTextures) {
   EXPECT_EQ(ReadText(dir_.File("out/elm.jpg")), ReadText(dir_.File("more/elm.jpg")));
   EXPECT_EQ(images::Decode(ReadText(dir_.File("out/fir.png"))), images::Pattern(2, 2, 4)) << "the BMP as PNG";
 
-  ASSERT_EQ(Run(run + dir_.File("embedded/scene.gltf") + " --embed-textures"), 0) << err_;
+  ASSERT_EQ(Run(run + dir_.File("embedded/scene.gltf") + " --embed-textures"), EXIT_IMPORTED) << err_;
   gltf = ReadText(dir_.File("embedded/scene.gltf"));
   size_t embedded = 0;
   for (size_t at = 0; (at = gltf.find("\"uri\": \"data:image/", at)) != std::string::npos; ++at) ++embedded;
   EXPECT_EQ(embedded, 4u);
-  ASSERT_EQ(Run(run + dir_.File("binary/scene.glb")), 0) << err_;
+  ASSERT_EQ(Run(run + dir_.File("binary/scene.glb")), EXIT_IMPORTED) << err_;
   for (const char *d : {"embedded", "binary"})
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_.File(d)), fs::directory_iterator()), 1) << "no copies in " << d;
 }
@@ -213,7 +214,7 @@ TEST_F(CliTest, TruncatedStreamKeepsWhatWasRead) {
   Ft50Writer w;
   w.Empty(4242);
   std::string file = Save(w, "cut.ft50");
-  EXPECT_EQ(Run("import " + file + " --out " + dir_.File("doc.json")), 5);
+  EXPECT_EQ(Run("import " + file + " --out " + dir_.File("doc.json")), EXIT_TRUNCATED);
   EXPECT_TRUE(Has(err_, "truncated")) << err_;
   EXPECT_TRUE(Has(ReadText(dir_.File("doc.json")), "\"objects\"")) << "the document is still written";
 }
@@ -223,23 +224,23 @@ TEST_F(CliTest, UserDocumentsAreReadWrittenAndNeverHalfWritten) {
   WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Cube\"}], \"fps\": 25}");
   ASSERT_EQ(Run("import " + file + " --into " + dir_.File("user.json") + " --mode merge --out " +
                 dir_.File("doc.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
   std::string doc = ReadText(dir_.File("doc.json"));
   EXPECT_TRUE(Has(doc, "\"name\": \"Cube\"")) << doc;
   EXPECT_TRUE(Has(doc, "\"fps\": 25")) << doc;
 
   WriteText(dir_.File("broken.json"), "{\"objects\": [\n  {\"type\": 5140, }\n]}");
-  EXPECT_EQ(Run("import " + file + " --into " + dir_.File("broken.json")), 3);
+  EXPECT_EQ(Run("import " + file + " --into " + dir_.File("broken.json")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "broken.json")) << err_;
   EXPECT_TRUE(Has(err_, "line 2")) << err_;
 
   // Nesting deeper than any stack: a clear error, not a crash.
   WriteText(dir_.File("deep.json"), "{\"objects\": " + std::string(200000, '[') + std::string(200000, ']') + "}");
-  EXPECT_EQ(Run("import " + file + " --into " + dir_.File("deep.json")), 3);
+  EXPECT_EQ(Run("import " + file + " --into " + dir_.File("deep.json")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "deep.json")) << err_;
 
-  EXPECT_EQ(Run("import " + file + " --out " + dir_.File("no/such/dir/doc.json")), 3);
+  EXPECT_EQ(Run("import " + file + " --out " + dir_.File("no/such/dir/doc.json")), EXIT_FILE);
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("no/such/dir/doc.json.tmp")));
 }
 
@@ -247,7 +248,7 @@ TEST_F(CliTest, UpdateRefreshesAnObjectAndKeepsItsTextures) {
   ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --into " TESSARO_SOURCE_DIR
                 "/examples/room.json --mode update --object Table --kind geometry --out " +
                 dir_.File("new.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
   // The document's own content: its undo list keeps the old table.
   const std::string whole = ReadText(dir_.File("new.json"));
@@ -261,7 +262,7 @@ TEST_F(CliTest, UpdateRefreshesAnObjectAndKeepsItsTextures) {
   // The written document reads back as the next run's user document.
   EXPECT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/empty.ft50 --into " + dir_.File("new.json") +
                 " --mode merge --out " + dir_.File("again.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
 }
 
@@ -269,7 +270,7 @@ TEST_F(CliTest, MaterialsUpdateRefreshesByPosition) {
   ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --into " TESSARO_SOURCE_DIR
                 "/examples/room.json --mode update --object Table --kind materials --out " +
                 dir_.File("new.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
   std::string doc = ReadText(dir_.File("new.json"));
   // Oak and Varnish are overwritten by the file's first two, the rest follow.
@@ -297,13 +298,13 @@ TEST_F(CliTest, NamesBeyondAsciiAreOpenedAndWritten) {
   fs::copy_file(examples + "scene.ft50", file);
   fs::copy_file(examples + "tex/oak.png", in + "/tex/oak.png");
 
-  ASSERT_EQ(Run("import " + file + " --mode new"), 0) << err_;
+  ASSERT_EQ(Run("import " + file + " --mode new"), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(out_, "document \"日本-Tisché.ft50\"")) << out_;
-  ASSERT_EQ(Run("import " + file + " --mode new --out " + out + "/日本.json"), 0) << err_;
-  ASSERT_EQ(Run("import " + examples + "scene.ft50 --mode new --out " + dir_.File("plain.json")), 0) << err_;
+  ASSERT_EQ(Run("import " + file + " --mode new --out " + out + "/日本.json"), EXIT_IMPORTED) << err_;
+  ASSERT_EQ(Run("import " + examples + "scene.ft50 --mode new --out " + dir_.File("plain.json")), EXIT_IMPORTED) << err_;
   EXPECT_EQ(ReadText(out + "/日本.json"), ReadText(dir_.File("plain.json"))) << "the same file by another name";
   // The texture is found in the file's tex folder and copied beside the export.
-  ASSERT_EQ(Run("import " + file + " --mode new --out " + out + "/日本.gltf"), 0) << err_;
+  ASSERT_EQ(Run("import " + file + " --mode new --out " + out + "/日本.gltf"), EXIT_IMPORTED) << err_;
   EXPECT_FALSE(Has(err_, "left out")) << err_;
   EXPECT_EQ(ReadText(out + "/oak.png"), ReadText(in + "/tex/oak.png"));
   EXPECT_TRUE(Has(ReadText(out + "/日本.gltf"), "\"uri\": \"oak.png\""));
@@ -317,23 +318,23 @@ TEST_F(CliTest, NamesBeyondAsciiAreOpenedAndWritten) {
   ASSERT_EQ(Run("import " + file + " --into " + user + " --mode update --object Tisché --kind geometry --scale 2 --out " +
                     user + " --prefs " + prefs,
                 0, false),
-            0)
+            EXIT_IMPORTED)
       << err_;
   EXPECT_TRUE(Has(err_, "Object: Tisché")) << err_;
   std::string doc = ReadText(user);
   doc = doc.substr(0, doc.find("\"undo\""));  // the old table is kept for undo there
   EXPECT_TRUE(Has(doc, "\"name\": \"Tisché\"") && Has(doc, "\"name\": \"Board\"")) << doc;
   EXPECT_FALSE(Has(doc, "Old leg")) << doc;
-  ASSERT_EQ(Run("import " + file + " --mode new --out none --prefs " + prefs, 0, false), 0) << err_;
+  ASSERT_EQ(Run("import " + file + " --mode new --out none --prefs " + prefs, 0, false), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(err_, "Scale: 2 (stored by an earlier run)")) << err_;
   // No object's name can hold a letter beyond U+00FF.
-  EXPECT_EQ(Run("import " + file + " --into " + user + " --mode update --object 日本 --kind geometry --out none"), 2);
+  EXPECT_EQ(Run("import " + file + " --into " + user + " --mode update --object 日本 --kind geometry --out none"), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "no object named \"日本\"")) << err_;
 
-  ASSERT_EQ(Run("import " + file + " " + examples + "aim.ft50 --mode new --out-dir " + out + " --format glb"), 0)
+  ASSERT_EQ(Run("import " + file + " " + examples + "aim.ft50 --mode new --out-dir " + out + " --format glb"), EXIT_IMPORTED)
       << err_;
   EXPECT_TRUE(Has(out_, file + ": " + out + "/日本-Tisché.glb\n")) << out_;
-  EXPECT_EQ(Run("inspect " + file), 0) << err_;
+  EXPECT_EQ(Run("inspect " + file), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(out_, file + ": 8206 bytes")) << out_;
 
   const std::string program = dir_.File("prögram-日本");
@@ -387,40 +388,40 @@ TEST_F(CliTest, KilledWhileWritingLeavesTheEarlierDocumentWhole) {
 
 TEST_F(CliTest, DialogAnswersAndTheStoredScale) {
   std::string file = Save(Ft50Writer().Terminator(), "empty.ft50");
-  EXPECT_EQ(Run("import " + file + " --cancel --out " + dir_.File("doc.json")), 0);
+  EXPECT_EQ(Run("import " + file + " --cancel --out " + dir_.File("doc.json")), EXIT_IMPORTED);
   EXPECT_TRUE(Has(out_, "nothing was imported")) << out_;
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("doc.json")));
 
-  EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), 0) << err_;
+  EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "\"1012349\":\"00002040\"")) << "2.5 as stored";
   EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 2.5\n")) << err_;
-  EXPECT_EQ(Run("import " + file + " --out none"), 0);
+  EXPECT_EQ(Run("import " + file + " --out none"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "00002040")) << "the scale survives a run without edits";
   // A run says what it was answered with, and where a value came from: on
   // standard error, and at the head of the summary.
   EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 2.5 (stored by an earlier run)\n")) << err_;
-  EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), 0);
+  EXPECT_EQ(Run("import " + file + " --scale 2.5 --out none"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(err_, "Scale: 2.5\n")) << "given, not stored: " << err_;
-  EXPECT_EQ(Run("import " + file + " --mode new --out -"), 0);
+  EXPECT_EQ(Run("import " + file + " --mode new --out -"), EXIT_IMPORTED);
   EXPECT_EQ(out_.rfind("answers: Mode: New document, Scale: 2.5 (stored by an earlier run)\n", 0), 0u) << out_;
   // --prefs none: nothing stored is read, nothing is written.
   const std::string none = std::string(TESSARO_TESSARO) + " import " + file + " --mode new --out none --prefs none";
-  EXPECT_EQ(Run(none.substr(none.find(" import") + 1), 0, false), 0) << err_;
+  EXPECT_EQ(Run(none.substr(none.find(" import") + 1), 0, false), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(err_, "tessaro: answers: Mode: New document, Scale: 1\n")) << "the default, as on a first run: " << err_;
   EXPECT_FALSE(testsupport::fs::exists("none")) << "no store named none in the working folder";
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "00002040")) << "the store is not written";
 
-  EXPECT_EQ(Run("import " + file + " --mode update"), 2) << "an empty document offers no update";
+  EXPECT_EQ(Run("import " + file + " --mode update"), EXIT_USAGE) << "an empty document offers no update";
   EXPECT_TRUE(Has(err_, "disabled in the dialog (an update needs a document with an object to update)")) << err_;
-  EXPECT_EQ(Run("import " + file + " --object Nothing"), 2);
+  EXPECT_EQ(Run("import " + file + " --object Nothing"), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "no object named")) << err_;
 
   WriteText(dir_.File("prefs.json"), "{{{");
-  EXPECT_EQ(Run("import " + file + " --out none"), 0);
+  EXPECT_EQ(Run("import " + file + " --out none"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(err_, "damaged")) << err_;
   // However deep the brackets nest, the parse does not recurse on them.
   WriteText(dir_.File("prefs.json"), std::string(200000, '['));
-  EXPECT_EQ(Run("import " + file + " --out none"), 0);
+  EXPECT_EQ(Run("import " + file + " --out none"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(err_, "damaged")) << err_;
 }
 
@@ -431,16 +432,16 @@ namespace {
 class InspectTest : public CliTest {};
 
 TEST_F(InspectTest, ACleanFileShowsItsTree) {
-  ASSERT_EQ(Run("inspect " TESSARO_SOURCE_DIR "/examples/scene.ft50"), 0) << out_ << err_;
+  ASSERT_EQ(Run("inspect " TESSARO_SOURCE_DIR "/examples/scene.ft50"), EXIT_IMPORTED) << out_ << err_;
   EXPECT_TRUE(Has(out_, "        16  2000 document settings, 132 bytes\n")) << out_;
   EXPECT_TRUE(Has(out_, "  5703 material, ")) << out_;
   EXPECT_TRUE(Has(out_, "    5704 material header, ")) << "sub-records are indented: " << out_;
   EXPECT_TRUE(Has(out_, "\n0 framing problems\n")) << out_;
 
-  EXPECT_EQ(Run("inspect " + dir_.File("missing.ft50")), 3);
+  EXPECT_EQ(Run("inspect " + dir_.File("missing.ft50")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot open")) << err_;
   WriteText(dir_.File("text.ft50"), "not a record stream at all");
-  EXPECT_EQ(Run("inspect " + dir_.File("text.ft50")), 3);
+  EXPECT_EQ(Run("inspect " + dir_.File("text.ft50")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "is not an FT50 file")) << err_;
 }
 
@@ -454,7 +455,7 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
   w.End();
   w.Begin(5020).RawHeader(5100, 8).End();  // a sub-record longer than its object
   w.Terminator();
-  ASSERT_EQ(Run("inspect " + Save(w, "damaged.ft50")), 6) << out_ << err_;
+  ASSERT_EQ(Run("inspect " + Save(w, "damaged.ft50")), EXIT_DAMAGED) << out_ << err_;
   EXPECT_TRUE(Has(out_, "! it refers to material 2, but only materials 1 to 1 come before it")) << out_;
   EXPECT_TRUE(Has(out_, "! no end record before the end of the material record")) << out_;
   EXPECT_TRUE(Has(out_, "! its length reaches past the end of the object record, to byte 363 of 355")) << out_;
@@ -464,19 +465,19 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
 
   Ft50Writer n;
   n.RawHeader(5703, -20);
-  ASSERT_EQ(Run("inspect " + Save(n, "negative.ft50")), 6);
+  ASSERT_EQ(Run("inspect " + Save(n, "negative.ft50")), EXIT_DAMAGED);
   EXPECT_TRUE(Has(out_, "! the record at byte 16 has a negative length, -20")) << out_;
 
   Ft50Writer cut;
   cut.Begin(4000).Zeros(8).End();
   cut.RawHeader(5020, 1000);
-  ASSERT_EQ(Run("inspect " + Save(cut, "cut.ft50")), 6);
+  ASSERT_EQ(Run("inspect " + Save(cut, "cut.ft50")), EXIT_DAMAGED);
   EXPECT_TRUE(Has(out_, "! its length reaches past the end of the file, to byte 1040 of 40")) << out_;
   EXPECT_TRUE(Has(out_, "! the file ends without an end-of-stream record")) << out_;
 
   Ft50Writer half;
   half.I32(0);
-  ASSERT_EQ(Run("inspect " + Save(half, "half.ft50")), 6);
+  ASSERT_EQ(Run("inspect " + Save(half, "half.ft50")), EXIT_DAMAGED);
   EXPECT_TRUE(Has(out_, "! the file ends inside a record header at byte 16 (4 bytes left)")) << out_;
 
   // Counts that reach past their record; a negative count of index pairs
@@ -492,7 +493,7 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
     for (int i = 0; i < 5000; ++i) b.End();
   });
   counts.Terminator();
-  ASSERT_EQ(Run("inspect " + Save(counts, "counts.ft50")), 6) << out_ << err_;
+  ASSERT_EQ(Run("inspect " + Save(counts, "counts.ft50")), EXIT_DAMAGED) << out_ << err_;
   EXPECT_TRUE(Has(out_, "! its count of 1000 entries of 6 bytes reaches past its end (6 bytes)")) << out_;
   EXPECT_TRUE(Has(out_, "! its count is negative, -1")) << out_;
   EXPECT_TRUE(Has(out_, "\n2 framing problems\n")) << out_;
@@ -508,7 +509,7 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
   bytes[16 + 7] += 8;
   Ft50Writer patched;
   patched.Bytes(bytes.data() + 16, bytes.size() - 16);
-  ASSERT_EQ(Run("inspect " + Save(patched, "longer.ft50")), 6) << out_ << err_;
+  ASSERT_EQ(Run("inspect " + Save(patched, "longer.ft50")), EXIT_DAMAGED) << out_ << err_;
   EXPECT_TRUE(Has(out_, "! its list ends 8 bytes before the record does")) << out_;
   EXPECT_TRUE(Has(out_, "! a record follows the end of the stream at byte")) << out_;
 
@@ -521,7 +522,7 @@ TEST_F(InspectTest, FramingProblemsAreNamed) {
     });
   }, [](Ft50Writer &k) { k.F32(1); });
   fields.Terminator();
-  ASSERT_EQ(Run("inspect " + Save(fields, "cut-fields.ft50")), 6) << out_ << err_;
+  ASSERT_EQ(Run("inspect " + Save(fields, "cut-fields.ft50")), EXIT_DAMAGED) << out_ << err_;
   EXPECT_TRUE(Has(out_, "! its 4 bytes are fewer than its fields take (40)")) << "the camera body: " << out_;
   EXPECT_TRUE(Has(out_, "! its 8 bytes are fewer than its fields take (123)")) << "the texture tag: " << out_;
   EXPECT_TRUE(Has(out_, "! its 0 bytes are fewer than its fields take (44)")) << "the key: " << out_;
@@ -615,7 +616,7 @@ TEST_F(TerminalDialogTest, TheScaleIsTypedAndEscapeCancels) {
   ASSERT_EQ(Finish(), 0);
   std::string doc = ReadText(dir_.File("out.json"));
   // Pressing 3 changed nothing: the same as answering new document, scale 2.
-  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --scale 2 --out " + dir_.File("ref.json")), 0);
+  ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/scene.ft50 --mode new --scale 2 --out " + dir_.File("ref.json")), EXIT_IMPORTED);
   EXPECT_EQ(doc, ReadText(dir_.File("ref.json")));
 
   std::system(Tmux("kill-session -t " + session_).c_str());
@@ -730,50 +731,50 @@ namespace {
 // command, the formats listed, an unknown output format refused, rows
 // counted as the dialog counts them.
 TEST_F(CliTest, ConventionsOfCommandLineTools) {
-  EXPECT_EQ(Run("--version"), 0);
+  EXPECT_EQ(Run("--version"), EXIT_IMPORTED);
   EXPECT_EQ(out_.rfind("tessaro ", 0), 0u) << out_;
-  EXPECT_EQ(Run("help"), 0);
+  EXPECT_EQ(Run("help"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(out_, "import") && Has(out_, "inspect") && Has(out_, "formats")) << out_;
-  EXPECT_EQ(Run("help import"), 0);
+  EXPECT_EQ(Run("help import"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(out_, "--unit-scale") && Has(out_, "1 is the first")) << out_;
-  EXPECT_EQ(Run("help nothing"), 2);
+  EXPECT_EQ(Run("help nothing"), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "no command 'nothing'")) << err_;
-  EXPECT_EQ(Run("formats"), 0);
+  EXPECT_EQ(Run("formats"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(out_, ".glb") && Has(out_, ".json")) << out_;
-  EXPECT_EQ(Run("imprt x.ft50"), 2);
+  EXPECT_EQ(Run("imprt x.ft50"), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "there is no command 'imprt'; the commands are import, ")) << err_;
 
   std::string file = std::string(TESSARO_SOURCE_DIR) + "/examples/scene.ft50";
   for (const char *name : {"x.obj", "x.fbx", "x.json.txt"}) {
-    EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File(name)), 2) << name;
+    EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File(name)), EXIT_USAGE) << name;
     EXPECT_TRUE(Has(err_, "names no format tessaro writes") && Has(err_, ".glb")) << err_;
     EXPECT_FALSE(testsupport::fs::exists(dir_.File(name)));
   }
-  EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("x.JSON")), 0) << err_;
+  EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("x.JSON")), EXIT_IMPORTED) << err_;
   // A folder that is not there is said before the import, not after it.
-  EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("missing/x.json")), 3);
+  EXPECT_EQ(Run("import " + file + " --mode new --out " + dir_.File("missing/x.json")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "No such file or directory") && !Has(err_, "answers:")) << err_;
-  EXPECT_EQ(Run("import " + file + " --mode new --prefs ''", 0, false), 2) << "an empty name is no store";
+  EXPECT_EQ(Run("import " + file + " --mode new --prefs ''", 0, false), EXIT_USAGE) << "an empty name is no store";
   EXPECT_TRUE(Has(err_, "--prefs takes a file name, or none")) << err_;
 
   // -q says nothing but errors (a texture not found is a warning); -v says
   // what the run does.
-  EXPECT_EQ(Run("import " + file + " --mode new -q --out " + dir_.File("q.gltf")), 0);
+  EXPECT_EQ(Run("import " + file + " --mode new -q --out " + dir_.File("q.gltf")), EXIT_IMPORTED);
   EXPECT_EQ(err_, "");
-  EXPECT_EQ(Run("import " + file + " --mode new -v --out " + dir_.File("v.json")), 0) << err_;
+  EXPECT_EQ(Run("import " + file + " --mode new -v --out " + dir_.File("v.json")), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(err_, "importing '" + file + "'") && Has(err_, "wrote '" + dir_.File("v.json") + "'")) << err_;
-  EXPECT_EQ(Run("import " + file + " -q -v"), 2);
+  EXPECT_EQ(Run("import " + file + " -q -v"), EXIT_USAGE);
 
   // The user's document has Table and Floor at the top level: row 2 is the
   // floor, as the dialog numbers its rows; there is no row 0.
   const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
-  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 2 --out -"), 0) << err_;
+  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 2 --out -"), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(err_, "Object: Floor")) << err_;
-  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 0 --out -"), 2);
+  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 0 --out -"), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "--row") && Has(err_, "not in range 1 ")) << err_;
   // A row beyond the list is named as the user counts, and the reason is
   // part of the error: -q keeps it.
-  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 3 -q --out -"), 2);
+  EXPECT_EQ(Run("import " + file + " --into " + room + " --mode update --kind lights --row 3 -q --out -"), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "the object list has no row 3")) << err_;
 }
 
@@ -792,7 +793,7 @@ TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
   testsupport::fs::copy_file(examples + "aim.ft50", dir_.File("other/scene.ft50"));
   const std::string files = examples + "scene.ft50 " + dir_.File("junk.ft50") + " " + examples + "aim.ft50 " +
                             dir_.File("other/scene.ft50");
-  EXPECT_EQ(Run("import " + files + " --mode new --out-dir " + dir_.File("out") + " --format glb"), 7) << err_;
+  EXPECT_EQ(Run("import " + files + " --mode new --out-dir " + dir_.File("out") + " --format glb"), EXIT_BATCH) << err_;
   EXPECT_TRUE(Has(out_, examples + "scene.ft50: " + dir_.File("out/scene.glb") + "\n")) << out_;
   EXPECT_TRUE(Has(out_, dir_.File("junk.ft50") + ": failed (status 3)\n")) << out_;
   EXPECT_TRUE(Has(out_, dir_.File("other/scene.ft50") + ": " + dir_.File("out/scene-1.glb") + "\n")) << out_;
@@ -801,24 +802,24 @@ TEST_F(CliTest, BatchesWriteAnOutputPerFileAndGoOnPastFailures) {
     EXPECT_TRUE(testsupport::fs::is_regular_file(dir_.File(name))) << name;
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("out/junk.glb")));
   // Each output is what a run of its own writes.
-  ASSERT_EQ(Run("import " + examples + "aim.ft50 --mode new --out " + dir_.File("aim.glb")), 0);
+  ASSERT_EQ(Run("import " + examples + "aim.ft50 --mode new --out " + dir_.File("aim.glb")), EXIT_IMPORTED);
   EXPECT_EQ(ReadText(dir_.File("out/aim.glb")), ReadText(dir_.File("aim.glb")));
 
-  EXPECT_EQ(Run("import " + examples + "scene.ft50 " + examples + "aim.ft50 --mode new"), 2) << "no --out-dir";
+  EXPECT_EQ(Run("import " + examples + "scene.ft50 " + examples + "aim.ft50 --mode new"), EXIT_USAGE) << "no --out-dir";
   EXPECT_TRUE(Has(err_, "--out-dir")) << err_;
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --out x.json"), 2);
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --out x.json"), EXIT_USAGE);
   // A folder that is not there yet is made, as the outputs are; a file in
   // its place is not a folder.
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("new/deeper")), 0) << err_;
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("new/deeper")), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(testsupport::fs::is_regular_file(dir_.File("new/deeper/aim.json")));
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + examples + "aim.ft50"), 2);
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format JSON"), 0);
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + examples + "aim.ft50"), EXIT_USAGE);
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --out-dir " + dir_.File("out") + " --format JSON"), EXIT_IMPORTED);
   EXPECT_TRUE(Has(ReadText(dir_.File("out/aim.json")), "\"objects\"")) << "the document file";
-  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --format glb"), 2) << "--format without a batch";
+  EXPECT_EQ(Run("import " + examples + "aim.ft50 --mode new --format glb"), EXIT_USAGE) << "--format without a batch";
   // A cancelled dialog imports nothing, and the batch says so.
   testsupport::fs::create_directory(dir_.File("cancelled"));
   EXPECT_EQ(Run("import " + examples + "scene.ft50 " + examples + "aim.ft50 --cancel --out-dir " +
-                dir_.File("cancelled")), 0);
+                dir_.File("cancelled")), EXIT_IMPORTED);
   EXPECT_TRUE(Has(out_, examples + "aim.ft50: nothing imported (the dialog was cancelled)\n")) << out_;
   EXPECT_TRUE(Has(out_, "0 imported, 2 cancelled, 0 failed\n")) << out_;
   EXPECT_TRUE(testsupport::fs::is_empty(dir_.File("cancelled")));
@@ -886,7 +887,7 @@ TEST_F(CliTest, ReportsAgreeWithTheDocumentsAndNameWhatWasLeftOut) {
   for (const std::string &f : files) list += f + " ";
   ASSERT_EQ(Run("import " + list + "--mode new --out-dir " + dir_.File("out") + " --format glb --report " +
                 dir_.File("report.json")),
-            7)
+            EXIT_BATCH)
       << err_;
   EXPECT_TRUE(Has(out_, "4 imported, 1 truncated, 1 failed")) << out_;
   rapidjson::Document report;
@@ -959,7 +960,7 @@ TEST_F(CliTest, ReportsAgreeWithTheDocumentsAndNameWhatWasLeftOut) {
   // A batch that only lost its end somewhere says so in its status.
   EXPECT_EQ(Run("import " + examples + "aim.ft50 " + dir_.File("cut.ft50") + " --mode new --out-dir " +
                 dir_.File("out")),
-            5)
+            EXIT_TRUNCATED)
       << out_;
 }
 
@@ -969,8 +970,8 @@ TEST_F(CliTest, ReportsAgreeWithTheDocumentsAndNameWhatWasLeftOut) {
 TEST_F(CliTest, ReportOnStandardOutputAloneWithTheAnswersUsed) {
   const std::string scene = std::string(TESSARO_SOURCE_DIR) + "/examples/scene.ft50";
   const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
-  ASSERT_EQ(Run("import " + scene + " --mode new --scale 2.5 --out none"), 0) << err_;
-  ASSERT_EQ(Run("import " + scene + " --mode new --report -"), 0) << err_;
+  ASSERT_EQ(Run("import " + scene + " --mode new --scale 2.5 --out none"), EXIT_IMPORTED) << err_;
+  ASSERT_EQ(Run("import " + scene + " --mode new --report -"), EXIT_IMPORTED) << err_;
   rapidjson::Document report;
   report.Parse(out_.c_str(), out_.size());
   ASSERT_FALSE(report.HasParseError()) << out_;
@@ -980,7 +981,7 @@ TEST_F(CliTest, ReportOnStandardOutputAloneWithTheAnswersUsed) {
   EXPECT_EQ(std::string(f["storedByEarlierRun"][0].GetString()), "Scale");
   EXPECT_NEAR(f["document"]["boundingBox"]["max"][1].GetDouble(), 77 * 2.5, 1e-3) << "the scale reaches the lengths";
 
-  ASSERT_EQ(Run("import " + scene + " --into " + room + " --mode update --object Table --kind cameras --report -"), 0)
+  ASSERT_EQ(Run("import " + scene + " --into " + room + " --mode update --object Table --kind cameras --report -"), EXIT_IMPORTED)
       << err_;
   report.Parse(out_.c_str(), out_.size());
   ASSERT_FALSE(report.HasParseError()) << out_;
@@ -993,47 +994,47 @@ TEST_F(CliTest, ReportOnStandardOutputAloneWithTheAnswersUsed) {
 
   // A batch's lines go to standard error then.
   testsupport::fs::create_directory(dir_.File("out"));
-  ASSERT_EQ(Run("import " + scene + " " + scene + " --mode new --out-dir " + dir_.File("out") + " --report -"), 0);
+  ASSERT_EQ(Run("import " + scene + " " + scene + " --mode new --out-dir " + dir_.File("out") + " --report -"), EXIT_IMPORTED);
   report.Parse(out_.c_str(), out_.size());
   ASSERT_FALSE(report.HasParseError()) << out_;
   EXPECT_EQ(report["files"].Size(), 2u);
   EXPECT_TRUE(Has(err_, "2 imported, 0 failed")) << err_;
 
-  EXPECT_EQ(Run("import " + scene + " --mode new --report - --out -"), 2);
-  EXPECT_EQ(Run("import " + scene + " --mode new --report - --out /dev/stdout"), 2) << "standard output by name";
-  EXPECT_EQ(Run("import " + scene + " --mode new --report /dev/stdout"), 0) << err_;
+  EXPECT_EQ(Run("import " + scene + " --mode new --report - --out -"), EXIT_USAGE);
+  EXPECT_EQ(Run("import " + scene + " --mode new --report - --out /dev/stdout"), EXIT_USAGE) << "standard output by name";
+  EXPECT_EQ(Run("import " + scene + " --mode new --report /dev/stdout"), EXIT_IMPORTED) << err_;
   report.Parse(out_.c_str(), out_.size());
   EXPECT_FALSE(report.HasParseError()) << "the report alone: " << out_;
-  EXPECT_EQ(Run("import " + scene + " --mode new --report " + scene), 3) << "never over the input";
+  EXPECT_EQ(Run("import " + scene + " --mode new --report " + scene), EXIT_FILE) << "never over the input";
   EXPECT_EQ(ReadText(scene).substr(0, 4), "FT50");
-  EXPECT_EQ(Run("import " + scene + " --mode new --report ''"), 2);
+  EXPECT_EQ(Run("import " + scene + " --mode new --report ''"), EXIT_USAGE);
 
   // The files a run writes are told apart however they are named, before
   // they exist: the report, the output, a batch's outputs, the stored data
   // and the user's document.
-  EXPECT_EQ(Run("import " + scene + " --mode new --report " + dir_.File("./x.json") + " --out " + dir_.File("x.json")), 2);
+  EXPECT_EQ(Run("import " + scene + " --mode new --report " + dir_.File("./x.json") + " --out " + dir_.File("x.json")), EXIT_USAGE);
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
   EXPECT_EQ(Run("import " + scene + " --mode new --prefs " + dir_.File("q.json") + " --out " + dir_.File("./q.json"), 0,
                 false),
-            2);
+            EXIT_USAGE);
   EXPECT_EQ(Run("import " + scene + " " + scene + " --mode new --out-dir " + dir_.File("b") + " --report " +
                 dir_.File("b//scene-1.json")),
-            2);
+            EXIT_USAGE);
   WriteText(dir_.File("mine.json"), ReadText(room));
   EXPECT_EQ(Run("import " + scene + " --into " + dir_.File("mine.json") + " --mode merge --out none --report " +
                 dir_.File("./mine.json")),
-            3);
+            EXIT_FILE);
   EXPECT_EQ(ReadText(dir_.File("mine.json")), ReadText(room)) << "the user's document is left alone";
   EXPECT_EQ(Run("import " + scene + " --into " + dir_.File("mine.json") + " --mode merge --out none --prefs " +
                 dir_.File("mine.json"), 0, false),
-            2);
+            EXIT_USAGE);
 
   // A cancelled dialog read nothing, and a refused answer says why.
-  ASSERT_EQ(Run("import " + scene + " --cancel --report -"), 0);
+  ASSERT_EQ(Run("import " + scene + " --cancel --report -"), EXIT_IMPORTED);
   report.Parse(out_.c_str(), out_.size());
   ASSERT_FALSE(report.HasParseError()) << out_;
   EXPECT_TRUE(Has(report["files"][0]["load"]["meaning"].GetString(), "cancelled: nothing was read"));
-  EXPECT_EQ(Run("import " + scene + " --mode update --report -"), 2);
+  EXPECT_EQ(Run("import " + scene + " --mode update --report -"), EXIT_USAGE);
   report.Parse(out_.c_str(), out_.size());
   ASSERT_FALSE(report.HasParseError()) << out_;
   EXPECT_TRUE(Has(report["files"][0]["error"].GetString(), "disabled")) << report["files"][0]["error"].GetString();
@@ -1051,7 +1052,7 @@ TEST_F(CliTest, ReportNamesWhatAnUpdateRemoved) {
   const std::string room = std::string(TESSARO_SOURCE_DIR) + "/examples/room.json";
   ASSERT_EQ(Run("import " + Save(f, "f.ft50") + " --into " + room +
                 " --mode update --object Table --kind geometry --report -"),
-            0)
+            EXIT_IMPORTED)
       << err_;
   rapidjson::Document report;
   report.Parse(out_.c_str(), out_.size());
@@ -1077,37 +1078,37 @@ TEST_F(CliTest, UndoGivesTheDocumentBackAcrossRuns) {
   // The room as the host writes it: read and written once.
   ASSERT_EQ(Run("import " TESSARO_SOURCE_DIR "/examples/empty.ft50 --into " + room + " --mode merge --out " +
                 dir_.File("room.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
   const std::string original = ReadText(dir_.File("room.json"));
   ASSERT_EQ(Run("import " + scene + " --into " + dir_.File("room.json") + " --mode merge --out " + dir_.File("1.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
   ASSERT_EQ(Run("import " + scene + " --into " + dir_.File("1.json") +
                 " --mode update --object Table --kind geometry --out " + dir_.File("2.json")),
-            0)
+            EXIT_IMPORTED)
       << err_;
-  ASSERT_EQ(Run("undo " + dir_.File("2.json") + " --out " + dir_.File("back1.json")), 0) << err_;
-  ASSERT_EQ(Run("undo " + dir_.File("back1.json") + " --out " + dir_.File("back0.json")), 0) << err_;
+  ASSERT_EQ(Run("undo " + dir_.File("2.json") + " --out " + dir_.File("back1.json")), EXIT_IMPORTED) << err_;
+  ASSERT_EQ(Run("undo " + dir_.File("back1.json") + " --out " + dir_.File("back0.json")), EXIT_IMPORTED) << err_;
   EXPECT_EQ(ReadText(dir_.File("back0.json")), original);
-  ASSERT_EQ(Run("undo " + dir_.File("2.json") + " --steps 2 --out -"), 0) << err_;
+  ASSERT_EQ(Run("undo " + dir_.File("2.json") + " --steps 2 --out -"), EXIT_IMPORTED) << err_;
   EXPECT_EQ(out_, original) << "two steps at once";
   // The merge undone alone: the update's document minus its last step is the merge's.
   const std::string once = ReadText(dir_.File("back1.json"));
   const std::string merged = ReadText(dir_.File("1.json"));
   EXPECT_EQ(once.substr(0, once.find("\"undo\"")), merged.substr(0, merged.find("\"undo\"")));
 
-  EXPECT_EQ(Run("undo " + dir_.File("back0.json") + " --out " + dir_.File("x.json")), 2);
+  EXPECT_EQ(Run("undo " + dir_.File("back0.json") + " --out " + dir_.File("x.json")), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "has 0 undo steps")) << err_;
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
-  EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --steps 3 --out " + dir_.File("x.json")), 2);
-  EXPECT_EQ(Run("undo " + dir_.File("2.json")), 2) << "--out is needed";
-  EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --out " + dir_.File("x.glb")), 2) << "undo writes documents";
+  EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --steps 3 --out " + dir_.File("x.json")), EXIT_USAGE);
+  EXPECT_EQ(Run("undo " + dir_.File("2.json")), EXIT_USAGE) << "--out is needed";
+  EXPECT_EQ(Run("undo " + dir_.File("2.json") + " --out " + dir_.File("x.glb")), EXIT_USAGE) << "undo writes documents";
   // Entries that keep nothing to restore (as earlier versions wrote them):
   // the step is not undone in part.
   WriteText(dir_.File("old.json"), R"({"objects": [{"type": 5140, "name": "A"}],
       "undo": [[{"type": 40, "kind": "object", "name": "A"}]]})");
-  EXPECT_EQ(Run("undo " + dir_.File("old.json") + " --out " + dir_.File("x.json")), 2);
+  EXPECT_EQ(Run("undo " + dir_.File("old.json") + " --out " + dir_.File("x.json")), EXIT_USAGE);
   EXPECT_TRUE(Has(err_, "1 entry that cannot be undone")) << err_;
   EXPECT_FALSE(testsupport::fs::exists(dir_.File("x.json")));
 }

@@ -12,7 +12,6 @@ using testsupport::Find;
 using testsupport::HostTest;
 using testsupport::Names;
 
-constexpr int32_t kMerge = MODE_MERGE, kUpdate = MODE_UPDATE, kGeometry = KIND_GEOMETRY;
 
 class FailureTest : public HostTest {};
 
@@ -28,7 +27,7 @@ TEST_F(FailureTest, OpenFailureInUpdateModeKeepsTheClearingInsideTheUndoStep) {
   host_->FailNth(Op::FileOpen, 1);
   Ft50Writer f;
   f.Terminator();
-  EXPECT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, -1);
+  EXPECT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, -1);
   EXPECT_EQ(target->children.count, 0u) << "the target was cleared before the file was opened";
   ASSERT_EQ(Doc()->undo.size(), 1u);
   EXPECT_EQ(Doc()->undo[0][0].type, 40);
@@ -51,7 +50,7 @@ TEST_F(FailureTest, FailedLoadsLeaveNoPostImportActionsAndNoCleanUp) {
   EXPECT_NE(Find(target->children, "Cam"), nullptr);
   EXPECT_EQ(Doc(), user);
   EXPECT_EQ(user->views[0].camera, nullptr);
-  tessaro::DialogAnswers geometry = testsupport::Update("Target", kGeometry);
+  tessaro::DialogAnswers geometry = testsupport::Update("Target", KIND_GEOMETRY);
   EXPECT_EQ(Import(f, geometry).code, -3);
   EXPECT_NE(Find(target->children, "EmptyFromFile"), nullptr);
 }
@@ -64,7 +63,7 @@ TEST_F(FailureTest, NoViewMeansNoCameraStep) {
   cam.flags = 0x20;
   ft50::Object(f, 5103, cam, nullptr, ft50::CameraBody(1, 1, 0, 0));
   f.Terminator();
-  EXPECT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  EXPECT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, 0);
   EXPECT_NE(Find(Doc(), "Cam"), nullptr);
   EXPECT_EQ(host_->Calls(Op::SetSceneCamera), 0u);
 }
@@ -75,7 +74,7 @@ TEST_F(FailureTest, EmptySelectionInUpdateModeFindsNoTarget) {
   ft50::Object(f, 5100, Named("Root"));
   ft50::Object(f, 5100, Named("Child", 1), [](Ft50Writer &b) { ft50::Points(b, {{0, 0, 0}}); });
   f.Terminator();
-  tessaro::DialogAnswers a = testsupport::Mode(kUpdate);
+  tessaro::DialogAnswers a = testsupport::Mode(MODE_UPDATE);
   a.deselect = true;
   EXPECT_EQ(Import(f, a).code, 0);
   EXPECT_EQ(target->children.count, 1u) << "nothing is cleared";
@@ -97,7 +96,7 @@ TEST_F(FailureTest, TextureTagsThatCannotBeMadeEndTheCopy) {
   f.Terminator();
   // Three copies into the holder; the second copy onto the new object fails.
   host_->FailNth(Op::MakeTag, 5);
-  EXPECT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  EXPECT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   tessaro::Object *group = Find(target->children, "Group");
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(group->tags.count, 1u) << "the tags copied so far stay";

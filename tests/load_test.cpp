@@ -7,7 +7,6 @@ namespace {
 using tessaro::Op;
 using testsupport::HostTest;
 
-constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kUpdate = MODE_UPDATE;
 
 Ft50Writer EmptyFile() { return Ft50Writer().Terminator(); }
 
@@ -42,7 +41,7 @@ TEST_F(LoadTest, EmptyStreamImportsNothingInEachMode) {
   tessaro::Document *user = host_->ActiveDocument();
   AddUserObject("Cube");
   size_t documents = host_->Documents().size();
-  r = Import(EmptyFile(), testsupport::Mode(kMerge));
+  r = Import(EmptyFile(), testsupport::Mode(MODE_MERGE));
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(host_->Calls(Op::StartUndo), 1u);
   EXPECT_EQ(host_->Calls(Op::EndUndo), 1u);
@@ -69,7 +68,7 @@ TEST_F(LoadTest, CancelledDialogOpensNothing) {
 TEST_F(LoadTest, UpdateRecordsTheTargetForUndo) {
   AddUserObject("First");
   AddUserObject("Second");
-  tessaro::DialogAnswers a = testsupport::Mode(kUpdate);
+  tessaro::DialogAnswers a = testsupport::Mode(MODE_UPDATE);
   a.row = 1;
   tessaro::Document *user = host_->ActiveDocument();
   EXPECT_EQ(Import(EmptyFile(), a).code, 0);
@@ -158,7 +157,7 @@ TEST_F(LoadTest, FileFaultsGiveTheirResultCodes) {
     tessaro::Document *user = host_->ActiveDocument();
     uint64_t starts = host_->Calls(Op::StartUndo), ends = host_->Calls(Op::EndUndo);
     host_->FailNth(c.op, c.nth);
-    tessaro::ImportResult r = Import(EmptyFile(), testsupport::Mode(kMerge));
+    tessaro::ImportResult r = Import(EmptyFile(), testsupport::Mode(MODE_MERGE));
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(host_->Calls(Op::StartUndo) - starts, 1u);
     EXPECT_EQ(host_->Calls(Op::EndUndo) - ends, 1u) << "the undo step is closed on every path";
@@ -199,7 +198,7 @@ TEST_F(LoadTest, EveryLoadStartsFresh) {
   tessaro::DialogAnswers cancel;
   cancel.cancel = true;
   EXPECT_EQ(Import(EmptyFile(), cancel).code, 0);
-  EXPECT_EQ(Import(EmptyFile(), testsupport::Mode(kNew)).code, 0);
+  EXPECT_EQ(Import(EmptyFile(), testsupport::Mode(MODE_NEW)).code, 0);
 }
 
 }  // namespace

@@ -14,7 +14,6 @@ using testsupport::HostTest;
 using testsupport::Names;
 using testsupport::TagOf;
 
-constexpr int32_t kNew = MODE_NEW, kMerge = MODE_MERGE, kGeometry = KIND_GEOMETRY, kMaterials = KIND_MATERIALS;
 
 // A polygon object with a point (so clean-ups keep it) and texture records.
 void Textured(Ft50Writer &w, const std::string &name, std::vector<ft50::Texture> textures, int32_t kind = 5100,
@@ -64,7 +63,7 @@ TEST_F(MaterialTest, UsedMaterialsEnterInFileOrder) {
   Textured(g, "Y", {ft50::Uses(1)});
   Textured(g, "Z", {ft50::Uses(2), ft50::Uses(2)});
   g.Terminator();
-  ASSERT_EQ(Import(g, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(g, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Names(Doc()->materials), (std::vector<std::string>{"M1", "M2", "M3"}));
   tessaro::Object *z = Find(Doc(), "Z");
   EXPECT_EQ(LinkedName(z, 0), "M2");
@@ -80,7 +79,7 @@ TEST_F(MaterialTest, MergeRecordsInsertedMaterialsAndDropsUnusedOnes) {
   ft50::Material(f, "Unused");
   Textured(f, "X", {ft50::Uses(1)});
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, 0);
   tessaro::Document *doc = Doc();
   EXPECT_EQ(Names(doc->materials), (std::vector<std::string>{"M1.1", "M1"})) << "the host keeps names unique";
   EXPECT_EQ(LinkedName(Find(doc, "X")), "M1.1");
@@ -269,7 +268,7 @@ TEST_F(MaterialTest, MaterialsUpdateOverwritesByPosition) {
   ft50::Material(f, "NewC", [](Ft50Writer &w) { ft50::Channel(w, 0, {1, 0, 0}, 1, "red.png"); });
   Textured(f, "Dropped", {ft50::Uses(1)}, 5100, 1);
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Scene", kMaterials)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Scene", KIND_MATERIALS)).code, 0);
   EXPECT_EQ(Names(user->materials), (std::vector<std::string>{"A", "B", "NewC", "D", "E"}));
   EXPECT_EQ(user->materials.first->next->next, third) << "overwritten in place";
   EXPECT_EQ(static_cast<tessaro::Material *>(third)->channels[0].data.at(1002).s, "red.png");
@@ -287,7 +286,7 @@ TEST_F(MaterialTest, MaterialsUpdateOverwritesByPosition) {
   Ft50Writer g;
   for (const char *name : {"P0", "P1", "P2", "P3", "P4", "P5", "P6"}) ft50::Material(g, name);
   g.Terminator();
-  ASSERT_EQ(Import(g, testsupport::Update("Scene", kMaterials)).code, 0);
+  ASSERT_EQ(Import(g, testsupport::Update("Scene", KIND_MATERIALS)).code, 0);
   EXPECT_EQ(Names(user->materials), (std::vector<std::string>{"P0", "P1", "P2", "P3", "P4", "P5", "P6"}));
   std::vector<int32_t> types;
   for (const auto &e : user->undo.back()) types.push_back(e.type);
@@ -300,7 +299,7 @@ TEST_F(MaterialTest, MaterialsUpdateOfAnEmptyListInsertsFirst) {
   ft50::Material(f, "First");
   ft50::Material(f, "Second");
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Scene", kMaterials)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Scene", KIND_MATERIALS)).code, 0);
   EXPECT_EQ(Names(Doc()->materials), (std::vector<std::string>{"First", "Second"}));
 }
 
@@ -318,7 +317,7 @@ TEST_F(MaterialTest, UpdateLinksByNameAndPrefersCarriedTags) {
   Textured(f, "ByName", {ft50::Uses(1)}, 5100, 1);
   Textured(f, "FromFile", {ft50::Uses(2)}, 5100, 1);
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   tessaro::Document *doc = Doc();
   tessaro::Object *carried = Find(target->children, "Carried");
   EXPECT_EQ(testsupport::TagTypes(carried), (std::vector<int32_t>{5616, 5616, 5600}))
@@ -356,7 +355,7 @@ TEST_F(MaterialTest, HostFaultsLeakNoMaterial) {
   for (const Case &c : cases) {
     SCOPED_TRACE(tessaro::OpName(c.op));
     host_->FailNth(c.op, c.nth);
-    ASSERT_EQ(Import(file(), testsupport::Mode(kNew)).code, c.code);
+    ASSERT_EQ(Import(file(), testsupport::Mode(MODE_NEW)).code, c.code);
     EXPECT_EQ(Names(Doc()->materials), c.materials);
     if (c.op == Op::InsertMaterial) {
       EXPECT_EQ(host_->LinkedMaterial(*Texture(Find(Doc(), "X"))), nullptr);
@@ -368,7 +367,7 @@ TEST_F(MaterialTest, HostFaultsLeakNoMaterial) {
   Textured(two, "Next", {});
   two.Terminator();
   host_->FailNth(Op::InsertObject, 1);
-  ASSERT_EQ(Import(two, testsupport::Mode(kNew)).code, 0);
+  ASSERT_EQ(Import(two, testsupport::Mode(MODE_NEW)).code, 0);
   EXPECT_EQ(Names(Doc()->objects), (std::vector<std::string>{"Next"}));
 }
 

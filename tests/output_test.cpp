@@ -19,6 +19,7 @@
 #include <set>
 #include <thread>
 
+#include "ExitStatus.h"
 #include "Output.h"
 #include "ft50_scene.h"
 #include "support.h"
@@ -129,23 +130,23 @@ TEST_F(OutputTest, ReplacedFilesKeepTheirPermissionsAndNewFilesFollowTheUmask) {
   WriteText(dir_.File("scene.glb"), "earlier");
   chmod(dir_.File("scene.glb").c_str(), 0604);
 
-  ASSERT_EQ(Run(Import(scene_, dir_.File("doc.json"), {"--scale", "2"})), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("doc.json"), {"--scale", "2"})), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(Has(ReadText(dir_.File("doc.json")), "\"name\": \"Board\""));
   EXPECT_EQ(Mode(dir_.File("doc.json")), 0640u);
   EXPECT_TRUE(Has(ReadText(dir_.File("prefs.json")), "\"1012349\":\"00000040\"")) << "the scale, stored";
   EXPECT_EQ(Mode(dir_.File("prefs.json")), 0600u) << "the stored plug-in data stays private";
-  ASSERT_EQ(Run(Import(scene_, dir_.File("scene.glb"))), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("scene.glb"))), EXIT_IMPORTED) << err_;
   EXPECT_EQ(ReadText(dir_.File("scene.glb")).substr(0, 4), "glTF");
   EXPECT_EQ(Mode(dir_.File("scene.glb")), 0604u);
 
   // A new file is what a plain create gives, not a temporary file's 0600.
   RunOptions o;
   o.umask = 027;
-  ASSERT_EQ(Run(Import(scene_, dir_.File("new.json"), {"--prefs", dir_.File("new-prefs.json")}), o), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("new.json"), {"--prefs", dir_.File("new-prefs.json")}), o), EXIT_IMPORTED) << err_;
   EXPECT_EQ(Mode(dir_.File("new.json")), 0640u);
   EXPECT_EQ(Mode(dir_.File("new-prefs.json")), 0640u);
   o.umask = 002;
-  ASSERT_EQ(Run(Import(scene_, dir_.File("shared.gltf")), o), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("shared.gltf")), o), EXIT_IMPORTED) << err_;
   EXPECT_EQ(Mode(dir_.File("shared.gltf")), 0664u);
   EXPECT_TRUE(Leftovers(dir_.Path()).empty()) << Leftovers(dir_.Path()).front();
 }
@@ -155,7 +156,7 @@ TEST_F(OutputTest, LinksAreFollowedToTheirTargetAndStayLinks) {
   WriteText(dir_.File("real/doc.json"), "{}\n");
   chmod(dir_.File("real/doc.json").c_str(), 0640);
   fs::create_symlink("real/doc.json", dir_.File("doc.json"));
-  ASSERT_EQ(Run(Import(scene_, dir_.File("doc.json"))), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("doc.json"))), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(fs::is_symlink(dir_.File("doc.json")));
   EXPECT_TRUE(Has(ReadText(dir_.File("real/doc.json")), "\"name\": \"Board\""));
   EXPECT_EQ(Mode(dir_.File("real/doc.json")), 0640u);
@@ -163,21 +164,21 @@ TEST_F(OutputTest, LinksAreFollowedToTheirTargetAndStayLinks) {
   // A chain that ends dangling: the last target is created, in its folder.
   fs::create_symlink("b", dir_.File("a.gltf"));
   fs::create_symlink(dir_.File("real/c.gltf"), dir_.File("b"));
-  ASSERT_EQ(Run(Import(scene_, dir_.File("a.gltf"))), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("a.gltf"))), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(fs::is_symlink(dir_.File("a.gltf")));
   EXPECT_TRUE(fs::is_symlink(dir_.File("b")));
   EXPECT_TRUE(Has(ReadText(dir_.File("real/c.gltf")), "\"asset\"")) << "written as glTF, by the link's name";
 
   // The stored plug-in data behind a link, as a dotfile manager keeps it.
   fs::create_symlink("real/prefs.json", dir_.File("linked-prefs.json"));
-  ASSERT_EQ(Run(Import(scene_, "none", {"--scale", "2", "--prefs", dir_.File("linked-prefs.json")})), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, "none", {"--scale", "2", "--prefs", dir_.File("linked-prefs.json")})), EXIT_IMPORTED) << err_;
   EXPECT_TRUE(fs::is_symlink(dir_.File("linked-prefs.json")));
   EXPECT_TRUE(Has(ReadText(dir_.File("real/prefs.json")), "\"1012349\"")) << err_;
 
   // Links that never end are an error, and stay as they were.
   fs::create_symlink("loop2", dir_.File("loop1"));
   fs::create_symlink("loop1", dir_.File("loop2"));
-  EXPECT_EQ(Run(Import(scene_, dir_.File("loop1"))), 3);
+  EXPECT_EQ(Run(Import(scene_, dir_.File("loop1"))), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write '" + dir_.File("loop1") + "': ")) << err_;
   EXPECT_EQ(fs::read_symlink(dir_.File("loop1")), "loop2");
 
@@ -186,7 +187,7 @@ TEST_F(OutputTest, LinksAreFollowedToTheirTargetAndStayLinks) {
 }
 
 TEST_F(OutputTest, AFifoIsWrittenInPlace) {
-  ASSERT_EQ(Run(Import(scene_, dir_.File("ref.json"))), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("ref.json"))), EXIT_IMPORTED) << err_;
   const std::string expected = ReadText(dir_.File("ref.json"));
   std::string fifo = dir_.File("pipe.json");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
@@ -239,11 +240,11 @@ TEST_F(OutputTest, ACharacterDeviceIsWrittenInPlace) {
   int fd = open(node.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) GTEST_SKIP() << "the folder's file system does not open devices: " << Reason(errno);
   close(fd);
-  ASSERT_EQ(Run(Import(scene_, node)), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, node)), EXIT_IMPORTED) << err_;
   struct stat st;
   ASSERT_EQ(lstat(node.c_str(), &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device node is still a device node";
-  ASSERT_EQ(Run(Import(scene_, dir_.File("null.gltf"), {"--prefs", node})), 0) << err_;
+  ASSERT_EQ(Run(Import(scene_, dir_.File("null.gltf"), {"--prefs", node})), EXIT_IMPORTED) << err_;
   ASSERT_EQ(lstat(node.c_str(), &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the stored plug-in data went to the device too";
   EXPECT_TRUE(Leftovers(dir_.Path()).empty()) << Leftovers(dir_.Path()).front();
@@ -252,11 +253,11 @@ TEST_F(OutputTest, ACharacterDeviceIsWrittenInPlace) {
 TEST_F(OutputTest, FoldersAndSocketsAreNeverReplaced) {
   fs::create_directories(dir_.File("folder.json"));
   WriteText(dir_.File("folder.json/kept.txt"), "kept");
-  EXPECT_EQ(Run(Import(scene_, dir_.File("folder.json"))), 3);
+  EXPECT_EQ(Run(Import(scene_, dir_.File("folder.json"))), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write '" + dir_.File("folder.json") + "': it is a folder")) << err_;
   EXPECT_EQ(ReadText(dir_.File("folder.json/kept.txt")), "kept");
   fs::create_directories(dir_.File("empty.glb"));
-  EXPECT_EQ(Run(Import(scene_, dir_.File("empty.glb"))), 3);
+  EXPECT_EQ(Run(Import(scene_, dir_.File("empty.glb"))), EXIT_FILE);
   EXPECT_TRUE(fs::is_directory(dir_.File("empty.glb")));
 
   std::string sock = dir_.File("sock.json");
@@ -267,7 +268,7 @@ TEST_F(OutputTest, FoldersAndSocketsAreNeverReplaced) {
   ASSERT_LT(sock.size(), sizeof addr.sun_path);
   std::memcpy(addr.sun_path, sock.c_str(), sock.size() + 1);
   ASSERT_EQ(bind(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0) << Reason(errno);
-  EXPECT_EQ(Run(Import(scene_, sock)), 3);
+  EXPECT_EQ(Run(Import(scene_, sock)), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "it is a socket")) << err_;
   struct stat st;
   ASSERT_EQ(lstat(sock.c_str(), &st), 0);
@@ -276,7 +277,7 @@ TEST_F(OutputTest, FoldersAndSocketsAreNeverReplaced) {
 
   // The stored plug-in data: a folder in its place fails the run.
   fs::create_directories(dir_.File("prefs.json"));
-  EXPECT_EQ(Run(Import(scene_, "none")), 3);
+  EXPECT_EQ(Run(Import(scene_, "none")), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot store the plug-in data: cannot write '" + dir_.File("prefs.json") + "': it is a folder"))
       << err_;
   EXPECT_TRUE(fs::is_directory(dir_.File("prefs.json")));
@@ -288,16 +289,16 @@ TEST_F(OutputTest, TheInputIsNeverWrittenOver) {
   fs::copy_file(scene_, in);
   const std::string bytes = ReadText(in);
   const std::string refused = "refusing to write the document over the input file '" + in + "'";
-  EXPECT_EQ(Run(Import(in, in)), 3);
+  EXPECT_EQ(Run(Import(in, in)), EXIT_FILE);
   EXPECT_TRUE(Has(err_, refused)) << err_;
-  EXPECT_EQ(Run(Import(in, dir_.File(".") + "/in.ft50")), 3) << "the same file, spelt otherwise";
+  EXPECT_EQ(Run(Import(in, dir_.File(".") + "/in.ft50")), EXIT_FILE) << "the same file, spelt otherwise";
   fs::create_symlink("in.ft50", dir_.File("link.json"));
-  EXPECT_EQ(Run(Import(in, dir_.File("link.json"))), 3) << "through a link";
-  EXPECT_EQ(Run(Import(dir_.File("link.json"), in)), 3) << "read through a link";
+  EXPECT_EQ(Run(Import(in, dir_.File("link.json"))), EXIT_FILE) << "through a link";
+  EXPECT_EQ(Run(Import(dir_.File("link.json"), in)), EXIT_FILE) << "read through a link";
   fs::create_hard_link(in, dir_.File("hard.gltf"));
-  EXPECT_EQ(Run(Import(in, dir_.File("hard.gltf"))), 3) << "another name of the same file";
+  EXPECT_EQ(Run(Import(in, dir_.File("hard.gltf"))), EXIT_FILE) << "another name of the same file";
   EXPECT_TRUE(Has(err_, refused)) << err_;
-  EXPECT_EQ(Run(Import(in, "none", {"--prefs", in})), 3);
+  EXPECT_EQ(Run(Import(in, "none", {"--prefs", in})), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "refusing to store the plug-in data over the input file")) << err_;
   EXPECT_TRUE(ReadText(in) == bytes) << "the input is as it was";
   EXPECT_FALSE(fs::exists(dir_.File("prefs.json"))) << "refused before anything ran";
@@ -306,7 +307,7 @@ TEST_F(OutputTest, TheInputIsNeverWrittenOver) {
   WriteText(dir_.File("user.json"), "{\"objects\": [{\"type\": 5140, \"name\": \"Floor\"}]}");
   ASSERT_EQ(Run({"import", in, "--mode", "merge", "--prefs", dir_.File("prefs.json"), "--into", dir_.File("user.json"),
                  "--out", dir_.File("user.json")}),
-            0)
+            EXIT_IMPORTED)
       << err_;
   std::string doc = ReadText(dir_.File("user.json"));
   EXPECT_TRUE(Has(doc, "\"name\": \"Floor\"") && Has(doc, "\"name\": \"Board\"")) << doc;
@@ -319,10 +320,10 @@ TEST_F(OutputTest, AFailedWriteFailsTheRunWithTheSystemsReason) {
   WriteText(dir_.File("doc.json"), earlier);
   RunOptions small;
   small.fileSizeLimit = 4096;
-  EXPECT_EQ(Run(Import(scene_, dir_.File("doc.json")), small), 3);
+  EXPECT_EQ(Run(Import(scene_, dir_.File("doc.json")), small), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write '" + dir_.File("doc.json") + "': " + Reason(EFBIG))) << err_;
   EXPECT_EQ(ReadText(dir_.File("doc.json")), earlier) << "the earlier document is untouched";
-  EXPECT_EQ(Run(Import(scene_, dir_.File("doc.glb")), small), 3);
+  EXPECT_EQ(Run(Import(scene_, dir_.File("doc.glb")), small), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write '" + dir_.File("doc.glb") + "': " + Reason(EFBIG))) << err_;
   EXPECT_FALSE(fs::exists(dir_.File("doc.glb")));
   EXPECT_TRUE(Leftovers(dir_.Path()).empty()) << Leftovers(dir_.Path()).front();
@@ -331,11 +332,11 @@ TEST_F(OutputTest, AFailedWriteFailsTheRunWithTheSystemsReason) {
   // cancellation notice and the record tree are all checked.
   RunOptions broken;
   broken.brokenStdout = true;
-  EXPECT_EQ(Run(Import(scene_, "-"), broken), 3);
+  EXPECT_EQ(Run(Import(scene_, "-"), broken), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write the summary to standard output: " + Reason(EPIPE))) << err_;
-  EXPECT_EQ(Run(Import(scene_, "-", {"--cancel"}), broken), 3);
+  EXPECT_EQ(Run(Import(scene_, "-", {"--cancel"}), broken), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write to standard output: " + Reason(EPIPE))) << err_;
-  EXPECT_EQ(Run({"inspect", scene_}, broken), 3);
+  EXPECT_EQ(Run({"inspect", scene_}, broken), EXIT_FILE);
   EXPECT_TRUE(Has(err_, "cannot write to standard output: " + Reason(EPIPE))) << err_;
 }
 
@@ -357,8 +358,8 @@ TEST_F(OutputTest, ConcurrentWritersEachLeaveAWholeDocument) {
     return path;
   };
   const std::string a = big("A", 100000), b = big("B", 120000);
-  ASSERT_EQ(Run(Import(a, dir_.File("a.json"))), 0) << err_;
-  ASSERT_EQ(Run(Import(b, dir_.File("b.json"))), 0) << err_;
+  ASSERT_EQ(Run(Import(a, dir_.File("a.json"))), EXIT_IMPORTED) << err_;
+  ASSERT_EQ(Run(Import(b, dir_.File("b.json"))), EXIT_IMPORTED) << err_;
   const std::string docA = ReadText(dir_.File("a.json")), docB = ReadText(dir_.File("b.json"));
   const std::string shared = dir_.File("shared.json");
   for (int round = 0; round < 3; ++round) {

@@ -15,8 +15,6 @@ using testsupport::Names;
 using testsupport::TagData;
 using testsupport::TagOf;
 
-constexpr int32_t kMerge = MODE_MERGE;
-constexpr int32_t kGeometry = KIND_GEOMETRY, kCameras = KIND_CAMERAS, kMaterials = KIND_MATERIALS, kLights = KIND_LIGHTS;
 
 // A polygon object with one point, so that clean-ups keep it.
 void Solid(Ft50Writer &w, const Header &h) {
@@ -56,7 +54,7 @@ TEST_F(SceneTest, DroppedObjectsHandTheirChildrenToTheLastKeptSibling) {
   ft50::Object(f, 5124, Named("Dropped", 1));  // type 5122: never in an update
   Solid(f, Named("Orphan", 2));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   tessaro::Object *target = Find(Imported(), "Target");
   EXPECT_EQ(Names(target->children), (std::vector<std::string>{"Kept"}));
   EXPECT_EQ(Names(Find(Imported(), "Kept")->children), (std::vector<std::string>{"Orphan"}));
@@ -70,7 +68,7 @@ TEST_F(SceneTest, MergePutsImportedObjectsFirstWithUndoEntries) {
   Solid(f, Named("B", 1));
   Solid(f, Named("E", 0));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Mode(kMerge)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Mode(MODE_MERGE)).code, 0);
   EXPECT_EQ(host_->ActiveDocument(), user);
   EXPECT_EQ(Names(user->objects), (std::vector<std::string>{"A", "E", "Existing"}));
   ASSERT_EQ(user->undo.size(), 1u);
@@ -90,7 +88,7 @@ TEST_F(SceneTest, UpdateAttachesLevelOneBelowTheTarget) {
   Solid(f, Named("M2", 1));
   Solid(f, Named("M3", 2));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   tessaro::Document *doc = Imported();
   EXPECT_EQ(Names(doc->objects), (std::vector<std::string>{"Target", "Other"})) << "the file's top level is not inserted";
   EXPECT_EQ(Names(target->children), (std::vector<std::string>{"M1", "M2", "UserLight"}));
@@ -109,7 +107,7 @@ TEST_F(SceneTest, KindFilterInUpdateMode) {
   ft50::Object(f, 5101, Named("Spline", 1), nullptr, ft50::SplineBody(0, 4));
   f.Terminator();
   // Lights only: a polygon object at level 1 stays, one at level 2 does not.
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kLights)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_LIGHTS)).code, 0);
   EXPECT_EQ(Names(target->children), (std::vector<std::string>{"Level1"}));
   EXPECT_TRUE(Find(target->children, "Level1")->children.count == 0);
 
@@ -117,7 +115,7 @@ TEST_F(SceneTest, KindFilterInUpdateMode) {
   tessaro::Object *second = AddUserObject("Second");
   AddUserObject("Child", 5100, second);
   size_t undo = host_->ActiveDocument()->undo.size();
-  ASSERT_EQ(Import(f, testsupport::Update("Second", kMaterials)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Second", KIND_MATERIALS)).code, 0);
   EXPECT_EQ(Names(second->children), (std::vector<std::string>{"Child"}));
   EXPECT_EQ(Names(host_->ActiveDocument()->objects), (std::vector<std::string>{"Target", "Second"}));
   EXPECT_EQ(host_->ActiveDocument()->undo.size(), undo);
@@ -144,7 +142,7 @@ TEST_F(SceneTest, UpdateClearsTheKindAndCarriesTexturesToNamesakes) {
   Solid(f, Named("Inner", 2));
   Solid(f, Named("Solid", 1));  // has points: gets nothing back
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
 
   EXPECT_EQ(Names(target->children), (std::vector<std::string>{"Sphere", "Solid", "Light"}));
   EXPECT_EQ(target->children.last, light) << "a light survives a geometry update";
@@ -186,7 +184,7 @@ TEST_F(SceneTest, CarriedTagsComeFromTheFirstNamesakeWhateverTheNames) {
   }
   ft50::Object(f, 5100, Named("Nobody", 1));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   ASSERT_EQ(target->children.count, names.size());
   size_t i = names.size();
   for (const tessaro::Element *o = target->children.first; o; o = o->next) {
@@ -224,7 +222,7 @@ TEST_F(SceneTest, NamesChosenToCollideDoNotSlowTheCarriedTags) {
   for (size_t i = names.size(); i-- > 0;) ft50::Object(f, 5100, Named(names[i], 1));
   f.Terminator();
   host_->ResetCalls();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   const uint64_t compared = host_->Calls(Op::StringEqual) + host_->Calls(Op::GetName);
   EXPECT_LT(compared, 20u * n) << "each name was compared with its namesakes' bucket";
 }
@@ -237,17 +235,17 @@ TEST_F(SceneTest, FinalCleanUpRemovesEmptyPolygonLeavesBelowTheTarget) {
   Group(f, Named("Holder", 1));
   Solid(f, Named("Content", 2));
   f.Terminator();
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0);
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0);
   EXPECT_EQ(Names(target->children), (std::vector<std::string>{"Holder"}));
   EXPECT_EQ(Find(Imported(), "Target"), target);
 
   // Without a matching target the file goes to the top level, uncleaned.
-  ASSERT_EQ(Import(f, testsupport::Update("Target", kGeometry)).code, 0) << "still finds Target";
+  ASSERT_EQ(Import(f, testsupport::Update("Target", KIND_GEOMETRY)).code, 0) << "still finds Target";
   // The row named Target is chosen; renaming that object while the dialog
   // is open leaves the search nothing to find.
   target->name = "Renamed";
   AddUserObject("Target");
-  tessaro::DialogAnswers nowhere = testsupport::Update("Target", kGeometry);
+  tessaro::DialogAnswers nowhere = testsupport::Update("Target", KIND_GEOMETRY);
   nowhere.onOpen = [&] { Find(host_->ActiveDocument(), "Target")->name = "Gone"; };
   ASSERT_EQ(Import(f, nowhere).code, 0);
   EXPECT_EQ(Names(host_->ActiveDocument()->objects),

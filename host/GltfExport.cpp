@@ -27,6 +27,8 @@
 #include "Host.h"
 #include "Output.h"
 #include "Path.h"
+#include "GltfAnimation.h"
+#include "GltfMesh.h"
 #include "Placement.h"
 #include "Textures.h"
 
@@ -39,62 +41,18 @@ namespace tessaro {
 
 namespace {
 
-const int32_t kPositionTrack = 903, kRotationTrack = 904;
-const double kPi = 3.14159265358979323846;
+using gltf::kPi;
+using gltf::Finite3;
+using gltf::Length;
+using gltf::Param;
+using gltf::ParamLong;
+using gltf::RealParam;
+using gltf::TagEntries;
+using gltf::V3;
 
-struct Quat {
-  double x = 0, y = 0, z = 0, w = 1;
-};
-
-Quat Mul(const Quat &a, const Quat &b) {
-  return {a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
-          a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z};
-}
-
-Quat About(int axis, double angle) {
-  Quat q;
-  double s = trig::Sin(angle / 2);
-  (axis == 0 ? q.x : axis == 1 ? q.y : q.z) = s;
-  q.w = trig::Cos(angle / 2);
-  return q;
-}
 
 double Clamp01(double v) { return std::isnan(v) ? 0 : std::min(1.0, std::max(0.0, v)); }
 bool Finite(float v) { return std::isfinite(v); }
-
-template <class T>
-const T *TagEntries(const Tag *t) {
-  if (!t || t->entries <= 0 || t->payload.size() < sizeof(T) * static_cast<size_t>(t->entries)) return nullptr;
-  return reinterpret_cast<const T *>(t->payload.data());
-}
-
-double Seconds(const th_time &t) { return t.denominator != 0 ? double(t.numerator) / double(t.denominator) : NAN; }
-
-const Value *Param(const Element &e, const std::string &id) {
-  auto it = e.params.find(id);
-  return it == e.params.end() ? nullptr : &it->second;
-}
-double RealParam(const Element &e, const std::string &id, double preset) {
-  const Value *v = Param(e, id);
-  if (!v) return preset;
-  if (v->type == Value::Real) return v->r;
-  if (v->type == Value::Long) return v->l;
-  return preset;
-}
-
-int32_t ParamLong(const Element &e, const std::string &id, int32_t preset) {
-  const Value *v = Param(e, id);
-  return v && v->type == Value::Long ? v->l : preset;
-}
-
-// Vectors and rigid placements in glTF's frame, in double precision.
-struct V3 {
-  double x = 0, y = 0, z = 0;
-};
-V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double Length(V3 a) { return std::sqrt(Dot(a, a)); }
 
 // A node's placement in the scene.
 V3 Apply(const Placement &p, V3 v) { return {p.Row(0, v.x, v.y, v.z), p.Row(1, v.x, v.y, v.z), p.Row(2, v.x, v.y, v.z)}; }
@@ -286,8 +244,6 @@ class Exporter {
     }
   }
 
-  bool Finite3(const th_vector &v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
   int AddNode(const Object &o, int parent) {
     int index = static_cast<int>(model_.nodes.size());
     model_.nodes.emplace_back();
@@ -330,136 +286,23 @@ class Exporter {
     return index;
   }
 
-  // Polygon objects become meshes of triangles: a quadrangle (a, b, c, d)
-  // gives (a, c, b) and (a, d, c), a triangle (d = c) gives (a, c, b). The
-  // host's front faces run clockwise seen from the front; the mirror keeps
-  // that sense, and glTF's front faces run counter-clockwise, so the
-  // corners are walked backwards.
-  // Normals follow the phong tag: corners meet in one normal across every
-  // edge whose faces differ by no more than its angle (all edges when the
-  // angle is not limited) and split at sharper ones; without a phong tag
-  // every face is flat. A vertex is a point with one normal and one UV.
+  // Polygon objects become meshes of triangles (GltfMesh.cpp).
   int AddMesh(const Object &o, const Placement &world) {
-    const Tag *pointTag = FindTag(o, Tpoint), *polygonTag = FindTag(o, Tpolygon), *uvwTag = FindTag(o, Tuvw);
-    const auto *points = TagEntries<th_vector>(pointTag);
-    const auto *polygons = TagEntries<int32_t[4]>(polygonTag);
-    if (!points || !polygons) return -1;
-    const auto pointCount = static_cast<uint32_t>(pointTag->entries);
-    const auto polygonCount = static_cast<uint32_t>(polygonTag->entries);
-    const auto *uvw = TagEntries<th_vector[4]>(uvwTag);
-    if (uvw && uvwTag->entries < polygonTag->entries) uvw = nullptr;
-
-    std::vector<V3> at(pointCount);
-    std::vector<bool> finite(pointCount);
-    for (uint32_t i = 0; i < pointCount; ++i) {
-      at[i] = {points[i].x * scale_, points[i].y * scale_, -double(points[i].z) * scale_};
-      finite[i] = std::isfinite(float(at[i].x)) && std::isfinite(float(at[i].y)) && std::isfinite(float(at[i].z));
-    }
-    // Faces: the polygons whose corners are points that are numbers.
-    std::vector<uint32_t> faces;
-    std::vector<V3> normals;  // per face, its area's length (Newell's method)
-    size_t notNumbers = 0;
-    for (uint32_t i = 0; i < polygonCount; ++i) {
-      const int32_t *p = polygons[i];
-      bool valid = true, numbers = true;
-      for (int k = 0; k < 4; ++k) {
-        valid = valid && static_cast<uint32_t>(p[k]) < pointCount;  // a document read from a file may hold anything
-        numbers = numbers && valid && finite[static_cast<uint32_t>(p[k])];
-      }
-      if (!valid) continue;
-      if (!numbers) {
-        ++notNumbers;
-        continue;
-      }
-      int n = p[2] == p[3] ? 3 : 4;
-      V3 normal;  // walked backwards, as the triangles are
-      for (int k = 0; k < n; ++k) {
-        V3 a = at[static_cast<uint32_t>(p[(k + 1) % n])], b = at[static_cast<uint32_t>(p[k])];
-        normal = normal + V3{(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
-      }
-      faces.push_back(i);
-      normals.push_back(normal);
-    }
-    if (notNumbers)
-      Warn("polygons of ", o.name, " have points that are not numbers (or too large in metres): those polygons are left out");
-    if (faces.empty()) return -1;
-
-    // Corners are numbered 4 f + k for face f; a smooth group of corners is
-    // a set of the union-find below, named by its root.
-    const Tag *phong = FindTag(o, Tphong);
-    bool smooth = phong != nullptr;
-    double limit = -1;  // the cosine of the largest angle smoothed over
-    if (phong && ParamLong(*phong, "1001", 0)) {
-      double angle = RealParam(*phong, "1002", 0);
-      if (angle >= 0) limit = trig::Cos(std::min(angle, kPi));
-      else smooth = false;
-    }
-    std::vector<uint32_t> group;
-    if (smooth) Smooth(faces, normals, polygons, limit, &group);
-    auto root = [&](uint32_t c) {
-      if (!smooth) return c;
-      while (group[c] != c) c = group[c] = group[group[c]];
-      return c;
-    };
-    std::vector<V3> sums;
-    if (smooth) {
-      sums.resize(group.size());
-      for (uint32_t f = 0; f < faces.size(); ++f)
-        for (int k = 0; k < (polygons[faces[f]][2] == polygons[faces[f]][3] ? 3 : 4); ++k)
-          sums[root(4 * f + k)] = sums[root(4 * f + k)] + normals[f];
-    }
-
-    std::vector<float> positions, uvs, vertexNormals;
-    std::vector<uint32_t> first(4 * faces.size(), UINT32_MAX);
-    std::map<std::tuple<uint32_t, float, float>, uint32_t> split;
-    size_t badUv = 0;
-    auto vertex = [&](uint32_t f, int k) -> uint32_t {
-      const auto point = static_cast<uint32_t>(polygons[faces[f]][k]);
-      uint32_t r = root(4 * f + k);
-      float u = 0, v = 0;
-      if (uvw) {
-        const th_vector &t = uvw[faces[f]][k];
-        if (std::isfinite(t.x) && std::isfinite(t.y)) u = t.x, v = t.y;
-        else ++badUv;
-      }
-      uint32_t &slot = first[r];
-      if (slot != UINT32_MAX) {
-        if (!uvw || (uvs[2 * slot] == u && uvs[2 * slot + 1] == v)) return slot;
-        auto it = split.find({r, u, v});
-        if (it != split.end()) return it->second;
-      }
-      auto index = static_cast<uint32_t>(positions.size() / 3);
-      positions.insert(positions.end(), {float(at[point].x), float(at[point].y), float(at[point].z)});
-      if (uvw) uvs.insert(uvs.end(), {u, v});
-      V3 n = smooth ? sums[r] : normals[f];
-      double length = Length(n);
-      if (!(length > 0) || !std::isfinite(length)) n = normals[f], length = Length(n);
-      if (!(length > 0) || !std::isfinite(length)) n = {0, 1, 0}, length = 1;  // a face without area
-      vertexNormals.insert(vertexNormals.end(), {float(n.x / length), float(n.y / length), float(n.z / length)});
-      if (slot == UINT32_MAX) slot = index;
-      else split.emplace(std::make_tuple(r, u, v), index);
-      return index;
-    };
-    std::vector<uint32_t> indices;
-    for (uint32_t f = 0; f < faces.size(); ++f) {
-      const int32_t *p = polygons[faces[f]];
-      const int corners[2][3] = {{0, 2, 1}, {0, 3, 2}};
-      for (int t = 0; t < (p[2] == p[3] ? 1 : 2); ++t)
-        for (int k : corners[t]) indices.push_back(vertex(f, k));
-    }
-    if (badUv) Warn("UV coordinates of ", o.name, " are not numbers: set to 0");
+    gltf::Triangles mesh;
+    if (!gltf::BuildTriangles(o, scale_, warn_, &mesh)) return -1;
+    const std::vector<float> &positions = mesh.positions;
     for (size_t i = 0; i < positions.size(); i += 3) Extend(Apply(world, {positions[i], positions[i + 1], positions[i + 2]}));
 
     tinygltf::Primitive prim;
     prim.mode = TINYGLTF_MODE_TRIANGLES;
     prim.attributes["POSITION"] = PositionAccessor(positions);
-    prim.attributes["NORMAL"] = Accessor(vertexNormals.data(), vertexNormals.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                         TINYGLTF_TYPE_VEC3, vertexNormals.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER);
-    if (uvw)
-      prim.attributes["TEXCOORD_0"] = Accessor(uvs.data(), uvs.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                               TINYGLTF_TYPE_VEC2, uvs.size() / 2, TINYGLTF_TARGET_ARRAY_BUFFER);
-    prim.indices = Accessor(indices.data(), indices.size() * 4, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
-                            TINYGLTF_TYPE_SCALAR, indices.size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+    prim.attributes["NORMAL"] = Accessor(mesh.normals.data(), mesh.normals.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                         TINYGLTF_TYPE_VEC3, mesh.normals.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER);
+    if (mesh.hasUvs)
+      prim.attributes["TEXCOORD_0"] = Accessor(mesh.uvs.data(), mesh.uvs.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                               TINYGLTF_TYPE_VEC2, mesh.uvs.size() / 2, TINYGLTF_TARGET_ARRAY_BUFFER);
+    prim.indices = Accessor(mesh.indices.data(), mesh.indices.size() * 4, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+                            TINYGLTF_TYPE_SCALAR, mesh.indices.size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
     // The texture tag that comes last decides the material, as it lies on top.
     for (const Element *t = o.tags.first; t; t = t->next) {
       if (t->type != Ttexture) continue;
@@ -467,63 +310,10 @@ class Exporter {
       auto it = m ? materials_.find(m) : materials_.end();
       if (it != materials_.end()) prim.material = it->second;
     }
-    if (prim.material >= 0 && !uvw &&
+    if (prim.material >= 0 && !mesh.hasUvs &&
         model_.materials[static_cast<size_t>(prim.material)].pbrMetallicRoughness.baseColorTexture.index >= 0)
       prim.material = Untextured(prim.material);
     return AddPrimitive(o, prim);
-  }
-
-  // Joins the corners of two faces across each edge they share, the edge
-  // running opposite ways in them (so both face the same side) and their
-  // normals differing by no more than the limit. Edges are found by
-  // sorting, so the cost stays n log n however many faces meet at a point.
-  static void Smooth(const std::vector<uint32_t> &faces, const std::vector<V3> &normals, const int32_t (*polygons)[4],
-                     double limit, std::vector<uint32_t> *group) {
-    struct Edge {
-      uint32_t lo, hi;  // the points, in order
-      uint32_t atLo, atHi;  // the corners there
-      bool forward;  // the face runs from lo to hi
-    };
-    std::vector<Edge> edges;
-    group->resize(4 * faces.size());
-    for (uint32_t c = 0; c < group->size(); ++c) (*group)[c] = c;
-    for (uint32_t f = 0; f < faces.size(); ++f) {
-      const int32_t *p = polygons[faces[f]];
-      int n = p[2] == p[3] ? 3 : 4;
-      for (int k = 0; k < n; ++k) {
-        auto a = static_cast<uint32_t>(p[k]), b = static_cast<uint32_t>(p[(k + 1) % n]);
-        uint32_t ca = 4 * f + static_cast<uint32_t>(k), cb = 4 * f + static_cast<uint32_t>((k + 1) % n);
-        if (a < b) edges.push_back({a, b, ca, cb, true});
-        else if (b < a) edges.push_back({b, a, cb, ca, false});
-      }
-    }
-    std::sort(edges.begin(), edges.end(),
-              [](const Edge &x, const Edge &y) { return x.lo != y.lo ? x.lo < y.lo : x.hi < y.hi; });
-    auto find = [&](uint32_t c) {
-      while ((*group)[c] != c) c = (*group)[c] = (*group)[(*group)[c]];
-      return c;
-    };
-    auto join = [&](uint32_t a, uint32_t b) {
-      a = find(a), b = find(b);
-      if (a != b) (*group)[std::max(a, b)] = std::min(a, b);
-    };
-    for (size_t i = 0; i < edges.size();) {
-      size_t j = i;
-      while (j < edges.size() && edges[j].lo == edges[i].lo && edges[j].hi == edges[i].hi) ++j;
-      // Only an edge of exactly two faces is smooth: three or more meet at a
-      // crease of their own.
-      if (j - i == 2 && edges[i].forward != edges[i + 1].forward) {
-        const V3 &n1 = normals[edges[i].atLo / 4], &n2 = normals[edges[i + 1].atLo / 4];
-        double l1 = Length(n1), l2 = Length(n2);
-        // Faces back to back (a sheet's two sides) never share a normal.
-        double dot = Dot(n1, n2);
-        if (l1 > 0 && l2 > 0 && dot >= limit * l1 * l2 && dot > -0.9999 * l1 * l2) {
-          join(edges[i].atLo, edges[i + 1].atLo);
-          join(edges[i].atHi, edges[i + 1].atHi);
-        }
-      }
-      i = j;
-    }
   }
 
   // Spline objects become line strips through their points.
@@ -646,73 +436,12 @@ class Exporter {
     }
   }
 
-  // Keys of one component track: (seconds, value), in time order.
-  using Curve = std::vector<std::pair<double, double>>;
-
-  Curve CurveOf(const Object &o, int32_t track, int32_t component) {
-    Curve c;
-    for (const Element *t = o.tracks.first; t; t = t->next) {
-      const auto &tr = static_cast<const Track &>(*t);
-      if (tr.id.count != 2 || tr.id.id[0] != track || tr.id.id[1] != component) continue;
-      for (const Element *s = tr.sequences.first; s; s = s->next)
-        for (const Element *k = static_cast<const Sequence &>(*s).keys.first; k; k = k->next) {
-          const auto &key = static_cast<const AnimationKey &>(*k);
-          double time = Seconds(key.time);
-          // glTF times start at 0 and are finite floats.
-          if (std::isfinite(float(time)) && time >= 0 && std::isfinite(key.data[0])) c.emplace_back(time, key.data[0]);
-        }
-    }
-    std::stable_sort(c.begin(), c.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
-    return c;
-  }
-
-  static double At(const Curve &c, double time, double preset) {
-    if (c.empty()) return preset;
-    if (time <= c.front().first) return c.front().second;
-    if (time >= c.back().first) return c.back().second;
-    auto hi = std::lower_bound(c.begin(), c.end(), time, [](const auto &k, double t) { return k.first < t; });
-    auto lo = hi - 1;
-    if (hi->first == lo->first) return hi->second;
-    return lo->second + (hi->second - lo->second) * (time - lo->first) / (hi->first - lo->first);
-  }
-
-  // Position and rotation tracks, each of three component tracks, become
-  // one channel each, sampled linearly at every key time of any component.
+  // Position and rotation tracks become one channel each (GltfAnimation.cpp).
   void AddAnimation(const Object &o, int node) {
-    for (int32_t track : {kPositionTrack, kRotationTrack}) {
-      Curve c[3] = {CurveOf(o, track, 1000), CurveOf(o, track, 1001), CurveOf(o, track, 1002)};
-      std::vector<double> times;
-      for (const Curve &k : c)
-        for (const auto &key : k) times.push_back(key.first);
-      std::sort(times.begin(), times.end());
-      times.erase(std::unique(times.begin(), times.end()), times.end());
-      if (times.empty()) continue;
-      const bool position = track == kPositionTrack;
-      th_vector still = position ? o.pos : o.rot;
-      // A still value that is not a number was left out of the node; the
-      // track's own keys still move it.
-      if (!Finite3(still)) still = {0, 0, 0};
+    for (int32_t track : {gltf::kPositionTrack, gltf::kRotationTrack}) {
+      const bool position = track == gltf::kPositionTrack;
       std::vector<float> input, output;
-      for (double t : times) {
-        th_vector v{float(At(c[0], t, still.x)), float(At(c[1], t, still.y)), float(At(c[2], t, still.z))};
-        float out[4];
-        if (position) {
-          out[0] = float(v.x * scale_), out[1] = float(v.y * scale_), out[2] = float(-double(v.z) * scale_);
-        } else {
-          double q[4];
-          GltfRotation(v, q);
-          for (int i = 0; i < 4; ++i) out[i] = float(q[i]);
-        }
-        if (!std::all_of(out, out + (position ? 3 : 4), [](float x) { return std::isfinite(x); })) continue;
-        // Times closer than a float tells apart become one: the first.
-        if (!input.empty() && !(input.back() < static_cast<float>(t))) {
-          Warn("keys of ", o.name, " lie closer in time than glTF's times tell apart: the later ones are left out");
-          continue;
-        }
-        input.push_back(static_cast<float>(t));
-        output.insert(output.end(), out, out + (position ? 3 : 4));
-      }
-      if (input.empty()) continue;
+      if (!gltf::SampleTrack(o, track, scale_, warn_, &input, &output)) continue;
       tinygltf::AnimationSampler sampler;
       sampler.interpolation = "LINEAR";
       sampler.input = Accessor(input.data(), input.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR,
@@ -733,6 +462,9 @@ class Exporter {
   const GltfOptions &options_;
   double scale_ = 0.01;
   std::map<std::pair<std::string, std::string>, Note> notes_;
+  const gltf::Warn warn_ = [this](const std::string &before, const std::string &name, const std::string &after) {
+    Warn(before, name, after);
+  };
   TextureExport &textures_;
   tinygltf::Model model_;
   tinygltf::Animation animation_;
@@ -759,14 +491,6 @@ std::string Extension(const std::string &path) {
 bool IsGltfPath(const std::string &path) {
   std::string ext = Extension(path);
   return ext == ".gltf" || ext == ".glb";
-}
-
-void GltfRotation(const th_vector &hpb, double q[4]) {
-  Quat r = Mul(Mul(About(1, double(hpb.x)), About(0, double(hpb.y))), About(2, -double(hpb.z)));
-  // Unit length to the last bit that matters, whatever the angles.
-  double n = std::sqrt(r.x * r.x + r.y * r.y + r.z * r.z + r.w * r.w);
-  if (n > 0 && std::isfinite(n)) r.x /= n, r.y /= n, r.z /= n, r.w /= n;
-  q[0] = r.x, q[1] = r.y, q[2] = r.z, q[3] = r.w;
 }
 
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,

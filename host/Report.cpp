@@ -255,6 +255,51 @@ void Number(Writer &w, double v) {
   else w.Null();
 }
 
+void WriteDocumentFacts(Writer &w, const DocumentFacts &d) {
+  w.StartObject();
+  Key(w, "objects");
+  w.Uint64(d.objects);
+  Key(w, "objectsByType");
+  w.StartObject();
+  for (const auto &kv : d.objectsByType) {
+    Key(w, kv.first.c_str());
+    w.Uint64(kv.second);
+  }
+  w.EndObject();
+  Key(w, "importedObjects");
+  w.Uint64(d.importedObjects);
+  Key(w, "polygons");
+  w.Uint64(d.polygons);
+  Key(w, "points");
+  w.Uint64(d.points);
+  Key(w, "materials");
+  w.Uint64(d.materials);
+  Key(w, "textureTags");
+  w.Uint64(d.textureTags);
+  Key(w, "tracks");
+  w.Uint64(d.tracks);
+  Key(w, "keys");
+  w.Uint64(d.keys);
+  Key(w, "boundingBox");
+  if (!d.hasBounds) {
+    w.Null();
+  } else {
+    w.StartObject();
+    for (const char *corner : {"min", "max"}) {
+      Key(w, corner);
+      w.StartArray();
+      for (int i = 0; i < 3; ++i) Number(w, corner[1] == 'i' ? d.lo[i] : d.hi[i]);
+      w.EndArray();
+    }
+    w.EndObject();
+  }
+  Key(w, "fps");
+  w.Int(d.fps);
+  Key(w, "endTime");
+  Number(w, d.endTime);
+  w.EndObject();
+}
+
 void WriteEntry(Writer &w, const ReportEntry &e) {
   w.StartObject();
   Key(w, "file");
@@ -295,53 +340,8 @@ void WriteEntry(Writer &w, const ReportEntry &e) {
     w.EndObject();
   }
   Key(w, "document");
-  if (!e.document) {
-    w.Null();
-  } else {
-    const DocumentFacts &d = *e.document;
-    w.StartObject();
-    Key(w, "objects");
-    w.Uint64(d.objects);
-    Key(w, "objectsByType");
-    w.StartObject();
-    for (const auto &kv : d.objectsByType) {
-      Key(w, kv.first.c_str());
-      w.Uint64(kv.second);
-    }
-    w.EndObject();
-    Key(w, "importedObjects");
-    w.Uint64(d.importedObjects);
-    Key(w, "polygons");
-    w.Uint64(d.polygons);
-    Key(w, "points");
-    w.Uint64(d.points);
-    Key(w, "materials");
-    w.Uint64(d.materials);
-    Key(w, "textureTags");
-    w.Uint64(d.textureTags);
-    Key(w, "tracks");
-    w.Uint64(d.tracks);
-    Key(w, "keys");
-    w.Uint64(d.keys);
-    Key(w, "boundingBox");
-    if (!d.hasBounds) {
-      w.Null();
-    } else {
-      w.StartObject();
-      for (const char *corner : {"min", "max"}) {
-        Key(w, corner);
-        w.StartArray();
-        for (int i = 0; i < 3; ++i) Number(w, corner[1] == 'i' ? d.lo[i] : d.hi[i]);
-        w.EndArray();
-      }
-      w.EndObject();
-    }
-    Key(w, "fps");
-    w.Int(d.fps);
-    Key(w, "endTime");
-    Number(w, d.endTime);
-    w.EndObject();
-  }
+  if (!e.document) w.Null();
+  else WriteDocumentFacts(w, *e.document);
   Key(w, "records");
   if (!e.records) {
     w.Null();

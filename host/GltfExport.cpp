@@ -19,16 +19,14 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <sstream>
-#include <tuple>
 #include <unordered_map>
 
 #include "Host.h"
 #include "Output.h"
-#include "Path.h"
 #include "GltfAnimation.h"
 #include "GltfMesh.h"
+#include "Path.h"
 #include "Placement.h"
 #include "Textures.h"
 
@@ -41,15 +39,14 @@ namespace tessaro {
 
 namespace {
 
-using gltf::kPi;
 using gltf::Finite3;
+using gltf::kPi;
 using gltf::Length;
 using gltf::Param;
 using gltf::ParamLong;
 using gltf::RealParam;
 using gltf::TagEntries;
 using gltf::V3;
-
 
 double Clamp01(double v) { return std::isnan(v) ? 0 : std::min(1.0, std::max(0.0, v)); }
 bool Finite(float v) { return std::isfinite(v); }

@@ -26,8 +26,8 @@ const char *RecordName(LONG type) {
     case SUB_KIND_SPLINE: return "spline kind";
     case SUB_KIND_LIGHT: return "light kind";
     case SUB_KIND_CAMERA: return "camera kind";
-    case SUB_KIND_5107: return "kind 5106";
-    case SUB_KIND_5124: return "kind 5122";
+    case SUB_KIND_ENVIRONMENT: return "kind 5106";
+    case SUB_KIND_BACKGROUND: return "kind 5122";
     case KEY_POSITION: return "position key";
     case KEY_ROTATION: return "rotation key";
     case KEY_CAMERA: return "camera key";
@@ -82,7 +82,7 @@ LONG FieldBytes(LONG type, LONG parentType, bool first, int depth) {
       case SUB_KIND_SPLINE: return 19;
       case SUB_KIND_LIGHT: return 1440;
       case SUB_KIND_CAMERA: return 40;
-      case SUB_KIND_5107: return 59;
+      case SUB_KIND_ENVIRONMENT: return 59;
       default: return 0;
     }
   }
@@ -145,8 +145,8 @@ const LONG kMaterialIndexAt = 4 + 4 + 3 * 12 + 4 * 4 + 3 + 4;
 int32_t ObjectTypeOfKind(LONG kind) {
   switch (kind) {
     case SUB_KIND_POLYGON: case SUB_KIND_SPLINE: case SUB_KIND_LIGHT: case SUB_KIND_CAMERA: return kind;
-    case SUB_KIND_5107: return 5106;
-    case SUB_KIND_5124: return 5122;
+    case SUB_KIND_ENVIRONMENT: return Oenvironment;
+    case SUB_KIND_BACKGROUND: return Obackground;
     default: return 0;
   }
 }

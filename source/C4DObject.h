@@ -27,39 +27,40 @@ struct UvBuffer {
 };
 
 // Each mesh reader gets its sub-record, whose end bounds every count it
-// reads. A host allocation that fails also sets ImportOutOfMemory, so that
+// reads. Fields whose meaning is unknown are named by their offset in the
+// record. A host allocation that fails also sets ImportOutOfMemory, so that
 // the load does not answer success for a mesh it could not hold.
 class PointsReader : public RecordReader {
  public:
   Bool Read(const RecordReader &record, BaseObject *op);
-  LONG count = 0, second = 0;
+  LONG count = 0, fieldAt4 = 0;
 };
 
 class PolygonsReader : public RecordReader {
  public:
   // corners: 3 or 4; wide: 32-bit indices, else unsigned 16-bit.
   Bool Read(const RecordReader &record, PolygonBuffer *buffer, LONG corners, Bool wide);
-  LONG count = 0, second = 0;
+  LONG count = 0, fieldAt4 = 0;
 };
 
 class IndexPairsReader : public RecordReader {
  public:
   Bool Read(const RecordReader &record, Bool wide);
-  LONG count = 0, second = 0;
+  LONG count = 0, fieldAt4 = 0;
 };
 
 class UvReader : public RecordReader {
  public:
   Bool Read(const RecordReader &record, UvBuffer *buffer);
-  LONG count = 0, second = 0;
-  Bool first = FALSE, secondFlag = FALSE;
+  LONG count = 0, fieldAt4 = 0;
+  Bool fieldAt8 = FALSE, fieldAt9 = FALSE;
 };
 
 // Reads the record whose header it adopted.
 class PhongReader : public RecordReader {
  public:
   Bool Read(BaseObject *op);
-  LONG first = 0, second = 0;
+  LONG fieldAt0 = 0, fieldAt4 = 0;
   Real angle = 0;
 };
 

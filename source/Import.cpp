@@ -17,10 +17,6 @@ const LONG kFileType = 0x43344443;     // 'C4DC'
 const LONG kFileCreator = 0x43344431;  // 'C4D1'
 const LONG kOpenErrorDialog = 2;
 
-// The host could not give memory: no file object, or no room for content.
-const LONG LOAD_OUT_OF_MEMORY = -7;
-
-
 void ResetLevelTable(BaseObject *root) {
   for (LONG i = 0; i < LEVEL_TABLE_SIZE; ++i) LevelTable[i] = nullptr;
   LevelTable[1] = root;
@@ -49,9 +45,9 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   TagCarryList carry;
   BaseObject *updateTarget = nullptr;
   LONG materialIndex = 0;
-  LONG result = 0;
+  LONG result = TH_LOAD_OK;
 
-  if (ImportBusy) return -1;
+  if (ImportBusy) return TH_LOAD_OPEN;
   ImportBusy = 1;
   // The view camera of an earlier import may since have been deleted.
   ViewObject = nullptr;
@@ -80,7 +76,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     ImportBusy = 0;
     ReleaseCarryList(&carry);
     ReleaseSequenceMemos();
-    return 0;
+    return TH_LOAD_OK;
   }
 
   if (flags & IMPORT_UPDATE) updateTarget = FindUpdateTarget(target, flags, dialog.ChosenName(), &carry);
@@ -91,12 +87,12 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     ImportBusy = 0;
     ReleaseCarryList(&carry);
     ReleaseSequenceMemos();
-    return LOAD_OUT_OF_MEMORY;
+    return TH_LOAD_OUT_OF_MEMORY;
   }
 
   Bool opened = file->Open(name, FILEOPEN_READ, kOpenErrorDialog, BYTEORDER_MOTOROLA, kFileType, kFileCreator);
   if (!opened) {
-    result = -1;
+    result = TH_LOAD_OPEN;
   } else {
     CurrentImportFile = file;
     file->Seek(16);  // past the file header; a short file fails at the first header
@@ -104,7 +100,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
 
     for (;;) {
       if (!cursor.ReadHeader()) {
-        result = -3;
+        result = TH_LOAD_READ;
         break;
       }
       // A failing reader never stops the walk: the skip below puts the file
@@ -137,15 +133,15 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
       cursor.SkipToEnd();
       if (cursor.type == RECORD_END) break;
     }
-    if (!file->Close()) result = -2;
+    if (!file->Close()) result = TH_LOAD_CLOSE;
   }
   // Content the host could not hold is not a success, nor only a truncation.
-  if (ImportOutOfMemory && (result == 0 || result == -3)) result = LOAD_OUT_OF_MEMORY;
+  if (ImportOutOfMemory && (result == TH_LOAD_OK || result == TH_LOAD_READ)) result = TH_LOAD_OUT_OF_MEMORY;
   ReleaseFramingMemo();
   CurrentImportFile = nullptr;
   HostFile::Free(file);
 
-  if (result == 0) {
+  if (result == TH_LOAD_OK) {
     if (flags & (IMPORT_MERGE | IMPORT_UPDATE)) {
       PostImportActions = POST_RESTORE_USER_DOCUMENT;
       if ((flags & IMPORT_UPDATE) && updateTarget) ClearKind(updateTarget, nullptr, 0);

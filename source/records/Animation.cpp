@@ -13,7 +13,7 @@ enum { ID_DOCUMENT_END = 1003 };
 
 Bool ReadTime(BaseTime *t) {
   Real numerator = 0, denominator = 0;
-  if (!CurrentImportFile->ReadTime(&numerator, &denominator)) return FALSE;
+  if (!RecordFile()->ReadTime(&numerator, &denominator)) return FALSE;
   *t = BaseTime(numerator, denominator);
   return TRUE;
 }
@@ -287,30 +287,26 @@ void ReleaseSequenceMemos() {
 }
 
 Bool KeyListHeader::Read(const RecordHeader &list) {
-  HostFile *f = CurrentImportFile;
-  if (!ReadHeaderWithin(list) || !ReadTime(&t1) || !ReadTime(&t2) || !f->ReadLong(&l1) || !f->ReadUChar(&u1) ||
-      !f->ReadLong(&count))
+  HostFile *f = RecordFile();
+  if (!ReadHeaderWithin(list) || !ReadTime(&fieldAt0) || !ReadTime(&fieldAt8) || !f->ReadLong(&fieldAt16) ||
+      !f->ReadUChar(&fieldAt20) || !f->ReadLong(&vectorCount))
     return FALSE;
   // The vectors are read and dropped; a count beyond the record fails it
   // as a short read would, before anything is read.
-  if (!Within() || (count > 0 && !Holds(count, 12))) return FALSE;
+  if (!Within() || (vectorCount > 0 && !Holds(vectorCount, 12))) return FALSE;
   Vector discarded;
-  for (LONG i = 0; i < count; ++i)
+  for (LONG i = 0; i < vectorCount; ++i)
     if (!f->ReadVector(&discarded)) return FALSE;
   SkipToEnd();
   return TRUE;
 }
 
 Bool VectorKeyRecord::Read() {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   return ReadTime(&time) && f->ReadVector(&value) && f->ReadVector(&second) && f->ReadVector(&third) && Within();
 }
 
-Bool CameraKeyRecord::Read() {
-  HostFile *f = CurrentImportFile;
-  return ReadTime(&time) && f->ReadReal(&r1) && f->ReadReal(&r2) && f->ReadVector(&v1) && f->ReadLong(&projection) &&
-         f->ReadReal(&r3) && f->ReadReal(&r4) && f->ReadReal(&r5) && f->ReadReal(&r6) && Within();
-}
+Bool CameraKeyRecord::Read() { return ReadTime(&time) && ReadCameraBody(&camera) && Within(); }
 
 Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op) {
   RecordReader cursor;
@@ -351,10 +347,10 @@ Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op) {
         k.Adopt(cursor);
         if (!k.Read()) return FALSE;
         // The tracks take what the camera builder gives the camera.
-        AddAnimationKey(doc, op, 500, 0, k.time, k.r1, 0, 0);
-        AddAnimationKey(doc, op, 1001, 0, k.time, static_cast<Real>(k.projection), 0, 0);
-        AddAnimationKey(doc, op, 1006, 0, k.time, k.r1, 0, 0);
-        AddAnimationKey(doc, op, 1010, 0, k.time, k.r5, 0, 0);
+        AddAnimationKey(doc, op, 500, 0, k.time, k.camera.focus, 0, 0);
+        AddAnimationKey(doc, op, 1001, 0, k.time, static_cast<Real>(k.camera.projection), 0, 0);
+        AddAnimationKey(doc, op, 1006, 0, k.time, k.camera.focus, 0, 0);
+        AddAnimationKey(doc, op, 1010, 0, k.time, k.camera.fieldAt32, 0, 0);
         AddAnimationKey(doc, op, 1009, 0, k.time, 0.0f, 0, 0);
         break;
       }

@@ -18,14 +18,14 @@ Bool Wanted(LONG type, LONG level) {
                   ((flags & IMPORT_LIGHTS) && type == Opolygon && level == 1);
   Bool cameras = (flags & IMPORT_CAMERAS) || type != Ocamera;
   Bool lights = (flags & IMPORT_LIGHTS) || type != Olight;
-  Bool kinds = !(flags & IMPORT_UPDATE) || (type != OBJECT_5122 && type != OBJECT_5106);
+  Bool kinds = !(flags & IMPORT_UPDATE) || (type != Obackground && type != Oenvironment);
   return geometry && cameras && lights && kinds;
 }
 
 }  // namespace
 
 LONG ObjectHeader::Read(BaseObject *op) {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   if (type != SUB_OBJECT_HEADER) return -1;
   if (!f->ReadLong(&level) || !f->ReadLong(&flags) || !f->ReadMatrix(&matrix) || !f->ReadVector(&position) ||
       !f->ReadVector(&scale) || !f->ReadVector(&rotation) || !f->ReadWord(&nameLength))

@@ -9,6 +9,13 @@
 
 enum { TEXT_BUFFER_SIZE = 260 };
 
+// The one open file of the import in progress: the load sets it before the
+// first header and clears it after the last. Every cursor and every reader
+// reads from it, through RecordFile(), so that a reader's reliance on it
+// shows where it reads.
+extern HostFile *CurrentImportFile;
+inline HostFile *RecordFile() { return CurrentImportFile; }
+
 struct RecordHeader {
   LONG type = 0;      // bits 0 to 23 of the type word
   UCHAR version = 0;  // bits 24 to 31; accepted whatever it holds

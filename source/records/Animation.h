@@ -11,8 +11,8 @@
 // offset in the record.
 class KeyListHeader : public RecordReader {
  public:
-  // Reads the header record, which must lie inside its key list.
-  Bool Read(const RecordHeader &list);
+  using RecordReader::RecordReader;
+  Bool Read();
   BaseTime fieldAt0, fieldAt8;
   LONG fieldAt16 = 0;
   UCHAR fieldAt20 = 0;
@@ -22,6 +22,7 @@ class KeyListHeader : public RecordReader {
 // Position and rotation keys: a time and three vectors.
 class VectorKeyRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool Read();
   BaseTime time;
   Vector value, second, third;
@@ -31,13 +32,15 @@ class VectorKeyRecord : public RecordReader {
 // them.
 class CameraKeyRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool Read();
   BaseTime time;
   CameraBody camera;
 };
 
 // record: the 5500 sub-record, list: the 5501 key list; each bounds the
-// records nested in it.
+// records nested in it, walked with the animation and key-list tables
+// (RecordTables.h).
 Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op);
 Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op);
 // Releases what AddAnimationKey remembers of the tracks it used; called at

@@ -13,6 +13,7 @@ void RecordDocumentSettings(BaseDocument *doc);
 // named by their offset in the record.
 class DocumentSettingsRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool ReadDocumentSettingsRecord(BaseDocument *doc);
 
   Vector vectorsAt0[3];
@@ -33,6 +34,7 @@ class DocumentSettingsRecord : public RecordReader {
 // their kind and order.
 class RenderSettingsRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool ReadRenderSettingsRecord(BaseDocument *doc);
 
   LONG longs[26] = {0};

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "Globals.h"
+#include "RecordWalk.h"
 
 MaterialTable ImportMaterials;
 
@@ -67,21 +68,6 @@ Bool ReadExtension(const RecordReader &record, BaseMaterial *mat, LONG channel) 
   }
 }
 
-Bool HandledChannel(LONG type) {
-  switch (type - SUB_CHANNEL_FIRST) {
-    case 0:
-    case CHANNEL_TRANSPARENCY:
-    case 3:
-    case CHANNEL_ENVIRONMENT:
-    case CHANNEL_ALPHA:
-    case CHANNEL_SPECULAR:
-    case CHANNEL_SPECULAR_COLOUR:
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
-
 Bool GrowTable(MaterialTable &t) {
   LONG limit = INT32_MAX / static_cast<LONG>(sizeof(BaseMaterial *));
   if (t.capacity > limit / 2) return FALSE;
@@ -97,17 +83,9 @@ Bool GrowTable(MaterialTable &t) {
 
 }  // namespace
 
-Bool MaterialHeader::Read(RecordReader *record) {
-  if (ReadNextInRecord(record, this) != NEXT_RECORD) return FALSE;
-  const Bool ok = type == SUB_MATERIAL_HEADER && ReadFields();
-  SkipToEnd();
-  // A material that is not read on still ends where its list does.
-  if (!ok && type != 0) PassOverList(record);
-  return ok;
-}
-
-Bool MaterialHeader::ReadFields() {
+Bool MaterialHeader::Read() {
   HostFile *f = RecordFile();
+  if (type != SUB_MATERIAL_HEADER) return FALSE;
   if (!ReadText(&name, TEXT_BUFFER_SIZE - 1)) return FALSE;
   if (!f->ReadBytes(switches, MATERIAL_CHANNELS) || !f->ReadBytes(&extra, 1)) return FALSE;
   if (extra) {
@@ -139,24 +117,19 @@ Bool ChannelRecord::Read(BaseMaterial *mat) {
   return ReadExtension(*this, mat, channel);
 }
 
+namespace {
+
+Bool ReadChannel(RecordReader &record, BaseMaterial &mat) { return ChannelRecord(record).Read(&mat); }
+
+const RecordRow<BaseMaterial> kMaterialRows[] = {MATERIAL_RECORDS(RECORD_ROW)};
+
+}  // namespace
+
 Bool ReadChannels(RecordReader *record, BaseMaterial *mat) {
-  for (;;) {
-    ChannelRecord channel;
-    const NextRecord step = ReadNextInRecord(record, &channel);
-    // Ended where the next top-level record starts: as if terminated.
-    if (step == NEXT_NONE) return TRUE;
-    if (step == NEXT_BROKEN) return FALSE;
-    const Bool ok = !HandledChannel(channel.type) || channel.Read(mat);
-    channel.SkipToEnd();
-    if (channel.type == 0) return TRUE;
-    if (!ok) {
-      PassOverList(record);
-      return FALSE;
-    }
-  }
+  return WalkInRecord(record, kMaterialRows, *mat) == WALK_ENDED;
 }
 
-BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index) {
+BaseMaterial *MaterialReader::ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index) {
   enum { PLAIN, EXISTING, APPEND } use = PLAIN;
   BaseMaterial *mat = nullptr;
   BaseMaterial *pred = nullptr;
@@ -191,8 +164,15 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocum
   }
   if (!mat) return nullptr;
 
-  MaterialHeader header;
-  Bool ok = header.Read(record);
+  RecordReader first;
+  Bool ok = ReadNextInRecord(record, &first) == NEXT_RECORD;
+  MaterialHeader header(first);
+  if (ok) {
+    ok = header.Read();
+    header.SkipToEnd();
+    // A material that is not read on still ends where its list does.
+    if (!ok && header.type != SUB_END) PassOverList(record);
+  }
   if (ok) {
     mat->SetName(header.name);
     for (LONG c = 0; c < MATERIAL_CHANNELS; ++c) mat->SetChannelState(c, header.switches[c]);

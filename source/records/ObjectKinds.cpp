@@ -1,6 +1,7 @@
 #include "ObjectKinds.h"
 
 #include "Globals.h"
+#include "RecordWalk.h"
 
 BaseObject *SplineRecord::BuildSpline() {
   HostFile *f = RecordFile();
@@ -111,41 +112,34 @@ BaseObject *LightRecord::BuildLight() {
   return light;
 }
 
-BaseObject *ReadKindRecord(RecordReader *cursor) {
-  BaseObject *op = nullptr;
-  switch (cursor->type) {
-    case SUB_KIND_POLYGON:
-      op = Held(BaseObject::Alloc(Opolygon));
-      break;
-    case SUB_KIND_BACKGROUND:
-      op = Held(BaseObject::Alloc(Obackground));
-      break;
-    case SUB_KIND_SPLINE: {
-      SplineRecord spline;
-      spline.Adopt(*cursor);
-      op = spline.BuildSpline();
-      break;
-    }
-    case SUB_KIND_CAMERA: {
-      CameraRecord camera;
-      camera.Adopt(*cursor);
-      op = camera.BuildCamera();
-      break;
-    }
-    case SUB_KIND_LIGHT: {
-      LightRecord light;
-      light.Adopt(*cursor);
-      op = light.BuildLight();
-      break;
-    }
-    case SUB_KIND_ENVIRONMENT: {
-      EnvironmentKindRecord environment;
-      environment.Adopt(*cursor);
-      op = environment.BuildKind5107();
-      break;
-    }
-    default:
-      break;
-  }
-  return op;
+namespace {
+
+// What a kind's reader makes.
+struct MadeObject {
+  BaseObject *object = nullptr;
+};
+
+Bool Made(MadeObject &made, BaseObject *op) {
+  made.object = op;
+  return op != nullptr;
+}
+
+// The polygon object and the background have no body to read.
+Bool ReadPolygonKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Opolygon))); }
+Bool ReadBackgroundKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Obackground))); }
+Bool ReadSplineKind(RecordReader &record, MadeObject &made) { return Made(made, SplineRecord(record).BuildSpline()); }
+Bool ReadCameraKind(RecordReader &record, MadeObject &made) { return Made(made, CameraRecord(record).BuildCamera()); }
+Bool ReadLightKind(RecordReader &record, MadeObject &made) { return Made(made, LightRecord(record).BuildLight()); }
+Bool ReadEnvironmentKind(RecordReader &record, MadeObject &made) {
+  return Made(made, EnvironmentKindRecord(record).BuildKind5107());
+}
+
+const RecordRow<MadeObject> kKindRows[] = {OBJECT_KIND_RECORDS(RECORD_ROW)};
+
+}  // namespace
+
+BaseObject *ReadKindRecord(RecordReader &kind) {
+  MadeObject made;
+  ReadByType(kKindRows, kind, made);
+  return made.object;
 }

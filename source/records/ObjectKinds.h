@@ -8,6 +8,7 @@
 // The spline body: a name, a point count and a spline type.
 class SplineRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildSpline();
 
   String name;
@@ -35,6 +36,7 @@ Bool ReadCameraBody(CameraBody *body);
 
 class CameraRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildCamera();
 
   CameraBody body;
@@ -44,6 +46,7 @@ class CameraRecord : public RecordReader {
 // Fields are named by their offset in the body.
 class EnvironmentKindRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildKind5107();
 
   Vector fieldAt0, fieldAt12;
@@ -56,6 +59,7 @@ class EnvironmentKindRecord : public RecordReader {
 // Fields are named by their offset in the body.
 class LightRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildLight();
 
   // 24 bytes: the entries of the tables at 125 and 1320.
@@ -85,9 +89,10 @@ class LightRecord : public RecordReader {
   Entry entriesAt1320[5] = {};
 };
 
-// Reads the body of the kind sub-record whose header cursor holds and
-// answers the new object, in no document, or nothing. The caller skips to
-// the sub-record's end.
-BaseObject *ReadKindRecord(RecordReader *cursor);
+// Makes the host object of the kind sub-record whose header kind holds,
+// from the reader its type has in the kind table (RecordTables.h), and
+// answers it, in no document, or nothing. The caller skips to the
+// sub-record's end.
+BaseObject *ReadKindRecord(RecordReader &kind);
 
 #endif

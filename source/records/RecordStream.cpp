@@ -162,15 +162,6 @@ void EndsBefore(RecordReader *record, LONG after) {
   if (after < record->end && TopLevelRecordAt(after)) record->end = after;
 }
 
-void PassOverList(RecordReader *record) {
-  for (;;) {
-    RecordReader sub;
-    if (ReadNextInRecord(record, &sub) != NEXT_RECORD) return;
-    sub.SkipToEnd();
-    if (sub.type == 0) return;
-  }
-}
-
 void ReleaseFramingMemo() {
   GeFree(Followed);
   FollowedLength = 0;

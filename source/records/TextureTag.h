@@ -8,6 +8,7 @@
 
 class TextureTagRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMaterial **materials, LONG count, TagCarryList *carry);
 
   // Fields whose meaning is unknown are named by their offset in the record.

@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include "Globals.h"
-
 // Defined with the cursor that reads it, so the framing links on its own
 // (the host's record inspector uses it).
 HostFile *CurrentImportFile = nullptr;

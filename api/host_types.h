@@ -10,6 +10,8 @@ enum {
   Ospline = 5101,
   Olight = 5102,
   Ocamera = 5103,
+  Oenvironment = 5106,
+  Obackground = 5122,
   Onull = 5140,
   Tpoint = 5600,
   Tpolygon = 5604,

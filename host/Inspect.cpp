@@ -1,60 +1,42 @@
 // The record tree of an FT50 file, walked with the plug-in's own record
-// cursor (linked into the program from the plug-in's sources), so the tree
-// shows the framing exactly as an import meets it.
+// walker and cursor (linked into the program from the plug-in's sources),
+// so the tree shows the framing exactly as an import meets it; records are
+// named and judged by the plug-in's record tables.
 #include "Inspect.h"
 
 #include <cstdarg>
 #include <cstring>
 
-#include "Globals.h"
 #include "Output.h"
 #include "Tables.h"
-#include "records/RecordStream.h"
+#include "records/RecordTables.h"
+#include "records/RecordWalk.h"
 
 namespace tessaro {
 
 namespace {
 
-const char *RecordName(LONG type) {
-  switch (type) {
-    case RECORD_END: return "end";
-    case RECORD_DOCUMENT: return "document settings";
-    case RECORD_RENDER: return "render settings";
-    case RECORD_OBJECT: return "object";
-    case SUB_OBJECT_HEADER: return "object header";
-    case SUB_KIND_POLYGON: return "polygon object kind";
-    case SUB_KIND_SPLINE: return "spline kind";
-    case SUB_KIND_LIGHT: return "light kind";
-    case SUB_KIND_CAMERA: return "camera kind";
-    case SUB_KIND_5107: return "kind 5106";
-    case SUB_KIND_5124: return "kind 5122";
-    case KEY_POSITION: return "position key";
-    case KEY_ROTATION: return "rotation key";
-    case KEY_CAMERA: return "camera key";
-    case SUB_ANIMATION: return "animation";
-    case SUB_KEY_LIST: return "key list";
-    case SUB_POINTS: return "points";
-    case SUB_TRIANGLES16: return "triangles, 16-bit";
-    case SUB_QUADRANGLES16: return "quadrangles, 16-bit";
-    case SUB_PAIRS16: return "index pairs, 16-bit";
-    case SUB_PHONG: return "smoothing";
-    case SUB_TEXTURE: return "texture tag";
-    case SUB_UV: return "UV coordinates";
-    case SUB_TRIANGLES32: return "triangles, 32-bit";
-    case SUB_QUADRANGLES32: return "quadrangles, 32-bit";
-    case SUB_PAIRS32: return "index pairs, 32-bit";
-    case RECORD_MATERIAL: return "material";
-    case SUB_MATERIAL_HEADER: return "material header";
-    case SUB_CHANNEL_FIRST + 0: return "colour channel";
-    case SUB_CHANNEL_FIRST + 2: return "transparency channel";
-    case SUB_CHANNEL_FIRST + 3: return "reflection channel";
-    case SUB_CHANNEL_FIRST + 4: return "environment channel";
-    case SUB_CHANNEL_FIRST + 7: return "alpha channel";
-    case SUB_CHANNEL_FIRST + 8: return "specular channel";
-    case SUB_CHANNEL_FIRST + 9: return "specular colour channel";
-    default: return nullptr;
-  }
+// Whether a level's table holds a reader for the type.
+#define TESSARO_TYPE_CASE(rowType, name, reader) case rowType:
+bool TopLevelReads(LONG type) {
+  switch (type) { TOP_LEVEL_RECORDS(TESSARO_TYPE_CASE) return true; default: return false; }
 }
+bool KindReads(LONG type) {
+  switch (type) { OBJECT_KIND_RECORDS(TESSARO_TYPE_CASE) return true; default: return false; }
+}
+bool ObjectReads(LONG type) {
+  switch (type) { OBJECT_RECORDS(TESSARO_TYPE_CASE) return true; default: return false; }
+}
+bool AnimationReads(LONG type) {
+  switch (type) { ANIMATION_RECORDS(TESSARO_TYPE_CASE) return true; default: return false; }
+}
+bool KeyListReads(LONG type) {
+  switch (type) { KEY_LIST_RECORDS(TESSARO_TYPE_CASE) return true; default: return false; }
+}
+bool MaterialReads(LONG type) {
+  switch (type) { MATERIAL_RECORDS(TESSARO_TYPE_CASE) return true; default: return false; }
+}
+#undef TESSARO_TYPE_CASE
 
 // Records that hold a list of sub-records, where the import opens them:
 // objects and materials at the top level, animations in objects, key lists
@@ -82,7 +64,7 @@ LONG FieldBytes(LONG type, LONG parentType, bool first, int depth) {
       case SUB_KIND_SPLINE: return 19;
       case SUB_KIND_LIGHT: return 1440;
       case SUB_KIND_CAMERA: return 40;
-      case SUB_KIND_5107: return 59;
+      case SUB_KIND_ENVIRONMENT: return 59;
       default: return 0;
     }
   }
@@ -145,8 +127,8 @@ const LONG kMaterialIndexAt = 4 + 4 + 3 * 12 + 4 * 4 + 3 + 4;
 int32_t ObjectTypeOfKind(LONG kind) {
   switch (kind) {
     case SUB_KIND_POLYGON: case SUB_KIND_SPLINE: case SUB_KIND_LIGHT: case SUB_KIND_CAMERA: return kind;
-    case SUB_KIND_5107: return 5106;
-    case SUB_KIND_5124: return 5122;
+    case SUB_KIND_ENVIRONMENT: return Oenvironment;
+    case SUB_KIND_BACKGROUND: return Obackground;
     default: return 0;
   }
 }
@@ -156,20 +138,12 @@ int32_t ObjectTypeOfKind(LONG kind) {
 // is read whatever its type, and is not asked about.
 bool ReadWhereItStands(LONG type, LONG parentType, bool first, int depth) {
   if (type == RECORD_END) return true;
-  if (depth == 0) return type == RECORD_DOCUMENT || type == RECORD_RENDER || type == RECORD_OBJECT || type == RECORD_MATERIAL;
+  if (depth == 0) return TopLevelReads(type);
   switch (parentType) {
-    case RECORD_OBJECT:
-      if (first) return ObjectTypeOfKind(type) != 0;
-      switch (type) {
-        case SUB_OBJECT_HEADER: case SUB_POINTS: case SUB_TRIANGLES16: case SUB_QUADRANGLES16: case SUB_PAIRS16: case SUB_PHONG: case SUB_TEXTURE: case SUB_UV:
-        case SUB_TRIANGLES32: case SUB_QUADRANGLES32: case SUB_PAIRS32: case SUB_ANIMATION: return true;
-        default: return false;
-      }
-    case RECORD_MATERIAL:
-      if (first) return type == SUB_MATERIAL_HEADER;
-      return RecordName(type) && type >= SUB_CHANNEL_FIRST && type <= SUB_CHANNEL_FIRST + 9;
-    case SUB_ANIMATION: return type == SUB_KEY_LIST;
-    case SUB_KEY_LIST: return type == KEY_POSITION || type == KEY_ROTATION || type == KEY_CAMERA;
+    case RECORD_OBJECT: return first ? KindReads(type) : type == SUB_OBJECT_HEADER || ObjectReads(type);
+    case RECORD_MATERIAL: return first ? type == SUB_MATERIAL_HEADER : MaterialReads(type);
+    case SUB_ANIMATION: return AnimationReads(type);
+    case SUB_KEY_LIST: return KeyListReads(type);
     default: return false;
   }
 }
@@ -191,65 +165,22 @@ class Walker {
   // One list, from the current position to `limit` (its record's end, or
   // the file's end at the top level); true when its end record ended it.
   bool List(int depth, LONG limit, LONG parentType, bool leading) {
+    RecordReader cursor;
+    LONG at = 0;
     int index = 0;
-    for (bool first = true;; first = false, ++index) {
-      const LONG at = CurrentImportFile->GetPosition();
-      if (at >= limit) {
-        if (depth == 0) Problem(depth, "the file ends without an end-of-stream record");
-        else Problem(depth, std::string("no end record before the end of the ") + Name(parentType) + " record");
-        return false;
-      }
-      RecordReader r;
-      if (!r.ReadHeader()) {
-        Explain(depth, at);
-        return false;
-      }
-      const char *name = RecordName(r.type);
-      Print("%10ld  %*s%ld %s", static_cast<long>(at), 2 * depth, "", static_cast<long>(r.type),
-            name ? name : "(unknown, skipped)");
-      if (r.version) Print(", version %d", r.version);
-      Print(", %ld bytes\n", static_cast<long>(r.length));
-      const bool opaque = first && leading;
-      ++facts_.records;
-      if (!opaque && !ReadWhereItStands(r.type, parentType, first, depth)) Skipped(r.type, at);
-      if (depth == 0 && r.type == RECORD_OBJECT) {
-        ++facts_.objects;
-        object_ = FileFacts::ObjectRecord();
-        object_.at = at;
-        object_.materialsBefore = facts_.materials.size();
-      }
-      if (depth == 0 && r.type == RECORD_MATERIAL) {
-        facts_.materials.emplace_back();
-        facts_.materials.back().at = at;
-      }
-      if (r.end > length_)
-        Problem(depth, "its length reaches past the end of the file, to byte " + std::to_string(r.end) + " of " +
-                           std::to_string(length_));
-      else if (depth > 0 && r.end > limit)
-        Problem(depth, "its length reaches past the end of the " + std::string(Name(parentType)) + " record, to byte " +
-                           std::to_string(r.end) + " of " + std::to_string(limit));
-      const LONG fields = FieldBytes(r.type, parentType, first, depth);
-      if (!opaque && r.length < fields)
-        Problem(depth, "its " + std::to_string(r.length) + " bytes are fewer than its fields take (" +
-                           std::to_string(fields) + ")");
-      CheckCount(depth, r, CountOf(r.type, parentType, first && leading));
-      if (!opaque && HoldsList(r.type, parentType, depth)) {
-        const LONG limit = r.end < length_ ? r.end : length_;
-        const bool ended = List(depth + 1, limit, r.type, LeadsWithOpaque(r.type));
-        // Bytes between a list's end record and its record's end are never
-        // read: most often the record's length is too long.
-        const LONG after = CurrentImportFile->GetPosition();
-        if (ended && after < limit)
-          Problem(depth, "its list ends " + std::to_string(limit - after) + " bytes before the record does");
-      }
-      if (depth == 1 && parentType == RECORD_OBJECT) ObjectFacts(index, r);
-      if (depth == 1 && parentType == RECORD_MATERIAL && first && r.type == SUB_MATERIAL_HEADER) MaterialName(r);
-      if (!opaque && r.type == SUB_TEXTURE) CheckMaterial(depth, r);
-      if (depth == 0 && r.type == RECORD_MATERIAL) ++materials_;
-      if (depth == 0 && r.type == RECORD_OBJECT && facts_.onObject) facts_.onObject(object_);
-      r.SkipToEnd();
-      if (r.type == RECORD_END && !opaque) return true;
+    auto next = [&](RecordReader &r) { return NextHeader(r, depth, limit, parentType, &at) ? NEXT_RECORD : NEXT_BROKEN; };
+    auto read = [&](RecordReader &r) {
+      Record(r, at, depth, limit, parentType, index++, leading);
+      return TRUE;
+    };
+    // The leading record of an animation or key list is read whole, whatever
+    // its type: a record of type 0 there ends nothing.
+    if (leading) {
+      if (next(cursor) != NEXT_RECORD) return false;
+      read(cursor);
+      cursor.SkipToEnd();
     }
+    return WalkRecords(cursor, next, read, FAILURE_GOES_ON) == WALK_ENDED;
   }
 
   int problems() const { return problems_; }
@@ -266,7 +197,7 @@ class Walker {
 
  private:
   static const char *Name(LONG type) {
-    const char *n = RecordName(type);
+    const char *n = RecordTypeName(type);
     return n ? n : "enclosing";
   }
 
@@ -299,7 +230,7 @@ class Walker {
     if (index != 1 || r.type != SUB_OBJECT_HEADER || r.length < kHeaderNameLengthAt + 2) return;
     LONG level = 0;
     SWORD nameLength = 0;
-    HostFile *f = CurrentImportFile;
+    HostFile *f = RecordFile();
     if (!f->Seek(PayloadAt(r)) || !f->ReadLong(&level) || !f->Seek(PayloadAt(r) + kHeaderNameLengthAt) ||
         !f->ReadWord(&nameLength))
       return;
@@ -314,21 +245,86 @@ class Walker {
   void MaterialName(const RecordReader &r) {
     SWORD n = 0;
     char name[kTextBufferSize];
-    HostFile *f = CurrentImportFile;
+    HostFile *f = RecordFile();
     if (facts_.materials.empty() || r.length < 2 || !f->Seek(PayloadAt(r)) || !f->ReadWord(&n) || n < 0 ||
         n >= kTextBufferSize || 2 + n > r.length || (n > 0 && !f->ReadBytes(name, n)))
       return;
     facts_.materials.back().name.assign(name, static_cast<size_t>(n));
   }
 
+  // Reads the next header of the list into r, at *at; or says why there is
+  // none.
+  bool NextHeader(RecordReader &r, int depth, LONG limit, LONG parentType, LONG *at) {
+    *at = RecordFile()->GetPosition();
+    if (*at >= limit) {
+      if (depth == 0) Problem(depth, "the file ends without an end-of-stream record");
+      else Problem(depth, std::string("no end record before the end of the ") + Name(parentType) + " record");
+      return false;
+    }
+    if (!r.ReadHeader()) {
+      Explain(depth, *at);
+      return false;
+    }
+    return true;
+  }
+
+  // Prints and checks the record r, the index-th of its list, that starts
+  // at `at`; walks the list it holds, where the import opens one.
+  void Record(const RecordReader &r, LONG at, int depth, LONG limit, LONG parentType, int index, bool leading) {
+    const bool first = index == 0;
+    const char *name = RecordTypeName(r.type);
+    Print("%10ld  %*s%ld %s", static_cast<long>(at), 2 * depth, "", static_cast<long>(r.type),
+          name ? name : "(unknown, skipped)");
+    if (r.version) Print(", version %d", r.version);
+    Print(", %ld bytes\n", static_cast<long>(r.length));
+    const bool opaque = first && leading;
+    ++facts_.records;
+    if (!opaque && !ReadWhereItStands(r.type, parentType, first, depth)) Skipped(r.type, at);
+    if (depth == 0 && r.type == RECORD_OBJECT) {
+      ++facts_.objects;
+      object_ = FileFacts::ObjectRecord();
+      object_.at = at;
+      object_.materialsBefore = facts_.materials.size();
+    }
+    if (depth == 0 && r.type == RECORD_MATERIAL) {
+      facts_.materials.emplace_back();
+      facts_.materials.back().at = at;
+    }
+    if (r.end > length_)
+      Problem(depth, "its length reaches past the end of the file, to byte " + std::to_string(r.end) + " of " +
+                         std::to_string(length_));
+    else if (depth > 0 && r.end > limit)
+      Problem(depth, "its length reaches past the end of the " + std::string(Name(parentType)) + " record, to byte " +
+                         std::to_string(r.end) + " of " + std::to_string(limit));
+    const LONG fields = FieldBytes(r.type, parentType, first, depth);
+    if (!opaque && r.length < fields)
+      Problem(depth, "its " + std::to_string(r.length) + " bytes are fewer than its fields take (" +
+                         std::to_string(fields) + ")");
+    CheckCount(depth, r, CountOf(r.type, parentType, opaque));
+    if (!opaque && HoldsList(r.type, parentType, depth)) {
+      const LONG inner = r.end < length_ ? r.end : length_;
+      const bool ended = List(depth + 1, inner, r.type, LeadsWithOpaque(r.type));
+      // Bytes between a list's end record and its record's end are never
+      // read: most often the record's length is too long.
+      const LONG after = RecordFile()->GetPosition();
+      if (ended && after < inner)
+        Problem(depth, "its list ends " + std::to_string(inner - after) + " bytes before the record does");
+    }
+    if (depth == 1 && parentType == RECORD_OBJECT) ObjectFacts(index, r);
+    if (depth == 1 && parentType == RECORD_MATERIAL && first && r.type == SUB_MATERIAL_HEADER) MaterialName(r);
+    if (!opaque && r.type == SUB_TEXTURE) CheckMaterial(depth, r);
+    if (depth == 0 && r.type == RECORD_MATERIAL) ++materials_;
+    if (depth == 0 && r.type == RECORD_OBJECT && facts_.onObject) facts_.onObject(object_);
+  }
+
   // Why a header could not be read at `at`.
   void Explain(int depth, LONG at) {
     LONG word = 0, len = 0;
-    CurrentImportFile->Seek(at);
+    RecordFile()->Seek(at);
     if (length_ - at < 8) {
       Problem(depth, "the file ends inside a record header at byte " + std::to_string(at) + " (" +
                          std::to_string(length_ - at) + " bytes left)");
-    } else if (CurrentImportFile->ReadLong(&word) && CurrentImportFile->ReadLong(&len) && len < 0) {
+    } else if (RecordFile()->ReadLong(&word) && RecordFile()->ReadLong(&len) && len < 0) {
       Problem(depth, "the record at byte " + std::to_string(at) + " has a negative length, " + std::to_string(len));
     } else {
       Problem(depth, "the record at byte " + std::to_string(at) + " has a length of " + std::to_string(len) +
@@ -340,8 +336,8 @@ class Walker {
   // record rather than read what follows it.
   void CheckCount(int depth, const RecordReader &r, Counted c) {
     LONG count = 0;
-    if (c.size == 0 || r.length < c.at + 4 || !CurrentImportFile->Seek(r.end - r.length + c.at) ||
-        !CurrentImportFile->ReadLong(&count))
+    if (c.size == 0 || r.length < c.at + 4 || !RecordFile()->Seek(r.end - r.length + c.at) ||
+        !RecordFile()->ReadLong(&count))
       return;
     const int64_t room = int64_t(r.length) - c.start;
     if (count < 0 && c.negativeFails)
@@ -353,8 +349,8 @@ class Walker {
 
   void CheckMaterial(int depth, const RecordReader &r) {
     LONG index = 0;
-    if (r.length < kMaterialIndexAt + 4 || !CurrentImportFile->Seek(r.end - r.length + kMaterialIndexAt) ||
-        !CurrentImportFile->ReadLong(&index))
+    if (r.length < kMaterialIndexAt + 4 || !RecordFile()->Seek(r.end - r.length + kMaterialIndexAt) ||
+        !RecordFile()->ReadLong(&index))
       return;
     if (depth == 1) object_.materials.push_back(index);
     if (index < 1 || index > materials_)
@@ -398,11 +394,11 @@ int InspectFile(const std::string &path, std::FILE *out, std::string *why, FileF
   walker.List(0, length, 0, false);
   const LONG after = file->GetPosition();
   RecordReader next;
-  if (int64_t(after) + 8 <= length && next.ReadHeader() && RecordName(next.type) && next.type != 0 && next.end <= length) {
+  if (int64_t(after) + 8 <= length && next.ReadHeader() && RecordTypeName(next.type) && next.type != 0 && next.end <= length) {
     // What follows the end record looks like records of the stream: an end
     // record too many, or one in the wrong place.
     walker.Print("%10s  ! a record follows the end of the stream at byte %ld (%s); it is never read\n", "",
-                 static_cast<long>(after), RecordName(next.type));
+                 static_cast<long>(after), RecordTypeName(next.type));
     walker.AddProblem();
   } else if (walker.problems() == 0 && after < length) {
     walker.Print("%ld bytes after the end of the stream are never read\n", static_cast<long>(length - after));

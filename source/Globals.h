@@ -41,7 +41,6 @@ extern LONG ImportBusy;
 extern LONG ImportFlags;
 extern BaseDocument *LoaderDocument;
 extern BaseDocument *UserDocument;
-extern HostFile *CurrentImportFile;
 extern BaseObject *LevelTable[LEVEL_TABLE_SIZE];
 extern BaseObject *ViewObject;
 extern LONG PostImportActions;

@@ -8,7 +8,7 @@
 #include "records/MaterialRecord.h"
 #include "records/Animation.h"
 #include "records/ObjectRecord.h"
-#include "records/RecordStream.h"
+#include "records/RecordWalk.h"
 
 namespace {
 
@@ -17,14 +17,52 @@ const LONG kFileType = 0x43344443;     // 'C4DC'
 const LONG kFileCreator = 0x43344431;  // 'C4D1'
 const LONG kOpenErrorDialog = 2;
 
-// The host could not give memory: no file object, or no room for content.
-const LONG LOAD_OUT_OF_MEMORY = -7;
-
-
 void ResetLevelTable(BaseObject *root) {
   for (LONG i = 0; i < LEVEL_TABLE_SIZE; ++i) LevelTable[i] = nullptr;
   LevelTable[1] = root;
 }
+
+// What the readers of the top-level records share for one load.
+struct LoadLevel {
+  BaseDocument *target;
+  LONG flags;
+  TagCarryList *carry;
+  // Every material record counts, also one that yields no material.
+  LONG materialIndex;
+  MaterialReader materials;
+};
+
+// The settings records are read as far as their fields go: a top-level
+// record right after them means the record's length was too long.
+Bool ReadDocumentSettings(RecordReader &record, LoadLevel &load) {
+  // Only an import of cameras takes the frame rate.
+  if (!(load.flags & IMPORT_CAMERAS)) return TRUE;
+  const Bool ok = DocumentSettingsRecord(record).ReadDocumentSettingsRecord(load.target);
+  if (ok) EndsBefore(&record, RecordFile()->GetPosition());
+  return ok;
+}
+
+Bool ReadRenderSettings(RecordReader &record, LoadLevel &load) {
+  const Bool ok = RenderSettingsRecord(record).ReadRenderSettingsRecord(load.target);
+  if (ok) EndsBefore(&record, RecordFile()->GetPosition());
+  return ok;
+}
+
+// An object sees the materials of the records before it, not those after.
+Bool ReadObject(RecordReader &record, LoadLevel &load) {
+  return ReadObjectRecord(&record, load.target, ImportMaterials.entries, ImportMaterials.count, load.carry);
+}
+
+Bool ReadMaterialRecord(RecordReader &record, LoadLevel &load) {
+  BaseMaterial *mat = load.materials.ReadMaterial(&record, load.target, load.materialIndex);
+  ++load.materialIndex;
+  // A material that failed keeps its place as an empty entry, so the
+  // texture tags' references to the materials after it stay aligned.
+  AppendMaterial(mat);
+  return mat != nullptr;
+}
+
+const RecordRow<LoadLevel> kTopLevelRows[] = {TOP_LEVEL_RECORDS(RECORD_ROW)};
 
 }  // namespace
 
@@ -40,18 +78,12 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
   (void)filterflags, (void)error, (void)thread;
   // Per-load objects: they live for the whole call and are released on
   // every path out of it.
-  RecordReader cursor;
-  DocumentSettingsRecord documentReader;
-  RenderSettingsRecord renderReader;
-  ObjectRecordReader objectReader;
-  MaterialRecordReader materialReader;
   ImportOptionsDialog dialog;
   TagCarryList carry;
   BaseObject *updateTarget = nullptr;
-  LONG materialIndex = 0;
-  LONG result = 0;
+  LONG result = TH_LOAD_OK;
 
-  if (ImportBusy) return -1;
+  if (ImportBusy) return TH_LOAD_OPEN;
   ImportBusy = 1;
   // The view camera of an earlier import may since have been deleted.
   ViewObject = nullptr;
@@ -80,7 +112,7 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     ImportBusy = 0;
     ReleaseCarryList(&carry);
     ReleaseSequenceMemos();
-    return 0;
+    return TH_LOAD_OK;
   }
 
   if (flags & IMPORT_UPDATE) updateTarget = FindUpdateTarget(target, flags, dialog.ChosenName(), &carry);
@@ -91,61 +123,30 @@ LONG TessaroSceneLoader::Load(const Filename &name, BaseDocument *doc, LONG filt
     ImportBusy = 0;
     ReleaseCarryList(&carry);
     ReleaseSequenceMemos();
-    return LOAD_OUT_OF_MEMORY;
+    return TH_LOAD_OUT_OF_MEMORY;
   }
 
   Bool opened = file->Open(name, FILEOPEN_READ, kOpenErrorDialog, BYTEORDER_MOTOROLA, kFileType, kFileCreator);
   if (!opened) {
-    result = -1;
+    result = TH_LOAD_OPEN;
   } else {
     CurrentImportFile = file;
     file->Seek(16);  // past the file header; a short file fails at the first header
     ResetLevelTable(updateTarget);
 
-    for (;;) {
-      if (!cursor.ReadHeader()) {
-        result = -3;
-        break;
-      }
-      // A failing reader never stops the walk: the skip below puts the file
-      // at the next record whatever the reader consumed.
-      switch (cursor.type) {
-        case RECORD_DOCUMENT:
-          if (flags & IMPORT_CAMERAS) {
-            documentReader.Adopt(cursor);
-            if (documentReader.ReadDocumentSettingsRecord(target)) EndsBefore(&cursor, file->GetPosition());
-          }
-          break;
-        case RECORD_RENDER:
-          renderReader.Adopt(cursor);
-          if (renderReader.ReadRenderSettingsRecord(target)) EndsBefore(&cursor, file->GetPosition());
-          break;
-        case RECORD_OBJECT:
-          objectReader.ReadObjectRecord(&cursor, target, ImportMaterials.entries, ImportMaterials.count, &carry);
-          break;
-        case RECORD_MATERIAL: {
-          BaseMaterial *mat = materialReader.ReadMaterial(&cursor, target, materialIndex);
-          ++materialIndex;
-          // A material that failed keeps its place as an empty entry, so the
-          // texture tags' references to the materials after it stay aligned.
-          AppendMaterial(mat);
-          break;
-        }
-        default:
-          break;
-      }
-      cursor.SkipToEnd();
-      if (cursor.type == RECORD_END) break;
-    }
-    if (!file->Close()) result = -2;
+    LoadLevel load = {target, flags, &carry, 0, MaterialReader()};
+    // A failing reader never stops the walk; only a header that cannot be
+    // read does: the stream is cut.
+    if (WalkTopLevel(kTopLevelRows, load) == WALK_BROKEN) result = TH_LOAD_READ;
+    if (!file->Close()) result = TH_LOAD_CLOSE;
   }
   // Content the host could not hold is not a success, nor only a truncation.
-  if (ImportOutOfMemory && (result == 0 || result == -3)) result = LOAD_OUT_OF_MEMORY;
+  if (ImportOutOfMemory && (result == TH_LOAD_OK || result == TH_LOAD_READ)) result = TH_LOAD_OUT_OF_MEMORY;
   ReleaseFramingMemo();
   CurrentImportFile = nullptr;
   HostFile::Free(file);
 
-  if (result == 0) {
+  if (result == TH_LOAD_OK) {
     if (flags & (IMPORT_MERGE | IMPORT_UPDATE)) {
       PostImportActions = POST_RESTORE_USER_DOCUMENT;
       if ((flags & IMPORT_UPDATE) && updateTarget) ClearKind(updateTarget, nullptr, 0);

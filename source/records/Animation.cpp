@@ -5,6 +5,7 @@
 
 #include "DocumentRecords.h"
 #include "Globals.h"
+#include "RecordWalk.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ enum { ID_DOCUMENT_END = 1003 };
 
 Bool ReadTime(BaseTime *t) {
   Real numerator = 0, denominator = 0;
-  if (!CurrentImportFile->ReadTime(&numerator, &denominator)) return FALSE;
+  if (!RecordFile()->ReadTime(&numerator, &denominator)) return FALSE;
   *t = BaseTime(numerator, denominator);
   return TRUE;
 }
@@ -286,84 +287,89 @@ void ReleaseSequenceMemos() {
   g_memoClock = 0;
 }
 
-Bool KeyListHeader::Read(const RecordHeader &list) {
-  HostFile *f = CurrentImportFile;
-  if (!ReadHeaderWithin(list) || !ReadTime(&t1) || !ReadTime(&t2) || !f->ReadLong(&l1) || !f->ReadUChar(&u1) ||
-      !f->ReadLong(&count))
+Bool KeyListHeader::Read() {
+  HostFile *f = RecordFile();
+  if (!ReadTime(&fieldAt0) || !ReadTime(&fieldAt8) || !f->ReadLong(&fieldAt16) || !f->ReadUChar(&fieldAt20) ||
+      !f->ReadLong(&vectorCount))
     return FALSE;
   // The vectors are read and dropped; a count beyond the record fails it
   // as a short read would, before anything is read.
-  if (!Within() || (count > 0 && !Holds(count, 12))) return FALSE;
+  if (!Within() || (vectorCount > 0 && !Holds(vectorCount, 12))) return FALSE;
   Vector discarded;
-  for (LONG i = 0; i < count; ++i)
+  for (LONG i = 0; i < vectorCount; ++i)
     if (!f->ReadVector(&discarded)) return FALSE;
-  SkipToEnd();
   return TRUE;
 }
 
 Bool VectorKeyRecord::Read() {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   return ReadTime(&time) && f->ReadVector(&value) && f->ReadVector(&second) && f->ReadVector(&third) && Within();
 }
 
-Bool CameraKeyRecord::Read() {
-  HostFile *f = CurrentImportFile;
-  return ReadTime(&time) && f->ReadReal(&r1) && f->ReadReal(&r2) && f->ReadVector(&v1) && f->ReadLong(&projection) &&
-         f->ReadReal(&r3) && f->ReadReal(&r4) && f->ReadReal(&r5) && f->ReadReal(&r6) && Within();
+Bool CameraKeyRecord::Read() { return ReadTime(&time) && ReadCameraBody(&camera) && Within(); }
+
+namespace {
+
+// What the readers of an animation and of its key lists share: the object
+// the keys go to, in its document.
+struct Animated {
+  BaseDocument *doc;
+  BaseObject *op;
+};
+
+Bool ReadKeyListRecord(RecordReader &record, Animated &animated) { return ReadKeyList(record, animated.doc, animated.op); }
+
+Bool ReadPositionKey(RecordReader &record, Animated &animated) {
+  VectorKeyRecord k(record);
+  if (!k.Read()) return FALSE;
+  AddVectorKeys(animated.doc, animated.op, TRACK_POSITION, k, ImportScale);
+  return TRUE;
 }
 
+Bool ReadRotationKey(RecordReader &record, Animated &animated) {
+  VectorKeyRecord k(record);
+  if (!k.Read()) return FALSE;
+  AddVectorKeys(animated.doc, animated.op, TRACK_ROTATION, k, 1.0f);
+  return TRUE;
+}
+
+Bool ReadCameraKey(RecordReader &record, Animated &animated) {
+  CameraKeyRecord k(record);
+  if (!k.Read()) return FALSE;
+  // The tracks take what the camera builder gives the camera.
+  BaseDocument *doc = animated.doc;
+  BaseObject *op = animated.op;
+  AddAnimationKey(doc, op, 500, 0, k.time, k.camera.focus, 0, 0);
+  AddAnimationKey(doc, op, 1001, 0, k.time, static_cast<Real>(k.camera.projection), 0, 0);
+  AddAnimationKey(doc, op, 1006, 0, k.time, k.camera.focus, 0, 0);
+  AddAnimationKey(doc, op, 1010, 0, k.time, k.camera.fieldAt32, 0, 0);
+  AddAnimationKey(doc, op, 1009, 0, k.time, 0.0f, 0, 0);
+  return TRUE;
+}
+
+const RecordRow<Animated> kAnimationRows[] = {ANIMATION_RECORDS(RECORD_ROW)};
+const RecordRow<Animated> kKeyListRows[] = {KEY_LIST_RECORDS(RECORD_ROW)};
+
+}  // namespace
+
 Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op) {
-  RecordReader cursor;
+  RecordReader leading;
   // The leading record is skipped unread, whatever its type.
-  if (!cursor.ReadHeaderWithin(record)) return FALSE;
-  cursor.SkipToEnd();
-  for (;;) {
-    if (!cursor.ReadHeaderWithin(record)) return FALSE;
-    if (cursor.type == SUB_KEY_LIST && !ReadKeyList(cursor, doc, op)) return FALSE;
-    cursor.SkipToEnd();
-    if (cursor.type == 0) return TRUE;
-  }
+  if (!leading.ReadHeaderWithin(record)) return FALSE;
+  leading.SkipToEnd();
+  Animated animated = {doc, op};
+  return WalkWithin(record, kAnimationRows, animated) == WALK_ENDED;
 }
 
 Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op) {
-  KeyListHeader header;
-  if (!header.Read(list)) return FALSE;
-  for (;;) {
-    RecordReader cursor;
-    if (!cursor.ReadHeaderWithin(list)) return FALSE;
-    switch (cursor.type) {
-      case KEY_POSITION: {
-        VectorKeyRecord k;
-        k.Adopt(cursor);
-        if (!k.Read()) return FALSE;
-        AddVectorKeys(doc, op, TRACK_POSITION, k, ImportScale);
-        break;
-      }
-      case KEY_ROTATION: {
-        VectorKeyRecord k;
-        k.Adopt(cursor);
-        if (!k.Read()) return FALSE;
-        AddVectorKeys(doc, op, TRACK_ROTATION, k, 1.0f);
-        break;
-      }
-      case KEY_CAMERA: {
-        CameraKeyRecord k;
-        k.Adopt(cursor);
-        if (!k.Read()) return FALSE;
-        // The tracks take what the camera builder gives the camera.
-        AddAnimationKey(doc, op, 500, 0, k.time, k.r1, 0, 0);
-        AddAnimationKey(doc, op, 1001, 0, k.time, static_cast<Real>(k.projection), 0, 0);
-        AddAnimationKey(doc, op, 1006, 0, k.time, k.r1, 0, 0);
-        AddAnimationKey(doc, op, 1010, 0, k.time, k.r5, 0, 0);
-        AddAnimationKey(doc, op, 1009, 0, k.time, 0.0f, 0, 0);
-        break;
-      }
-      default:
-        break;
-    }
-    cursor.SkipToEnd();
-    if (cursor.type == 0) return TRUE;
-  }
+  RecordReader first;
+  if (!first.ReadHeaderWithin(list)) return FALSE;
+  // The list's header, whatever its type.
+  KeyListHeader header(first);
+  if (!header.Read()) return FALSE;
+  header.SkipToEnd();
+  Animated animated = {doc, op};
+  return WalkWithin(list, kKeyListRows, animated) == WALK_ENDED;
 }
 
 Bool AddAnimationKey(BaseDocument *doc, BaseObject *op, LONG level1, LONG level2, const BaseTime &time, Real value,

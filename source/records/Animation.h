@@ -3,41 +3,44 @@
 #ifndef TESSARO_ANIMATION_H
 #define TESSARO_ANIMATION_H
 
+#include "ObjectKinds.h"
 #include "RecordStream.h"
 
 
-// A key-list header: no effect, read and skipped.
+// A key-list header: no effect, read and skipped. Fields are named by their
+// offset in the record.
 class KeyListHeader : public RecordReader {
  public:
-  // Reads the header record, which must lie inside its key list.
-  Bool Read(const RecordHeader &list);
-  BaseTime t1, t2;
-  LONG l1 = 0;
-  UCHAR u1 = 0;
-  LONG count = 0;
+  using RecordReader::RecordReader;
+  Bool Read();
+  BaseTime fieldAt0, fieldAt8;
+  LONG fieldAt16 = 0;
+  UCHAR fieldAt20 = 0;
+  LONG vectorCount = 0;  // the vectors that follow, read and dropped
 };
 
 // Position and rotation keys: a time and three vectors.
 class VectorKeyRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool Read();
   BaseTime time;
   Vector value, second, third;
 };
 
-// Camera keys: a time, then the layout of the camera body.
+// Camera keys: a time, then the camera's settings as the camera kind holds
+// them.
 class CameraKeyRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool Read();
   BaseTime time;
-  Real r1 = 0, r2 = 0;
-  Vector v1;
-  LONG projection = 0;
-  Real r3 = 0, r4 = 0, r5 = 0, r6 = 0;
+  CameraBody camera;
 };
 
 // record: the 5500 sub-record, list: the 5501 key list; each bounds the
-// records nested in it.
+// records nested in it, walked with the animation and key-list tables
+// (RecordTables.h).
 Bool ReadAnimationRecord(const RecordHeader &record, BaseDocument *doc, BaseObject *op);
 Bool ReadKeyList(const RecordHeader &list, BaseDocument *doc, BaseObject *op);
 // Releases what AddAnimationKey remembers of the tracks it used; called at

@@ -14,11 +14,11 @@ void RecordDocumentSettings(BaseDocument *doc) {
 }
 
 Bool DocumentSettingsRecord::ReadDocumentSettingsRecord(BaseDocument *doc) {
-  HostFile *f = CurrentImportFile;
-  if (!f->ReadVector(&v[0]) || !f->ReadVector(&v[1]) || !f->ReadVector(&v[2]) || !f->ReadReal(&r1) ||
-      !ReadLongs(i, 3) || !f->ReadReal(&r2) || !f->ReadVector(&v[3]) || !ReadLongs(i + 3, 1) || !ReadUChars(b, 12) ||
-      !f->ReadLong(&frameRate) || !f->ReadReal(&p1) || !f->ReadReal(&p2) || !ReadLongs(i + 4, 4) || !ReadUChars(b + 12, 20) ||
-      !Within())
+  HostFile *f = RecordFile();
+  if (!f->ReadVector(&vectorsAt0[0]) || !f->ReadVector(&vectorsAt0[1]) || !f->ReadVector(&vectorsAt0[2]) ||
+      !f->ReadReal(&fieldAt36) || !ReadLongs(longsAt40, 3) || !f->ReadReal(&fieldAt52) || !f->ReadVector(&fieldAt56) ||
+      !ReadLongs(&fieldAt68, 1) || !ReadUChars(bytesAt72, 12) || !f->ReadLong(&frameRate) || !f->ReadReal(&fieldAt88) ||
+      !f->ReadReal(&fieldAt92) || !ReadLongs(longsAt96, 4) || !ReadUChars(bytesAt112, 20) || !Within())
     return FALSE;
   // The frame rate goes to the document as its general settings, as read.
   RecordDocumentSettings(doc);
@@ -29,9 +29,10 @@ Bool DocumentSettingsRecord::ReadDocumentSettingsRecord(BaseDocument *doc) {
 }
 
 Bool RenderSettingsRecord::ReadRenderSettingsRecord(BaseDocument *doc) {
-  if (!ReadLongs(i, 15) || !ReadText(&t1, TEXT_BUFFER_SIZE - 1) || !ReadText(&t2, TEXT_BUFFER_SIZE - 1) ||
-      !ReadLongs(i + 15, 7) || !ReadUChars(b, 2) || !ReadLongs(i + 22, 1) || !ReadReals(r, 1) || !ReadUChars(b + 2, 9) || !ReadReals(r + 1, 6) ||
-      !ReadReals(p, 4) || !ReadLongs(i + 23, 3) || !Within())
+  if (!ReadLongs(longs, 15) || !ReadText(&firstText, TEXT_BUFFER_SIZE - 1) ||
+      !ReadText(&secondText, TEXT_BUFFER_SIZE - 1) || !ReadLongs(longs + 15, 7) || !ReadUChars(bytes, 2) ||
+      !ReadLongs(longs + 22, 1) || !ReadReals(reals, 1) || !ReadUChars(bytes + 2, 9) || !ReadReals(reals + 1, 6) ||
+      !ReadReals(pairs, 4) || !ReadLongs(longs + 23, 3) || !Within())
     return FALSE;
   RenderData *rd = Held(RenderData::Alloc());
   if (!rd) return FALSE;

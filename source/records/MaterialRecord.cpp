@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "Globals.h"
+#include "RecordWalk.h"
 
 MaterialTable ImportMaterials;
 
@@ -26,59 +27,44 @@ void SetRealParameter(BaseMaterial *mat, LONG id, Real v) { mat->SetParameter(De
 // Reads a channel's extension and sets the material parameters it carries,
 // in their order.
 Bool ReadExtension(const RecordReader &record, BaseMaterial *mat, LONG channel) {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   switch (channel) {
     case CHANNEL_TRANSPARENCY: {
-      UCHAR t1 = 0;  // unsigned: 255 stays 255
-      Real t2 = 0;
-      if (!f->ReadUChar(&t1) || !f->ReadReal(&t2) || !record.Within()) return FALSE;
-      SetLongParameter(mat, 1003, t1);
-      SetRealParameter(mat, 1005, t2);
+      UCHAR first = 0;  // unsigned: 255 stays 255
+      Real second = 0;
+      if (!f->ReadUChar(&first) || !f->ReadReal(&second) || !record.Within()) return FALSE;
+      SetLongParameter(mat, 1003, first);
+      SetRealParameter(mat, 1005, second);
       SetLongParameter(mat, 1004, 1);
       return TRUE;
     }
     case CHANNEL_ENVIRONMENT: {
-      Real e1 = 0, e2 = 0;
-      if (!f->ReadReal(&e1) || !f->ReadReal(&e2) || !record.Within()) return FALSE;
-      SetRealParameter(mat, 1006, e1);
-      SetRealParameter(mat, 1007, e2);
+      Real first = 0, second = 0;
+      if (!f->ReadReal(&first) || !f->ReadReal(&second) || !record.Within()) return FALSE;
+      SetRealParameter(mat, 1006, first);
+      SetRealParameter(mat, 1007, second);
       return TRUE;
     }
     case CHANNEL_ALPHA: {
-      Vector a1;
-      if (!f->ReadVector(&a1) || !record.Within()) return FALSE;
-      mat->SetParameter(DescID(1011), GeData(a1), 0);
+      Vector value;
+      if (!f->ReadVector(&value) || !record.Within()) return FALSE;
+      mat->SetParameter(DescID(1011), GeData(value), 0);
       SetLongParameter(mat, 1012, 0);
       return TRUE;
     }
     case CHANNEL_SPECULAR: {
-      Real s1 = 0, s2 = 0;
-      LONG s3 = 0;
-      if (!f->ReadReal(&s1) || !f->ReadReal(&s2) || !f->ReadLong(&s3) || !record.Within()) return FALSE;
+      Real first = 0, second = 0;
+      LONG third = 0;
+      if (!f->ReadReal(&first) || !f->ReadReal(&second) || !f->ReadLong(&third) || !record.Within()) return FALSE;
       // A power, not a cube root: a negative value gives not-a-number.
-      const double third = 0.3333333333333333;
-      SetRealParameter(mat, 1016, static_cast<Real>(pow(static_cast<double>(s1), third)));
-      SetRealParameter(mat, 1017, s2);
-      SetLongParameter(mat, 1018, s3);
+      const double oneThird = 0.3333333333333333;
+      SetRealParameter(mat, 1016, static_cast<Real>(pow(static_cast<double>(first), oneThird)));
+      SetRealParameter(mat, 1017, second);
+      SetLongParameter(mat, 1018, third);
       return TRUE;
     }
     default:
       return TRUE;
-  }
-}
-
-Bool HandledChannel(LONG type) {
-  switch (type - SUB_CHANNEL_FIRST) {
-    case 0:
-    case CHANNEL_TRANSPARENCY:
-    case 3:
-    case CHANNEL_ENVIRONMENT:
-    case CHANNEL_ALPHA:
-    case CHANNEL_SPECULAR:
-    case CHANNEL_SPECULAR_COLOUR:
-      return TRUE;
-    default:
-      return FALSE;
   }
 }
 
@@ -97,17 +83,9 @@ Bool GrowTable(MaterialTable &t) {
 
 }  // namespace
 
-Bool MaterialHeader::Read(RecordReader *record) {
-  if (ReadNextInRecord(record, this) != NEXT_RECORD) return FALSE;
-  const Bool ok = type == SUB_MATERIAL_HEADER && ReadFields();
-  SkipToEnd();
-  // A material that is not read on still ends where its list does.
-  if (!ok && type != 0) PassOverList(record);
-  return ok;
-}
-
-Bool MaterialHeader::ReadFields() {
-  HostFile *f = CurrentImportFile;
+Bool MaterialHeader::Read() {
+  HostFile *f = RecordFile();
+  if (type != SUB_MATERIAL_HEADER) return FALSE;
   if (!ReadText(&name, TEXT_BUFFER_SIZE - 1)) return FALSE;
   if (!f->ReadBytes(switches, MATERIAL_CHANNELS) || !f->ReadBytes(&extra, 1)) return FALSE;
   if (extra) {
@@ -119,7 +97,7 @@ Bool MaterialHeader::ReadFields() {
 }
 
 Bool ChannelRecord::Read(BaseMaterial *mat) {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   if (!f->ReadVector(&colour) || !f->ReadReal(&brightness) || !ReadText(&texture, TEXT_BUFFER_SIZE - 1) ||
       !f->ReadReal(&channelReal) || !f->ReadLong(&channelInteger) || !f->ReadVector(&channelVector))
     return FALSE;
@@ -139,24 +117,19 @@ Bool ChannelRecord::Read(BaseMaterial *mat) {
   return ReadExtension(*this, mat, channel);
 }
 
+namespace {
+
+Bool ReadChannel(RecordReader &record, BaseMaterial &mat) { return ChannelRecord(record).Read(&mat); }
+
+const RecordRow<BaseMaterial> kMaterialRows[] = {MATERIAL_RECORDS(RECORD_ROW)};
+
+}  // namespace
+
 Bool ReadChannels(RecordReader *record, BaseMaterial *mat) {
-  for (;;) {
-    ChannelRecord channel;
-    const NextRecord step = ReadNextInRecord(record, &channel);
-    // Ended where the next top-level record starts: as if terminated.
-    if (step == NEXT_NONE) return TRUE;
-    if (step == NEXT_BROKEN) return FALSE;
-    const Bool ok = !HandledChannel(channel.type) || channel.Read(mat);
-    channel.SkipToEnd();
-    if (channel.type == 0) return TRUE;
-    if (!ok) {
-      PassOverList(record);
-      return FALSE;
-    }
-  }
+  return WalkInRecord(record, kMaterialRows, *mat) == WALK_ENDED;
 }
 
-BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index) {
+BaseMaterial *MaterialReader::ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index) {
   enum { PLAIN, EXISTING, APPEND } use = PLAIN;
   BaseMaterial *mat = nullptr;
   BaseMaterial *pred = nullptr;
@@ -191,8 +164,15 @@ BaseMaterial *MaterialRecordReader::ReadMaterial(RecordReader *record, BaseDocum
   }
   if (!mat) return nullptr;
 
-  MaterialHeader header;
-  Bool ok = header.Read(record);
+  RecordReader first;
+  Bool ok = ReadNextInRecord(record, &first) == NEXT_RECORD;
+  MaterialHeader header(first);
+  if (ok) {
+    ok = header.Read();
+    header.SkipToEnd();
+    // A material that is not read on still ends where its list does.
+    if (!ok && header.type != SUB_END) PassOverList(record);
+  }
   if (ok) {
     mat->SetName(header.name);
     for (LONG c = 0; c < MATERIAL_CHANNELS; ++c) mat->SetChannelState(c, header.switches[c]);

@@ -23,21 +23,20 @@ extern MaterialTable ImportMaterials;
 // Sub-record 5704: the name and the twelve channel switches.
 class MaterialHeader : public RecordReader {
  public:
-  // Reads the header sub-record of the material record.
-  Bool Read(RecordReader *record);
+  using RecordReader::RecordReader;
+  // Any other record in the header's place fails the material.
+  Bool Read();
 
   String name;
   UCHAR switches[MATERIAL_CHANNELS] = {0};
   UCHAR extra = 0;
   LONG extraLength = 0;
-
- private:
-  Bool ReadFields();
 };
 
 // One channel sub-record: the common block and the extension of its channel.
 class ChannelRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool Read(BaseMaterial *mat);
 
   Vector colour;
@@ -49,9 +48,11 @@ class ChannelRecord : public RecordReader {
   LONG integers[7] = {0};
 };
 
-class MaterialRecordReader : public RecordReader {
+// The reader of material records for one load: it holds no record, but
+// where its last walk of the document's materials ended.
+class MaterialReader {
  public:
-  // record: the top-level cursor on the 5703 record; its end bounds the
+  // record: the load's cursor on the 5703 record; its end bounds the
   // material's sub-records (see ReadNextInRecord).
   BaseMaterial *ReadMaterial(RecordReader *record, BaseDocument *doc, LONG index);
 
@@ -68,8 +69,8 @@ class MaterialRecordReader : public RecordReader {
   BaseMaterial *walkPred_ = nullptr;  // the one before it
 };
 
-// Reads the channel sub-records of the material record up to the terminator
-// into the material.
+// Reads the channel sub-records of the material record up to its end record
+// into the material, with the material table (RecordTables.h).
 Bool ReadChannels(RecordReader *record, BaseMaterial *mat);
 // Appends a material, or an empty entry for a material record that failed,
 // to the table; a material that cannot be held and is in no document is

@@ -1,9 +1,10 @@
 #include "ObjectKinds.h"
 
 #include "Globals.h"
+#include "RecordWalk.h"
 
 BaseObject *SplineRecord::BuildSpline() {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   if (!ReadText(&name, TEXT_BUFFER_SIZE - 1)) return nullptr;
   if (!f->ReadLong(&first) || !f->ReadUChar(&flag) || !f->ReadLong(&splineType) || !f->ReadLong(&pointCount) ||
       !f->ReadReal(&last) || !Within())
@@ -19,126 +20,126 @@ void SetLong(BaseObject *op, LONG id, LONG v) { op->SetParameter(DescID(id), GeD
 void SetReal(BaseObject *op, LONG id, Real v) { op->SetParameter(DescID(id), GeData(v), 0); }
 void SetVector(BaseObject *op, LONG id, const Vector &v) { op->SetParameter(DescID(id), GeData(v), 0); }
 
-Bool ReadEntryA(LightRecord::EntryA *e) {
-  HostFile *f = CurrentImportFile;
-  return f->ReadReal(&e->r1) && f->ReadReal(&e->r2) && f->ReadVector(&e->v) && f->ReadLong(&e->l);
+Bool ReadEntry(LightRecord::Entry *e) {
+  HostFile *f = RecordFile();
+  return f->ReadReal(&e->fieldAt0) && f->ReadReal(&e->fieldAt4) && f->ReadVector(&e->fieldAt8) &&
+         f->ReadLong(&e->fieldAt20);
 }
-Bool ReadEntryB(LightRecord::EntryB *e) {
-  HostFile *f = CurrentImportFile;
-  return ReadUChars(e->u, 3) && f->ReadLong(&e->l1) && f->ReadLong(&e->l2) && ReadReals(e->r, 5) &&
-         f->ReadVector(&e->v) && f->ReadLong(&e->l3);
+Bool ReadPackedEntry(LightRecord::PackedEntry *e) {
+  HostFile *f = RecordFile();
+  return ReadUChars(e->bytesAt0, 3) && f->ReadLong(&e->fieldAt3) && f->ReadLong(&e->fieldAt7) &&
+         ReadReals(e->realsAt11, 5) && f->ReadVector(&e->fieldAt31) && f->ReadLong(&e->fieldAt43);
 }
 
 }  // namespace
 
+Bool ReadCameraBody(CameraBody *body) {
+  HostFile *f = RecordFile();
+  return f->ReadReal(&body->focus) && f->ReadReal(&body->fieldAt4) && f->ReadVector(&body->fieldAt8) &&
+         f->ReadLong(&body->projection) && f->ReadReal(&body->fieldAt24) && f->ReadReal(&body->fieldAt28) &&
+         f->ReadReal(&body->fieldAt32) && f->ReadReal(&body->fieldAt36);
+}
+
 BaseObject *CameraRecord::BuildCamera() {
-  HostFile *f = CurrentImportFile;
-  if (!f->ReadReal(&r1) || !f->ReadReal(&r2) || !f->ReadVector(&v1) || !f->ReadLong(&projection) ||
-      !f->ReadReal(&r3) || !f->ReadReal(&r4) || !f->ReadReal(&r5) || !f->ReadReal(&r6) || !Within())
-    return nullptr;
+  if (!ReadCameraBody(&body) || !Within()) return nullptr;
   CameraObject *cam = Held(CameraObject::Alloc());
   if (!cam) return nullptr;
-  // Focus and aperture both come from the first real.
-  cam->SetFocus(r1);
-  cam->SetAperture(r1);
-  cam->SetProjection(projection);
-  SetReal(cam, 1010, r5);
+  cam->SetFocus(body.focus);
+  cam->SetAperture(body.focus);
+  cam->SetProjection(body.projection);
+  SetReal(cam, 1010, body.fieldAt32);
   SetLong(cam, 1009, 0);
   return cam;
 }
 
-BaseObject *Kind5107Record::BuildKind5107() {
-  HostFile *f = CurrentImportFile;
-  if (!f->ReadVector(&a) || !f->ReadVector(&b) || !f->ReadReal(&r1) || !f->ReadReal(&r2) || !f->ReadReal(&r3) ||
-      !f->ReadReal(&r4) || !ReadLongs(longs, 4) || !f->ReadUChar(&u1) || !f->ReadUChar(&u2) || !f->ReadUChar(&u3) ||
-      !Within())
+BaseObject *EnvironmentKindRecord::BuildKind5107() {
+  HostFile *f = RecordFile();
+  if (!f->ReadVector(&fieldAt0) || !f->ReadVector(&fieldAt12) || !f->ReadReal(&fieldAt24) || !f->ReadReal(&fieldAt28) ||
+      !f->ReadReal(&fieldAt32) || !f->ReadReal(&fieldAt36) || !ReadLongs(longsAt40, 4) || !f->ReadUChar(&fieldAt56) ||
+      !f->ReadUChar(&fieldAt57) || !f->ReadUChar(&fieldAt58) || !Within())
     return nullptr;
-  BaseObject *op = Held(BaseObject::Alloc(OBJECT_5106));
+  BaseObject *op = Held(BaseObject::Alloc(Oenvironment));
   if (!op) return nullptr;
-  SetVector(op, 1000, a);
-  SetVector(op, 1003, a);
-  SetReal(op, 1001, r1);
-  SetReal(op, 1004, r2);
-  SetReal(op, 1005, r3);
-  SetLong(op, 1002, u2);  // unsigned: 255 stays 255
+  // The first vector goes to both vector parameters.
+  SetVector(op, 1000, fieldAt0);
+  SetVector(op, 1003, fieldAt0);
+  SetReal(op, 1001, fieldAt24);
+  SetReal(op, 1004, fieldAt28);
+  SetReal(op, 1005, fieldAt32);
+  SetLong(op, 1002, fieldAt57);  // unsigned: 255 stays 255
   return op;
 }
 
 BaseObject *LightRecord::BuildLight() {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
   // The whole body is read before anything is allocated.
-  if (!f->ReadVector(&vec1) || !f->ReadVector(&vec2) || !ReadReals(r, 11) || !ReadLongs(l, 6) || !ReadUChars(u, 9) ||
-      !f->ReadReal(&r12) || !f->ReadReal(&r13) || !f->ReadVector(&vec3) || !f->ReadLong(&l7))
+  if (!f->ReadVector(&fieldAt0) || !f->ReadVector(&fieldAt12) || !ReadReals(realsAt24, 11) ||
+      !ReadLongs(longsAt68, 6) || !ReadUChars(bytesAt92, 9) || !f->ReadReal(&fieldAt101) || !f->ReadReal(&fieldAt105) ||
+      !f->ReadVector(&fieldAt109) || !f->ReadLong(&fieldAt121))
     return nullptr;
-  for (EntryA &e : tableA)
-    if (!ReadEntryA(&e)) return nullptr;
-  for (EntryB &e : tableB)
-    if (!ReadEntryB(&e)) return nullptr;
-  for (EntryA &e : tableC)
-    if (!ReadEntryA(&e)) return nullptr;
+  for (Entry &e : entriesAt125)
+    if (!ReadEntry(&e)) return nullptr;
+  for (PackedEntry &e : entriesAt1085)
+    if (!ReadPackedEntry(&e)) return nullptr;
+  for (Entry &e : entriesAt1320)
+    if (!ReadEntry(&e)) return nullptr;
   if (!Within()) return nullptr;
   BaseObject *light = Held(BaseObject::Alloc(Olight));
   if (!light) return nullptr;
-  const Real r1 = r[0], r2 = r[1], r3 = r[2], r4 = r[3], r7 = r[6];
-  const LONG l2 = l[1];
-  const UCHAR u5 = u[4], u7 = u[6], u8 = u[7];
-  SetVector(light, 90000, vec1);
-  SetReal(light, 90001, r3);
-  SetLong(light, 90003, l2);
-  if (u7) {
+  const Real at24 = realsAt24[0], at28 = realsAt24[1], at32 = realsAt24[2], at36 = realsAt24[3], at48 = realsAt24[6];
+  const LONG at72 = longsAt68[1];
+  const UCHAR formOne = bytesAt92[4], formFour = bytesAt92[6], at99 = bytesAt92[7];
+  SetVector(light, 90000, fieldAt0);
+  SetReal(light, 90001, at32);
+  SetLong(light, 90003, at72);
+  // The flag at 98 wins over the one at 96.
+  if (formFour) {
     SetLong(light, 90002, 4);
-  } else if (u5) {
+  } else if (formOne) {
     SetLong(light, 90002, 1);
-    SetLong(light, 90018, u8);
+    SetLong(light, 90018, at99);
     SetLong(light, 90010, 0);
-    SetReal(light, 90011, r2);
+    SetReal(light, 90011, at28);
     SetLong(light, 90014, 8);
   } else {
     SetLong(light, 90002, 0);
   }
-  SetReal(light, 90025, r1);
+  SetReal(light, 90025, at24);
   SetLong(light, 70002, 0);
   SetLong(light, 70022, 1);
-  SetReal(light, 70019, r7);
-  SetReal(light, 70027, r4);
+  SetReal(light, 70019, at48);
+  SetReal(light, 70027, at36);
   return light;
 }
 
-BaseObject *ReadKindRecord(RecordReader *cursor) {
-  BaseObject *op = nullptr;
-  switch (cursor->type) {
-    case SUB_KIND_POLYGON:
-      op = Held(BaseObject::Alloc(Opolygon));
-      break;
-    case SUB_KIND_5124:
-      op = Held(BaseObject::Alloc(OBJECT_5122));
-      break;
-    case SUB_KIND_SPLINE: {
-      SplineRecord spline;
-      spline.Adopt(*cursor);
-      op = spline.BuildSpline();
-      break;
-    }
-    case SUB_KIND_CAMERA: {
-      CameraRecord camera;
-      camera.Adopt(*cursor);
-      op = camera.BuildCamera();
-      break;
-    }
-    case SUB_KIND_LIGHT: {
-      LightRecord light;
-      light.Adopt(*cursor);
-      op = light.BuildLight();
-      break;
-    }
-    case SUB_KIND_5107: {
-      Kind5107Record kind5107;
-      kind5107.Adopt(*cursor);
-      op = kind5107.BuildKind5107();
-      break;
-    }
-    default:
-      break;
-  }
-  return op;
+namespace {
+
+// What a kind's reader makes.
+struct MadeObject {
+  BaseObject *object = nullptr;
+};
+
+Bool Made(MadeObject &made, BaseObject *op) {
+  made.object = op;
+  return op != nullptr;
+}
+
+// The polygon object and the background have no body to read.
+Bool ReadPolygonKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Opolygon))); }
+Bool ReadBackgroundKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Obackground))); }
+Bool ReadSplineKind(RecordReader &record, MadeObject &made) { return Made(made, SplineRecord(record).BuildSpline()); }
+Bool ReadCameraKind(RecordReader &record, MadeObject &made) { return Made(made, CameraRecord(record).BuildCamera()); }
+Bool ReadLightKind(RecordReader &record, MadeObject &made) { return Made(made, LightRecord(record).BuildLight()); }
+Bool ReadEnvironmentKind(RecordReader &record, MadeObject &made) {
+  return Made(made, EnvironmentKindRecord(record).BuildKind5107());
+}
+
+const RecordRow<MadeObject> kKindRows[] = {OBJECT_KIND_RECORDS(RECORD_ROW)};
+
+}  // namespace
+
+BaseObject *ReadKindRecord(RecordReader &kind) {
+  MadeObject made;
+  ReadByType(kKindRows, kind, made);
+  return made.object;
 }

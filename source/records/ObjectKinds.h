@@ -5,14 +5,10 @@
 
 #include "RecordStream.h"
 
-enum {
-  OBJECT_5106 = 5106,
-  OBJECT_5122 = 5122,
-};
-
 // The spline body: a name, a point count and a spline type.
 class SplineRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildSpline();
 
   String name;
@@ -23,61 +19,80 @@ class SplineRecord : public RecordReader {
   Real last = 0;
 };
 
-// The camera body: 40 bytes.
+// The camera's settings, 40 bytes: the body of the camera kind, and of a
+// camera key after its time. Fields whose meaning is unknown are named by
+// their offset in the body.
+struct CameraBody {
+  Real focus = 0;  // the camera's focus and aperture both
+  Real fieldAt4 = 0;
+  Vector fieldAt8;
+  LONG projection = 0;
+  Real fieldAt24 = 0, fieldAt28 = 0;
+  Real fieldAt32 = 0;  // the camera's parameter 1010
+  Real fieldAt36 = 0;
+};
+// Reads the body in field order; fails at the first failed read.
+Bool ReadCameraBody(CameraBody *body);
+
 class CameraRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildCamera();
 
-  Real r1 = 0, r2 = 0;
-  Vector v1;
-  LONG projection = 0;
-  Real r3 = 0, r4 = 0, r5 = 0, r6 = 0;
+  CameraBody body;
 };
 
-// The kind-5107 body: 59 bytes, for an object of host type 5106.
-class Kind5107Record : public RecordReader {
+// The environment kind's body: 59 bytes, for the host's environment object.
+// Fields are named by their offset in the body.
+class EnvironmentKindRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildKind5107();
 
-  Vector a, b;
-  Real r1 = 0, r2 = 0, r3 = 0, r4 = 0;
-  LONG longs[4] = {0};
-  UCHAR u1 = 0, u2 = 0, u3 = 0;
+  Vector fieldAt0, fieldAt12;
+  Real fieldAt24 = 0, fieldAt28 = 0, fieldAt32 = 0, fieldAt36 = 0;
+  LONG longsAt40[4] = {0};
+  UCHAR fieldAt56 = 0, fieldAt57 = 0, fieldAt58 = 0;
 };
 
 // The light body: a 125-byte head and three tables, 1440 bytes in all.
+// Fields are named by their offset in the body.
 class LightRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   BaseObject *BuildLight();
 
-  struct EntryA {  // also the layout of table C
-    Real r1, r2;
-    Vector v;
-    LONG l;
+  // 24 bytes: the entries of the tables at 125 and 1320.
+  struct Entry {
+    Real fieldAt0, fieldAt4;
+    Vector fieldAt8;
+    LONG fieldAt20;
   };
-  struct EntryB {  // packed in the file: no padding after the three bytes
-    UCHAR u[3];
-    LONG l1, l2;
-    Real r[5];
-    Vector v;
-    LONG l3;
+  // 47 bytes, packed in the file: no padding after the three bytes.
+  struct PackedEntry {
+    UCHAR bytesAt0[3];
+    LONG fieldAt3, fieldAt7;
+    Real realsAt11[5];
+    Vector fieldAt31;
+    LONG fieldAt43;
   };
 
-  Vector vec1, vec2;
-  Real r[11] = {0};  // r1 to r11
-  LONG l[6] = {0};   // l1 to l6
-  UCHAR u[9] = {0};  // u1 to u9
-  Real r12 = 0, r13 = 0;
-  Vector vec3;
-  LONG l7 = 0;
-  EntryA tableA[40] = {};
-  EntryB tableB[5] = {};
-  EntryA tableC[5] = {};
+  Vector fieldAt0, fieldAt12;
+  Real realsAt24[11] = {0};  // 24 to 67
+  LONG longsAt68[6] = {0};   // 68 to 91
+  UCHAR bytesAt92[9] = {0};  // 92 to 100; those at 96 and 98 choose the light's form
+  Real fieldAt101 = 0, fieldAt105 = 0;
+  Vector fieldAt109;
+  LONG fieldAt121 = 0;
+  Entry entriesAt125[40] = {};
+  PackedEntry entriesAt1085[5] = {};
+  Entry entriesAt1320[5] = {};
 };
 
-// Reads the body of the kind sub-record whose header cursor holds and
-// answers the new object, in no document, or nothing. The caller skips to
-// the sub-record's end.
-BaseObject *ReadKindRecord(RecordReader *cursor);
+// Makes the host object of the kind sub-record whose header kind holds,
+// from the reader its type has in the kind table (RecordTables.h), and
+// answers it, in no document, or nothing. The caller skips to the
+// sub-record's end.
+BaseObject *ReadKindRecord(RecordReader &kind);
 
 #endif

@@ -1,9 +1,10 @@
 #include "ObjectRecord.h"
 
 #include "Animation.h"
-#include "C4DObject.h"
 #include "Globals.h"
+#include "Mesh.h"
 #include "ObjectKinds.h"
+#include "RecordWalk.h"
 #include "TextureTag.h"
 
 namespace {
@@ -18,14 +19,15 @@ Bool Wanted(LONG type, LONG level) {
                   ((flags & IMPORT_LIGHTS) && type == Opolygon && level == 1);
   Bool cameras = (flags & IMPORT_CAMERAS) || type != Ocamera;
   Bool lights = (flags & IMPORT_LIGHTS) || type != Olight;
-  Bool kinds = !(flags & IMPORT_UPDATE) || (type != OBJECT_5122 && type != OBJECT_5106);
+  Bool kinds = !(flags & IMPORT_UPDATE) || (type != Obackground && type != Oenvironment);
   return geometry && cameras && lights && kinds;
 }
 
 }  // namespace
 
 LONG ObjectHeader::Read(BaseObject *op) {
-  HostFile *f = CurrentImportFile;
+  HostFile *f = RecordFile();
+  // Any other record in the header's place fails the object.
   if (type != SUB_OBJECT_HEADER) return -1;
   if (!f->ReadLong(&level) || !f->ReadLong(&flags) || !f->ReadMatrix(&matrix) || !f->ReadVector(&position) ||
       !f->ReadVector(&scale) || !f->ReadVector(&rotation) || !f->ReadWord(&nameLength))
@@ -56,33 +58,70 @@ Bool Drop(RecordReader *record, BaseObject *op, Bool result) {
   return result;
 }
 
+// What the readers of an object's sub-records share: the object and its
+// document, the materials its texture tags may name, the tags an update
+// carries over, and the mesh collected until the list ends.
+struct ObjectLevel {
+  BaseDocument *doc;
+  BaseObject *op;
+  BaseMaterial **materials;
+  LONG materialCount;
+  TagCarryList *carry;
+  PolygonBuffer polygons;
+  UvBuffer uv;
+};
+
+Bool ReadPoints(RecordReader &record, ObjectLevel &object) { return PointsRecord(record).Read(object.op); }
+Bool ReadTriangles16(RecordReader &record, ObjectLevel &object) {
+  return PolygonsRecord(record).Read(&object.polygons, 3, FALSE);
+}
+Bool ReadQuadrangles16(RecordReader &record, ObjectLevel &object) {
+  return PolygonsRecord(record).Read(&object.polygons, 4, FALSE);
+}
+Bool ReadTriangles32(RecordReader &record, ObjectLevel &object) {
+  return PolygonsRecord(record).Read(&object.polygons, 3, TRUE);
+}
+Bool ReadQuadrangles32(RecordReader &record, ObjectLevel &object) {
+  return PolygonsRecord(record).Read(&object.polygons, 4, TRUE);
+}
+Bool ReadIndexPairs16(RecordReader &record, ObjectLevel &) { return IndexPairsRecord(record).Read(FALSE); }
+Bool ReadIndexPairs32(RecordReader &record, ObjectLevel &) { return IndexPairsRecord(record).Read(TRUE); }
+Bool ReadUv(RecordReader &record, ObjectLevel &object) { return UvRecord(record).Read(&object.uv); }
+Bool ReadSmoothing(RecordReader &record, ObjectLevel &object) { return PhongRecord(record).Read(object.op); }
+Bool ReadTexture(RecordReader &record, ObjectLevel &object) {
+  return TextureTagRecord(record).ReadTextureTag(object.doc, object.op, object.materials, object.materialCount,
+                                                 object.carry);
+}
+Bool ReadAnimation(RecordReader &record, ObjectLevel &object) {
+  return ReadAnimationRecord(record, object.doc, object.op);
+}
+
+const RecordRow<ObjectLevel> kObjectRows[] = {OBJECT_RECORDS(RECORD_ROW)};
+
 }  // namespace
 
-Bool ObjectRecordReader::ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **materials,
-                                          LONG materialCount, TagCarryList *carry) {
+Bool ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **materials, LONG materialCount,
+                      TagCarryList *carry) {
   RecordReader kind;
   if (ReadNextInRecord(record, &kind) != NEXT_RECORD) return FALSE;
-  BaseObject *op = ReadKindRecord(&kind);
+  BaseObject *op = ReadKindRecord(kind);
   kind.SkipToEnd();
   if (!op) {
     if (kind.type != SUB_END) PassOverList(record);
     return FALSE;
   }
 
-  ObjectHeader header;
-  LONG level = -1;
-  const NextRecord next = ReadNextInRecord(record, &header);
-  if (next == NEXT_RECORD) {
-    level = header.Read(op);
-    header.SkipToEnd();
-    // The list's end record in the header's place: nothing follows to skip.
-    if (header.type == SUB_END) {
-      BaseObject::Free(op);
-      return FALSE;
-    }
+  RecordReader second;
+  // Nothing to pass over that the framing can vouch for.
+  if (ReadNextInRecord(record, &second) != NEXT_RECORD) {
+    BaseObject::Free(op);
+    return FALSE;
   }
-  if (next != NEXT_RECORD) {
-    // Nothing to pass over that the framing can vouch for.
+  ObjectHeader header(second);
+  const LONG level = header.Read(op);
+  header.SkipToEnd();
+  // The list's end record in the header's place: nothing follows to skip.
+  if (header.type == SUB_END) {
     BaseObject::Free(op);
     return FALSE;
   }
@@ -111,77 +150,18 @@ Bool ObjectRecordReader::ReadObjectRecord(RecordReader *record, BaseDocument *do
   if (header.flags & HEADER_SELECTED) op->SetBit(BIT_SELECTED);
   if (header.flags & HEADER_VIEW_OBJECT) ViewObject = op;
 
-  RecordReader sub;
-  PointsReader points;
-  PolygonsReader polygonReader;
-  IndexPairsReader pairs;
-  UvReader uvReader;
-  PhongReader phong;
-  TextureTagRecord texture;
-  PolygonBuffer polygons;
-  UvBuffer uv;
-  Bool error = FALSE;
-  for (;;) {
-    const NextRecord step = ReadNextInRecord(record, &sub);
-    // The record ended where the next top-level record starts: its list
-    // ends there as if terminated.
-    if (step == NEXT_NONE) break;
-    if (step == NEXT_BROKEN) {
-      ReleaseMeshBuffers(&polygons, &uv);
-      return FALSE;
-    }
-    Bool ok = TRUE;
-    switch (sub.type) {
-      case SUB_POINTS:
-        ok = points.Read(sub, op);
-        break;
-      case SUB_TRIANGLES16:
-        ok = polygonReader.Read(sub, &polygons, 3, FALSE);
-        break;
-      case SUB_QUADRANGLES16:
-        ok = polygonReader.Read(sub, &polygons, 4, FALSE);
-        break;
-      case SUB_TRIANGLES32:
-        ok = polygonReader.Read(sub, &polygons, 3, TRUE);
-        break;
-      case SUB_QUADRANGLES32:
-        ok = polygonReader.Read(sub, &polygons, 4, TRUE);
-        break;
-      case SUB_PAIRS16:
-        ok = pairs.Read(sub, FALSE);
-        break;
-      case SUB_PAIRS32:
-        ok = pairs.Read(sub, TRUE);
-        break;
-      case SUB_UV:
-        ok = uvReader.Read(sub, &uv);
-        break;
-      case SUB_PHONG:
-        phong.Adopt(sub);
-        ok = phong.Read(op);
-        break;
-      case SUB_TEXTURE:
-        texture.Adopt(sub);
-        ok = texture.ReadTextureTag(doc, op, materials, materialCount, carry);
-        break;
-      case SUB_ANIMATION:
-        ok = ReadAnimationRecord(sub, doc, op);
-        break;
-      default:
-        break;
-    }
-    if (!ok) error = TRUE;
-    sub.SkipToEnd();
-    if (sub.type == SUB_END) break;
-    if (error) {
-      PassOverList(record);
-      break;
-    }
+  ObjectLevel object = {doc, op, materials, materialCount, carry, PolygonBuffer(), UvBuffer()};
+  const WalkEnd end = WalkInRecord(record, kObjectRows, object);
+  // A list whose framing broke leaves the object as it stands: no tags are
+  // built from what it held.
+  if (end == WALK_BROKEN) {
+    ReleaseMeshBuffers(&object.polygons, &object.uv);
+    return FALSE;
   }
-
+  Bool error = end == WALK_FAILED;
   if (!op->GetTagData(Tpoint)) RestoreTags(op, carry);
-  BuildMeshTags(op, polygons, uv, &error);
-  ReleaseMeshBuffers(&polygons, &uv);
+  BuildMeshTags(op, object.polygons, object.uv, &error);
+  ReleaseMeshBuffers(&object.polygons, &object.uv);
   op->Message(MSG_UPDATE);
   return !error;
 }

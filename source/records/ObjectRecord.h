@@ -9,8 +9,8 @@
 // Sub-record 5021: hierarchy level, flags, placement and name.
 class ObjectHeader : public RecordReader {
  public:
-  // Reads the header whose record header this cursor holds and applies it
-  // to op; answers the level, or -1.
+  using RecordReader::RecordReader;
+  // Reads the header and applies it to op; answers the level, or -1.
   LONG Read(BaseObject *op);
 
   LONG level = 0;
@@ -21,13 +21,13 @@ class ObjectHeader : public RecordReader {
   char name[TEXT_BUFFER_SIZE] = {0};
 };
 
-class ObjectRecordReader : public RecordReader {
- public:
-  // record: the top-level cursor on the 5020 record; its end bounds the
-  // object's sub-records, and moves past them when the record's length
-  // proved too short (see ReadNextInRecord).
-  Bool ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **materials, LONG materialCount,
-                        TagCarryList *carry);
-};
+// Reads the object record whose header the load's cursor record holds: its
+// kind and header, then its sub-records with the object table
+// (RecordTables.h). The record's end bounds the sub-records, and moves
+// past them when the record's length proved too short (see
+// ReadNextInRecord). Answers whether the object was read whole, or was
+// dropped by the import's kinds.
+Bool ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **materials, LONG materialCount,
+                      TagCarryList *carry);
 
 #endif

@@ -2,8 +2,6 @@
 
 #include <string.h>
 
-#include "Globals.h"
-
 // Defined with the cursor that reads it, so the framing links on its own
 // (the host's record inspector uses it).
 HostFile *CurrentImportFile = nullptr;
@@ -160,15 +158,6 @@ void EndsBefore(RecordReader *record, LONG after) {
   // A top-level record right after what was read: the record's length is
   // too long (were the length right, the records it covers would be lost).
   if (after < record->end && TopLevelRecordAt(after)) record->end = after;
-}
-
-void PassOverList(RecordReader *record) {
-  for (;;) {
-    RecordReader sub;
-    if (ReadNextInRecord(record, &sub) != NEXT_RECORD) return;
-    sub.SkipToEnd();
-    if (sub.type == 0) return;
-  }
 }
 
 void ReleaseFramingMemo() {

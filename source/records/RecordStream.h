@@ -9,6 +9,13 @@
 
 enum { TEXT_BUFFER_SIZE = 260 };
 
+// The one open file of the import in progress: the load sets it before the
+// first header and clears it after the last. Every cursor and every reader
+// reads from it, through RecordFile(), so that a reader's reliance on it
+// shows where it reads.
+extern HostFile *CurrentImportFile;
+inline HostFile *RecordFile() { return CurrentImportFile; }
+
 struct RecordHeader {
   LONG type = 0;      // bits 0 to 23 of the type word
   UCHAR version = 0;  // bits 24 to 31; accepted whatever it holds
@@ -16,8 +23,14 @@ struct RecordHeader {
   LONG end = 0;       // absolute position of the first byte after the payload
 };
 
+// The cursor over one level of records. Every record type has a reader
+// class that extends it with the record's fields, zeroed on construction,
+// and is made from the header the walker read (RecordWalk.h), so that its
+// Within and Holds bound what it reads.
 class RecordReader : public RecordHeader {
  public:
+  RecordReader() = default;
+  explicit RecordReader(const RecordHeader &header) : RecordHeader(header) {}
   // Reads the next header at the current position of CurrentImportFile.
   // Refuses a negative length, or one that would end beyond the largest
   // file position: such a record has no end to skip to, and the walk must
@@ -30,8 +43,6 @@ class RecordReader : public RecordHeader {
   Bool ReadHeaderWithin(const RecordHeader &parent);
   // Puts the file at the end of the current record, whatever was consumed.
   void SkipToEnd();
-  // Takes the header another cursor read, for a reader of that record.
-  void Adopt(const RecordHeader &header) { static_cast<RecordHeader &>(*this) = header; }
   // True while the reads have stayed inside this record. A reader checks it
   // after its fields and before it builds anything from them: fields that
   // ran into the next record hold that record's bytes, not this one's.
@@ -70,9 +81,6 @@ NextRecord ReadNextInRecord(RecordReader *record, RecordReader *sub);
 // top-level record starts there: the record's length is too long, and its
 // end moves back to after.
 void EndsBefore(RecordReader *record, LONG after);
-// Skips the rest of a nested list, up to its end record, with the same
-// rules: a record whose reader gave up early still ends where its list does.
-void PassOverList(RecordReader *record);
 // Frees what ReadNextInRecord remembers of the file; the load calls it once
 // its walk is done.
 void ReleaseFramingMemo();

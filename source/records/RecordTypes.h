@@ -20,8 +20,8 @@ enum {
   SUB_KIND_SPLINE = 5101,
   SUB_KIND_LIGHT = 5102,
   SUB_KIND_CAMERA = 5103,
-  SUB_KIND_5107 = 5107,
-  SUB_KIND_5124 = 5124,
+  SUB_KIND_ENVIRONMENT = 5107,  // makes the host's environment object
+  SUB_KIND_BACKGROUND = 5124,   // makes the host's background object
 
   SUB_OBJECT_HEADER = 5021,
   SUB_POINTS = 5600,
@@ -45,6 +45,13 @@ enum {
   // A material's header, then its channels: 5900 + the channel's number.
   SUB_MATERIAL_HEADER = 5704,
   SUB_CHANNEL_FIRST = 5900,
+  SUB_CHANNEL_COLOUR = 5900,
+  SUB_CHANNEL_TRANSPARENCY = 5902,
+  SUB_CHANNEL_REFLECTION = 5903,
+  SUB_CHANNEL_ENVIRONMENT = 5904,
+  SUB_CHANNEL_ALPHA = 5907,
+  SUB_CHANNEL_SPECULAR = 5908,
+  SUB_CHANNEL_SPECULAR_COLOUR = 5909,
 };
 
 #endif

@@ -2,7 +2,6 @@
 
 #include "Globals.h"
 #include "MaterialRecord.h"
-#include "ObjectKinds.h"
 
 namespace {
 
@@ -28,11 +27,11 @@ void Announce(BaseMaterial *m) {
 
 Bool TextureTagRecord::ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMaterial **materials, LONG count,
                                       TagCarryList *carry) {
-  HostFile *f = CurrentImportFile;
-  if (!f->ReadLong(&first) || !f->ReadLong(&second) || !f->ReadVector(&position) || !f->ReadVector(&scale) ||
+  HostFile *f = RecordFile();
+  if (!f->ReadLong(&fieldAt0) || !f->ReadLong(&fieldAt4) || !f->ReadVector(&position) || !f->ReadVector(&scale) ||
       !f->ReadVector(&rotation) || !f->ReadReal(&offsetX) || !f->ReadReal(&offsetY) || !f->ReadReal(&lengthX) ||
-      !f->ReadReal(&lengthY) || !f->ReadUChar(&tile) || !f->ReadUChar(&byte2) || !f->ReadUChar(&byte3) ||
-      !f->ReadLong(&projection) || !f->ReadLong(&materialIndex) || !f->ReadMatrix(&matrix) || !f->ReadLong(&last) ||
+      !f->ReadReal(&lengthY) || !f->ReadUChar(&tile) || !f->ReadUChar(&fieldAt61) || !f->ReadUChar(&fieldAt62) ||
+      !f->ReadLong(&projection) || !f->ReadLong(&materialIndex) || !f->ReadMatrix(&matrix) || !f->ReadLong(&fieldAt119) ||
       !Within())
     return FALSE;
   if (materialIndex < 1 || materialIndex > count) return FALSE;
@@ -49,7 +48,8 @@ Bool TextureTagRecord::ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMat
   tag->SetMl(matrix);
   tag->SetParameter(DescID(ID_PROJECTION), GeData(projection), 0);
   tag->SetParameter(DescID(ID_OFFSET_X), GeData(offsetX), 0);
-  tag->SetParameter(DescID(ID_OFFSET_Y), GeData(op->GetType() == OBJECT_5122 ? offsetY : -offsetY), 0);
+  // The vertical offset is turned over, except on a background.
+  tag->SetParameter(DescID(ID_OFFSET_Y), GeData(op->GetType() == Obackground ? offsetY : -offsetY), 0);
   tag->SetParameter(DescID(ID_LENGTH_X), GeData(lengthX), 0);
   tag->SetParameter(DescID(ID_LENGTH_Y), GeData(lengthY), 0);
   tag->SetParameter(DescID(ID_TILE), GeData(static_cast<LONG>(tile)), 0);

@@ -8,16 +8,18 @@
 
 class TextureTagRecord : public RecordReader {
  public:
+  using RecordReader::RecordReader;
   Bool ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMaterial **materials, LONG count, TagCarryList *carry);
 
-  LONG first = 0, second = 0;
+  // Fields whose meaning is unknown are named by their offset in the record.
+  LONG fieldAt0 = 0, fieldAt4 = 0;
   Vector position, scale, rotation;
   Real offsetX = 0, offsetY = 0, lengthX = 0, lengthY = 0;
-  UCHAR tile = 0, byte2 = 0, byte3 = 0;
+  UCHAR tile = 0, fieldAt61 = 0, fieldAt62 = 0;
   LONG projection = 0;
-  LONG materialIndex = 0;
+  LONG materialIndex = 0;  // 1-based, into the import's material table
   Matrix matrix;
-  LONG last = 0;
+  LONG fieldAt119 = 0;
 };
 
 #endif

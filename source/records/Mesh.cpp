@@ -1,4 +1,4 @@
-#include "C4DObject.h"
+#include "Mesh.h"
 
 #include <string.h>
 
@@ -32,16 +32,16 @@ const LONG kChunk = 1024;
 // n point indices, 32-bit or unsigned 16-bit (65535 is an index, not -1),
 // widened into out.
 Bool ReadIndices(Bool wide, LONG *out, LONG n) {
-  if (wide) return CurrentImportFile->ReadLongs(out, n) == n;
+  if (wide) return RecordFile()->ReadLongs(out, n) == n;
   UWORD narrow[kChunk * 4];
-  if (CurrentImportFile->ReadUWords(narrow, n) != n) return FALSE;
+  if (RecordFile()->ReadUWords(narrow, n) != n) return FALSE;
   for (LONG k = 0; k < n; ++k) out[k] = narrow[k];
   return TRUE;
 }
 
-// The count and the second integer, which must lie inside the record.
-Bool ReadCountAndSecond(const RecordReader &record, LONG *count, LONG *second) {
-  return CurrentImportFile->ReadLong(count) && CurrentImportFile->ReadLong(second) && record.Within();
+// The two integers that start every mesh record, which must lie inside it.
+Bool ReadTwoLongs(const RecordReader &record, LONG *first, LONG *second) {
+  return RecordFile()->ReadLong(first) && RecordFile()->ReadLong(second) && record.Within();
 }
 
 Bool OutOfMemory() {
@@ -51,9 +51,9 @@ Bool OutOfMemory() {
 
 }  // namespace
 
-Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
-  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
-  if (!record.Holds(count, 12)) return FALSE;
+Bool PointsRecord::Read(BaseObject *op) {
+  if (!ReadTwoLongs(*this, &count, &fieldAt4)) return FALSE;
+  if (!Holds(count, 12)) return FALSE;
   VariableTag *tag = op->MakeVariableTag(Tpoint, count);
   if (!tag) return OutOfMemory();
   Vector *points = static_cast<Vector *>(tag->GetDataAddressW());
@@ -63,7 +63,7 @@ Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
   for (LONG i = 0; i < count; i += kChunk) {
     LONG want = count - i < kChunk ? count - i : kChunk;
     // The points read before a short read stay, scaled, in the tag.
-    LONG got = CurrentImportFile->ReadVectors(points + i, want);
+    LONG got = RecordFile()->ReadVectors(points + i, want);
     for (LONG k = i; k < i + got; ++k) {
       points[k].x *= scale;
       points[k].y *= scale;
@@ -74,10 +74,10 @@ Bool PointsReader::Read(const RecordReader &record, BaseObject *op) {
   return TRUE;
 }
 
-Bool PolygonsReader::Read(const RecordReader &record, PolygonBuffer *buffer, LONG corners, Bool wide) {
-  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
+Bool PolygonsRecord::Read(PolygonBuffer *buffer, LONG corners, Bool wide) {
+  if (!ReadTwoLongs(*this, &count, &fieldAt4)) return FALSE;
   if (count == 0) return TRUE;
-  if (!record.Holds(count, corners * (wide ? 4 : 2))) return FALSE;
+  if (!Holds(count, corners * (wide ? 4 : 2))) return FALSE;
   if (count > kMaxPolygons - buffer->count) return OutOfMemory();
   if (!Reserve(buffer, buffer->count + count)) return OutOfMemory();
   CPolygon *out = buffer->polygons + buffer->count;
@@ -102,11 +102,11 @@ Bool PolygonsReader::Read(const RecordReader &record, PolygonBuffer *buffer, LON
   return TRUE;
 }
 
-Bool IndexPairsReader::Read(const RecordReader &record, Bool wide) {
-  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
+Bool IndexPairsRecord::Read(Bool wide) {
+  if (!ReadTwoLongs(*this, &count, &fieldAt4)) return FALSE;
   // The pairs are not used: a negative count reads none.
   if (count < 0) return TRUE;
-  if (!record.Holds(count, wide ? 8 : 4)) return FALSE;
+  if (!Holds(count, wide ? 8 : 4)) return FALSE;
   LONG v[kChunk * 2];
   for (LONG i = 0; i < count; i += kChunk) {
     LONG n = count - i < kChunk ? count - i : kChunk;
@@ -115,22 +115,21 @@ Bool IndexPairsReader::Read(const RecordReader &record, Bool wide) {
   return TRUE;
 }
 
-Bool UvReader::Read(const RecordReader &record, UvBuffer *buffer) {
-  if (!ReadCountAndSecond(record, &count, &second)) return FALSE;
-  if (!CurrentImportFile->ReadBool(&first) || !CurrentImportFile->ReadBool(&secondFlag) || !record.Within())
-    return FALSE;
+Bool UvRecord::Read(UvBuffer *buffer) {
+  if (!ReadTwoLongs(*this, &count, &fieldAt4)) return FALSE;
+  if (!RecordFile()->ReadBool(&fieldAt8) || !RecordFile()->ReadBool(&fieldAt9) || !Within()) return FALSE;
   if (count == 0) return TRUE;
-  if (!record.Holds(count, static_cast<LONG>(sizeof(UvPair)))) return FALSE;
+  if (!Holds(count, static_cast<LONG>(sizeof(UvPair)))) return FALSE;
   GeFree(buffer->pairs);
   buffer->count = 0;
   buffer->pairs = static_cast<UvPair *>(GeAlloc(count * static_cast<LONG>(sizeof(UvPair))));
   if (!buffer->pairs) return OutOfMemory();
   buffer->count = count;
-  return CurrentImportFile->ReadReals(&buffer->pairs[0].u, count * 2) == count * 2;
+  return RecordFile()->ReadReals(&buffer->pairs[0].u, count * 2) == count * 2;
 }
 
-Bool PhongReader::Read(BaseObject *op) {
-  if (!ReadCountAndSecond(*this, &first, &second) || !CurrentImportFile->ReadReal(&angle) || !Within()) return FALSE;
+Bool PhongRecord::Read(BaseObject *op) {
+  if (!ReadTwoLongs(*this, &fieldAt0, &fieldAt4) || !RecordFile()->ReadReal(&angle) || !Within()) return FALSE;
   op->SetPhong(TRUE, TRUE, angle);
   return TRUE;
 }

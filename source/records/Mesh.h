@@ -1,9 +1,9 @@
 // The mesh sub-records of an object record, and the polygon and UVW tags
 // built from them when the object's sub-records end.
-#ifndef TESSARO_C4DOBJECT_H
-#define TESSARO_C4DOBJECT_H
+#ifndef TESSARO_MESH_H
+#define TESSARO_MESH_H
 
-#include "records/RecordStream.h"
+#include "RecordStream.h"
 
 // Polygons of every encoding, collected in file order.
 struct PolygonBuffer {
@@ -26,40 +26,46 @@ struct UvBuffer {
   LONG count = 0;
 };
 
-// Each mesh reader gets its sub-record, whose end bounds every count it
-// reads. A host allocation that fails also sets ImportOutOfMemory, so that
-// the load does not answer success for a mesh it could not hold.
-class PointsReader : public RecordReader {
+// Each mesh reader is made from its sub-record's header, whose end bounds
+// every count it reads. A host allocation that fails also sets
+// ImportOutOfMemory, so that the load does not answer success for a mesh it
+// could not hold. Fields whose meaning is unknown are named by their offset
+// in the record.
+class PointsRecord : public RecordReader {
  public:
-  Bool Read(const RecordReader &record, BaseObject *op);
-  LONG count = 0, second = 0;
-};
-
-class PolygonsReader : public RecordReader {
- public:
-  // corners: 3 or 4; wide: 32-bit indices, else unsigned 16-bit.
-  Bool Read(const RecordReader &record, PolygonBuffer *buffer, LONG corners, Bool wide);
-  LONG count = 0, second = 0;
-};
-
-class IndexPairsReader : public RecordReader {
- public:
-  Bool Read(const RecordReader &record, Bool wide);
-  LONG count = 0, second = 0;
-};
-
-class UvReader : public RecordReader {
- public:
-  Bool Read(const RecordReader &record, UvBuffer *buffer);
-  LONG count = 0, second = 0;
-  Bool first = FALSE, secondFlag = FALSE;
-};
-
-// Reads the record whose header it adopted.
-class PhongReader : public RecordReader {
- public:
+  using RecordReader::RecordReader;
   Bool Read(BaseObject *op);
-  LONG first = 0, second = 0;
+  LONG count = 0, fieldAt4 = 0;
+};
+
+class PolygonsRecord : public RecordReader {
+ public:
+  using RecordReader::RecordReader;
+  // corners: 3 or 4; wide: 32-bit indices, else unsigned 16-bit.
+  Bool Read(PolygonBuffer *buffer, LONG corners, Bool wide);
+  LONG count = 0, fieldAt4 = 0;
+};
+
+class IndexPairsRecord : public RecordReader {
+ public:
+  using RecordReader::RecordReader;
+  Bool Read(Bool wide);
+  LONG count = 0, fieldAt4 = 0;
+};
+
+class UvRecord : public RecordReader {
+ public:
+  using RecordReader::RecordReader;
+  Bool Read(UvBuffer *buffer);
+  LONG count = 0, fieldAt4 = 0;
+  Bool fieldAt8 = FALSE, fieldAt9 = FALSE;
+};
+
+class PhongRecord : public RecordReader {
+ public:
+  using RecordReader::RecordReader;
+  Bool Read(BaseObject *op);
+  LONG fieldAt0 = 0, fieldAt4 = 0;
   Real angle = 0;
 };
 

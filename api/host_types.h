@@ -10,8 +10,8 @@ enum {
   Ospline = 5101,
   Olight = 5102,
   Ocamera = 5103,
-  Oenvironment = 5106,
-  Obackground = 5122,
+  Osettings = 5106,  // made from a kind record that carries its settings
+  Oplain = 5122,     // made from a kind record without a body
   Onull = 5140,
   Tpoint = 5600,
   Tpolygon = 5604,

@@ -64,7 +64,7 @@ LONG FieldBytes(LONG type, LONG parentType, bool first, int depth) {
       case SUB_KIND_SPLINE: return 19;
       case SUB_KIND_LIGHT: return 1440;
       case SUB_KIND_CAMERA: return 40;
-      case SUB_KIND_ENVIRONMENT: return 59;
+      case SUB_KIND_SETTINGS: return 59;
       default: return 0;
     }
   }
@@ -127,8 +127,8 @@ const LONG kMaterialIndexAt = 4 + 4 + 3 * 12 + 4 * 4 + 3 + 4;
 int32_t ObjectTypeOfKind(LONG kind) {
   switch (kind) {
     case SUB_KIND_POLYGON: case SUB_KIND_SPLINE: case SUB_KIND_LIGHT: case SUB_KIND_CAMERA: return kind;
-    case SUB_KIND_ENVIRONMENT: return Oenvironment;
-    case SUB_KIND_BACKGROUND: return Obackground;
+    case SUB_KIND_SETTINGS: return Osettings;
+    case SUB_KIND_PLAIN: return Oplain;
     default: return 0;
   }
 }

@@ -66,7 +66,7 @@ bool UpdateKeeps(int32_t kind, int32_t type, int32_t level) {
                         (kind == KIND_LIGHTS && type == Opolygon && level == 1);
   const bool cameras = kind == KIND_CAMERAS || type != Ocamera;
   const bool lights = kind == KIND_LIGHTS || type != Olight;
-  return geometry && cameras && lights && type != Obackground && type != Oenvironment;
+  return geometry && cameras && lights && type != Oplain && type != Osettings;
 }
 
 const char *KindWord(int32_t kind) {

@@ -52,13 +52,13 @@ BaseObject *CameraRecord::BuildCamera() {
   return cam;
 }
 
-BaseObject *EnvironmentKindRecord::BuildKind5107() {
+BaseObject *SettingsKindRecord::BuildKind5107() {
   HostFile *f = RecordFile();
   if (!f->ReadVector(&fieldAt0) || !f->ReadVector(&fieldAt12) || !f->ReadReal(&fieldAt24) || !f->ReadReal(&fieldAt28) ||
       !f->ReadReal(&fieldAt32) || !f->ReadReal(&fieldAt36) || !ReadLongs(longsAt40, 4) || !f->ReadUChar(&fieldAt56) ||
       !f->ReadUChar(&fieldAt57) || !f->ReadUChar(&fieldAt58) || !Within())
     return nullptr;
-  BaseObject *op = Held(BaseObject::Alloc(Oenvironment));
+  BaseObject *op = Held(BaseObject::Alloc(Osettings));
   if (!op) return nullptr;
   // The first vector goes to both vector parameters.
   SetVector(op, 1000, fieldAt0);
@@ -124,14 +124,14 @@ Bool Made(MadeObject &made, BaseObject *op) {
   return op != nullptr;
 }
 
-// The polygon object and the background have no body to read.
+// The polygon object and the plain kind have no body to read.
 Bool ReadPolygonKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Opolygon))); }
-Bool ReadBackgroundKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Obackground))); }
+Bool ReadPlainKind(RecordReader &, MadeObject &made) { return Made(made, Held(BaseObject::Alloc(Oplain))); }
 Bool ReadSplineKind(RecordReader &record, MadeObject &made) { return Made(made, SplineRecord(record).BuildSpline()); }
 Bool ReadCameraKind(RecordReader &record, MadeObject &made) { return Made(made, CameraRecord(record).BuildCamera()); }
 Bool ReadLightKind(RecordReader &record, MadeObject &made) { return Made(made, LightRecord(record).BuildLight()); }
-Bool ReadEnvironmentKind(RecordReader &record, MadeObject &made) {
-  return Made(made, EnvironmentKindRecord(record).BuildKind5107());
+Bool ReadSettingsKind(RecordReader &record, MadeObject &made) {
+  return Made(made, SettingsKindRecord(record).BuildKind5107());
 }
 
 const RecordRow<MadeObject> kKindRows[] = {OBJECT_KIND_RECORDS(RECORD_ROW)};

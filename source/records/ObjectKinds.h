@@ -42,9 +42,10 @@ class CameraRecord : public RecordReader {
   CameraBody body;
 };
 
-// The environment kind's body: 59 bytes, for the host's environment object.
+// The settings kind's body: 59 bytes, the settings of an object of host
+// type 5106.
 // Fields are named by their offset in the body.
-class EnvironmentKindRecord : public RecordReader {
+class SettingsKindRecord : public RecordReader {
  public:
   using RecordReader::RecordReader;
   BaseObject *BuildKind5107();

@@ -19,7 +19,7 @@ Bool Wanted(LONG type, LONG level) {
                   ((flags & IMPORT_LIGHTS) && type == Opolygon && level == 1);
   Bool cameras = (flags & IMPORT_CAMERAS) || type != Ocamera;
   Bool lights = (flags & IMPORT_LIGHTS) || type != Olight;
-  Bool kinds = !(flags & IMPORT_UPDATE) || (type != Obackground && type != Oenvironment);
+  Bool kinds = !(flags & IMPORT_UPDATE) || (type != Oplain && type != Osettings);
   return geometry && cameras && lights && kinds;
 }
 

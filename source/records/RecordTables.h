@@ -24,8 +24,8 @@
   ROW(SUB_KIND_SPLINE, "spline kind", ReadSplineKind)           \
   ROW(SUB_KIND_LIGHT, "light kind", ReadLightKind)              \
   ROW(SUB_KIND_CAMERA, "camera kind", ReadCameraKind)           \
-  ROW(SUB_KIND_ENVIRONMENT, "kind 5106", ReadEnvironmentKind)   \
-  ROW(SUB_KIND_BACKGROUND, "kind 5122", ReadBackgroundKind)
+  ROW(SUB_KIND_SETTINGS, "kind 5106", ReadSettingsKind)   \
+  ROW(SUB_KIND_PLAIN, "kind 5122", ReadPlainKind)
 
 // An object's sub-records after its header, up to its end record.
 #define OBJECT_RECORDS(ROW)                                              \

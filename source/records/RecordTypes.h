@@ -20,8 +20,8 @@ enum {
   SUB_KIND_SPLINE = 5101,
   SUB_KIND_LIGHT = 5102,
   SUB_KIND_CAMERA = 5103,
-  SUB_KIND_ENVIRONMENT = 5107,  // makes the host's environment object
-  SUB_KIND_BACKGROUND = 5124,   // makes the host's background object
+  SUB_KIND_SETTINGS = 5107,  // makes an object of host type 5106 with the settings of its body
+  SUB_KIND_PLAIN = 5124,     // makes an object of host type 5122; no body
 
   SUB_OBJECT_HEADER = 5021,
   SUB_POINTS = 5600,

@@ -48,8 +48,8 @@ Bool TextureTagRecord::ReadTextureTag(BaseDocument *doc, BaseObject *op, BaseMat
   tag->SetMl(matrix);
   tag->SetParameter(DescID(ID_PROJECTION), GeData(projection), 0);
   tag->SetParameter(DescID(ID_OFFSET_X), GeData(offsetX), 0);
-  // The vertical offset is turned over, except on a background.
-  tag->SetParameter(DescID(ID_OFFSET_Y), GeData(op->GetType() == Obackground ? offsetY : -offsetY), 0);
+  // The vertical offset is turned over, except on an object of the plain kind.
+  tag->SetParameter(DescID(ID_OFFSET_Y), GeData(op->GetType() == Oplain ? offsetY : -offsetY), 0);
   tag->SetParameter(DescID(ID_LENGTH_X), GeData(lengthX), 0);
   tag->SetParameter(DescID(ID_LENGTH_Y), GeData(lengthY), 0);
   tag->SetParameter(DescID(ID_TILE), GeData(static_cast<LONG>(tile)), 0);

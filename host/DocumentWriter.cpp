@@ -11,6 +11,7 @@
 #include <rapidjson/filewritestream.h>
 #include <rapidjson/prettywriter.h>
 
+#include "Host.h"
 #include "Output.h"
 #include "Text.h"
 
@@ -482,9 +483,7 @@ void WriteUndoEntry(Writer &w, const Document &doc, const UndoEntry &u, Position
     w.StartObject();
     if (u.before->kind == ElementKind::Object) {
       Key(w, "object");
-      ElementList single;
-      single.first = single.last = const_cast<Element *>(u.before.get());
-      single.count = 1;
+      ElementList single(const_cast<Element *>(u.before.get()));
       WriteObjects(w, single, materials);
     } else {
       Key(w, "material");

@@ -25,7 +25,9 @@ Element *Of(const th_element *e, ElementKind kind, const char *op);
 inline Document *Doc(const th_element *e, const char *op) {
   return static_cast<Document *>(Of(e, ElementKind::Document, op));
 }
-inline Object *Obj(const th_element *e, const char *op) { return static_cast<Object *>(Of(e, ElementKind::Object, op)); }
+inline Object *Obj(const th_element *e, const char *op) {
+  return static_cast<Object *>(Of(e, ElementKind::Object, op));
+}
 inline Tag *TagOf(const th_element *e, const char *op) { return static_cast<Tag *>(Of(e, ElementKind::Tag, op)); }
 inline Material *MatOf(const th_element *e, const char *op) {
   return static_cast<Material *>(Of(e, ElementKind::Material, op));

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <string>
 
-#include "Host.h"
+#include "Model.h"
 
 namespace tessaro {
+
+class Host;
 
 // Writes the document as JSON, streaming: nothing is built in memory first.
 bool WriteDocument(const Document &doc, std::FILE *out);

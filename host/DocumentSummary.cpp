@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "Host.h"
 #include "Text.h"
 
 namespace tessaro {
@@ -73,12 +74,12 @@ void WriteSummary(const Document &doc, std::FILE *out) {
   ForEachObject(doc.objects, [&](const Object &, size_t) { ++objects; });
   std::fprintf(out, "objects: %zu\n", objects);
   ForEachObject(doc.objects, [&](const Object &o, size_t depth) { SummariseObject(o, depth, out); });
-  std::fprintf(out, "materials: %zu\n", doc.materials.count);
+  std::fprintf(out, "materials: %zu\n", static_cast<size_t>(doc.materials.count));
   for (const Element *m = doc.materials.first; m; m = m->next)
     std::fprintf(out, "  \"%s\"\n", Printable(m->name).c_str());
   std::fprintf(out, "frame rate: %d\n", doc.fps);
   std::fprintf(out, "end time: %g s\n", doc.maxTimeDen != 0 ? doc.maxTimeNum / doc.maxTimeDen : 0.0);
-  std::fprintf(out, "render settings: %zu\n", doc.renderData.count);
+  std::fprintf(out, "render settings: %zu\n", static_cast<size_t>(doc.renderData.count));
   const Element *cam = doc.views.empty() ? nullptr : Host::Get().LinkedObject(doc.views[0].camera, doc.views[0].cameraSerial);
   std::fprintf(out, "view 0 camera: %s\n", cam && cam->doc == &doc ? ("\"" + Printable(PathOf(cam)) + "\"").c_str() : "none");
 }

@@ -77,9 +77,7 @@ void WriteUndoEntry(Writer &w, const Document &doc, const UndoEntry &u, Position
     w.StartObject();
     if (u.before->kind == ElementKind::Object) {
       Key(w, "object");
-      ElementList single;
-      single.first = single.last = const_cast<Element *>(u.before.get());
-      single.count = 1;
+      ElementList single(const_cast<Element *>(u.before.get()));
       WriteObjects(w, single, materials);
     } else {
       Key(w, "material");

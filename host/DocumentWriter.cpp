@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "DocumentWriting.h"
+#include "Host.h"
 #include "Output.h"
 #include "Text.h"
 

@@ -32,6 +32,11 @@ struct th_select {
 // The host's file object: buffered, so that a field read costs a bounds
 // check, a copy and a byte swap.
 struct th_file {
+  // A whole buffer is read when reading goes on from its end; a page after
+  // a jump (FileBuffer.cpp).
+  static constexpr size_t kBufferSize = 1 << 18;
+  static constexpr size_t kPageSize = 1 << 12;
+
   std::FILE *fp = nullptr;
   std::string name;
   bool swap = false;  // file order differs from this machine's
@@ -49,6 +54,9 @@ struct th_file {
   // value in it swapped when the orders differ, and advances past them.
   // Answers how many whole units it copied.
   int64_t TakeRun(void *out, int64_t n, int64_t unitBytes, int valueBytes);
+
+  // Moves the system's position of fp (64-bit on every platform).
+  static int Seek(std::FILE *fp, int64_t pos, int origin);
 
  private:
   // Loads the buffer from pos; false when nothing could be read there.

@@ -32,10 +32,6 @@ const char *const kOpNames[] = {
 #undef TESSARO_OP_NAME
 };
 
-void UntrackTree(Host &host, Element *e) {
-  ForEachInTree(e, [&](Element *x) { host.UntrackElement(x); });
-}
-
 std::string Hex(const std::vector<uint8_t> &bytes) {
   static const char digits[] = "0123456789abcdef";
   std::string out;
@@ -88,14 +84,10 @@ Host::Host(std::string prefsPath) : prefsPath_(std::move(prefsPath)) {
 Host::~Host() {
   Shutdown();
   DestroyMainWindow(mainWindow_);
-  for (auto &d : documents_) UntrackTree(*this, d.get());
+  for (auto &d : documents_) elements_.Forget(*d);
   documents_.clear();
   // Loose elements the plug-in left behind; children go with their roots.
-  std::vector<const Element *> roots;
-  for (const Element *e : elements_)
-    if (!e->list) roots.push_back(e);
-  elements_.clear();
-  for (const Element *e : roots) delete e;
+  elements_.DeleteLoose();
   for (auto &kv : blocks_) SystemFree(kv.first, kv.second > 0 ? static_cast<size_t>(kv.second) : 1);
   blocks_.clear();
   g_current = nullptr;
@@ -296,7 +288,7 @@ Document *Host::NewDocument(const std::string &name) {
   auto doc = std::make_unique<Document>();
   doc->name = name;
   Document *d = doc.get();
-  TrackElement(d);
+  elements_.Add(*d);
   documents_.push_back(std::move(doc));
   return d;
 }
@@ -308,7 +300,7 @@ void Host::SetActiveDocument(Document *doc) {
 void Host::KillDocument(Document *doc) {
   auto it = std::find_if(documents_.begin(), documents_.end(), [&](const auto &d) { return d.get() == doc; });
   if (it == documents_.end()) return;
-  UntrackTree(*this, doc);
+  elements_.Forget(*doc);
   documents_.erase(it);
   if (active_ == doc) {
     // A host always has a document in front.
@@ -325,20 +317,12 @@ bool Host::IsDocument(const Element *e) const {
 
 const Element *Host::LinkedMaterial(const Tag &tag) const { return LinkedObject(tag.material, tag.materialSerial); }
 
-const Element *Host::LinkedObject(const Element *e, uint64_t serial) const {
-  if (!e || !elements_.count(e) || e->serial != serial) return nullptr;
-  return e;
-}
+const Element *Host::LinkedObject(const Element *e, uint64_t serial) const { return elements_.Linked(e, serial); }
 
 const std::string *Host::Window(th_window w) const {
   for (const std::string &title : windows)
     if (reinterpret_cast<const void *>(&title) == w) return &title;
   return nullptr;
-}
-
-void Host::DestroyElement(Element *e) {
-  UntrackTree(*this, e);
-  delete e;
 }
 
 void Host::FailNth(Op op, uint64_t n) { failAt_[static_cast<size_t>(op)] = calls_[static_cast<size_t>(op)] + n; }
@@ -375,12 +359,7 @@ bool Host::FreeBlock(void *p) {
   return true;
 }
 
-size_t Host::LooseElements() const {
-  size_t n = 0;
-  for (const Element *e : elements_)
-    if (e->kind != ElementKind::Document && !e->doc) ++n;
-  return n;
-}
+size_t Host::LooseElements() const { return elements_.Loose(); }
 
 size_t Host::LiveHandles() const { return handles_.size(); }
 

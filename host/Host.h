@@ -226,10 +226,8 @@ class Host {
   }
   bool Untrack(const void *p) { return handles_.erase(p) != 0; }
   bool Tracked(const void *p) const { return handles_.count(p) != 0; }
-  void TrackElement(Element *e) { elements_.insert(e); }
-  void UntrackElement(Element *e) { elements_.erase(e); }
-  bool IsElement(const void *p) const { return elements_.count(static_cast<const Element *>(p)) != 0; }
-  void DestroyElement(Element *e);  // unlinked element and everything below it
+  // The elements that live: what a plug-in's element handle may be.
+  ElementRegistry &Elements() { return elements_; }
   bool RegisterSceneLoader(SceneLoader loader);
   bool RegisterMessagePlugin(MessagePlugin plugin);
   bool RegisterDescription(int32_t id, const std::string &name, const PluginResource *res);
@@ -247,7 +245,7 @@ class Host {
   uint64_t failAt_[static_cast<size_t>(Op::Count)] = {};
   std::unordered_map<void *, int32_t> blocks_;
   std::unordered_set<const void *> handles_;
-  std::unordered_set<const Element *> elements_;
+  ElementRegistry elements_;
   bool StartLibrary(std::unique_ptr<PluginLibrary> lib, const std::string &name);
   bool shutDown_ = false;
   bool loading_ = false;

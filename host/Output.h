@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "ReplaceFile.h"
+
 namespace tessaro {
 
 // Writes what write puts into the stream to path. A regular file, or a path
@@ -30,10 +32,6 @@ std::string FinalTarget(const std::string &path);
 // Whether WriteOutput would write path, without writing anything: false
 // with the reason for a target it refuses, such as a folder.
 bool CheckOutput(const std::string &path, std::string *error);
-
-// A run ended by SIGINT, SIGTERM, SIGHUP or SIGQUIT removes the temporary
-// file it was writing; a file-size limit becomes a write error (EFBIG).
-void RemoveTemporaryOnSignals();
 
 // Whether path exists but is not a regular file, after following links:
 // reading it could block (a FIFO without a writer) or read as nothing.

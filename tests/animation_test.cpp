@@ -34,7 +34,7 @@ const tessaro::Track *TrackOf(const tessaro::Object *o, int32_t a, int32_t b = -
 
 std::vector<const tessaro::AnimationKey *> KeysOf(const tessaro::Track *t) {
   std::vector<const tessaro::AnimationKey *> out;
-  for (const tessaro::Element *q = t ? t->sequences.first : nullptr; q; q = q->next)
+  for (const tessaro::Element *q = t ? static_cast<tessaro::Element *>(t->sequences.first) : nullptr; q; q = q->next)
     for (const tessaro::Element *k = static_cast<const tessaro::Sequence *>(q)->keys.first; k; k = k->next)
       out.push_back(static_cast<const tessaro::AnimationKey *>(k));
   return out;

@@ -88,19 +88,15 @@ class GltfTest : public testsupport::HostTest {
   }
   // One key on the component track of an object.
   void AddKey(tessaro::Object *o, int32_t track, int32_t component, th_time time, float value) {
-    auto *t = new tessaro::Track(th_descid{2, {track, component, 0}});
-    host_->TrackElement(t);
-    tessaro::ListInsert(o->tracks, o, t, o->tracks.last);
-    auto *seq = new tessaro::Sequence(5002);
-    host_->TrackElement(seq);
+    auto *t = host_->Elements().Make<tessaro::Track>(th_descid{2, {track, component, 0}});
+    o->InsertTrack(*t, nullptr);
+    auto *seq = host_->Elements().Make<tessaro::Sequence>(5002);
     seq->end = time;
-    tessaro::ListInsert(t->sequences, t, seq, nullptr);
-    auto *key = new tessaro::AnimationKey(5002);
-    host_->TrackElement(key);
+    t->AppendSequence(*seq);
+    auto *key = host_->Elements().Make<tessaro::AnimationKey>(5002);
     key->time = time;
     key->data[0] = value;
-    tessaro::ListInsert(seq->keys, seq, key, nullptr);
-    tessaro::SetDocument(o, o->doc);
+    seq->InsertKey(*key);
   }
   static tessaro::GltfOptions Units(double scale) {
     tessaro::GltfOptions o;

@@ -22,12 +22,9 @@ class HostModelTest : public ::testing::Test {
  protected:
   void SetUp() override { host_ = std::make_unique<Host>(dir_.File("prefs.json")); }
   tessaro::Object *Add(tessaro::Document *doc, tessaro::Object *parent, int32_t type, const std::string &name) {
-    auto *o = new tessaro::Object(type);
+    auto *o = host_->Elements().Make<tessaro::Object>(type);
     o->name = name;
-    host_->TrackElement(o);
-    tessaro::ElementList &list = parent ? parent->children : doc->objects;
-    tessaro::ListInsert(list, parent, o, list.last);
-    tessaro::SetDocument(o, doc);
+    doc->AppendObject(*o, parent);
     return o;
   }
   std::string Write(const tessaro::Document &doc, const std::string &name) {
@@ -72,19 +69,16 @@ TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
   root->params["1002.1"] = tessaro::Value::OfVector({1, 2, 3});
   root->params["1003"] = tessaro::Value::OfReal(NAN);
   tessaro::Object *child = Add(doc, root, 5100, "Child");
-  auto *mat = new tessaro::Material(5703);
-  host_->TrackElement(mat);
+  auto *mat = host_->Elements().Make<tessaro::Material>(5703);
   mat->name = "Red";
   mat->bits = 8;
   mat->channels[2].state = 1;
   mat->channels[0].data[1000] = tessaro::Value::OfVector({1, 0, 0});
   mat->channels[0].data[1002] = tessaro::Value::OfText("red.png");
   mat->params["1016"] = tessaro::Value::OfReal(0.5f);
-  tessaro::ListInsert(doc->materials, nullptr, mat, nullptr);
-  tessaro::SetDocument(mat, doc);
+  doc->AppendMaterial(*mat);
   auto tag = [&](int32_t type, size_t entrySize, int32_t entries) {
-    auto *t = new tessaro::Tag(type);
-    host_->TrackElement(t);
+    auto *t = host_->Elements().Make<tessaro::Tag>(type);
     t->entries = entries;
     t->payload.resize(entrySize * entries);
     for (size_t i = 0; i < t->payload.size(); i += 4) {
@@ -92,16 +86,14 @@ TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
       float f = float(i) / 8;
       std::memcpy(&t->payload[i], type == 5604 ? static_cast<void *>(&v) : static_cast<void *>(&f), 4);
     }
-    tessaro::ListInsert(child->tags, child, t, child->tags.last);
-    tessaro::SetDocument(t, doc);
+    child->AppendTag(*t);
     return t;
   };
   tessaro::Tag *texture = tag(5616, 0, 0);
   texture->name = "Texture";
   texture->bits = 8;
   texture->params["10"] = tessaro::Value::OfText("Red");
-  texture->material = mat;
-  texture->materialSerial = mat->serial;
+  texture->LinkMaterial(mat);
   texture->pos = {1, 2, 3};
   texture->ml.v2 = {0, 0.5f, 0};
   tag(5616, 0, 0);  // links no material
@@ -117,30 +109,20 @@ TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
   camera->camera = true;
   camera->focus = 35;
   camera->projection = 2;
-  auto *track = new tessaro::Track(th_descid{2, {903, 1000, 0}});
-  host_->TrackElement(track);
-  tessaro::ListInsert(camera->tracks, camera, track, nullptr);
-  auto *seq = new tessaro::Sequence(5002);
-  host_->TrackElement(seq);
+  auto *track = host_->Elements().Make<tessaro::Track>(th_descid{2, {903, 1000, 0}});
+  camera->InsertTrack(*track, nullptr);
+  auto *seq = host_->Elements().Make<tessaro::Sequence>(5002);
   seq->end = {90, 30};
-  tessaro::ListInsert(track->sequences, track, seq, nullptr);
-  auto *key = new tessaro::AnimationKey(5002);
-  host_->TrackElement(key);
+  track->AppendSequence(*seq);
+  auto *key = host_->Elements().Make<tessaro::AnimationKey>(5002);
   key->time = {15, 30};
   key->data[0] = 2.5f;
-  tessaro::ListInsert(seq->keys, seq, key, nullptr);
-  tessaro::SetDocument(camera, doc);
-  doc->views[0].camera = camera;
-  doc->views[0].cameraSerial = camera->serial;
+  seq->InsertKey(*key);
+  doc->views[0].LookThrough(camera);
   doc->fps = 25;
   doc->maxTimeNum = 120;
   doc->maxTimeDen = 25;
-  for (int i = 0; i < 2; ++i) {
-    auto *rd = new tessaro::RenderData;
-    host_->TrackElement(rd);
-    tessaro::ListInsert(doc->renderData, nullptr, rd, nullptr);
-    tessaro::SetDocument(rd, doc);
-  }
+  for (int i = 0; i < 2; ++i) doc->InsertRenderData(*host_->Elements().Make<tessaro::RenderData>(), nullptr);
   doc->undo = {{{40, "object", "Root"}, {44, "object", "Child"}}};
 
   std::string first = Write(*doc, "first.json");
@@ -159,7 +141,7 @@ TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
   const auto *backMaterial = static_cast<const tessaro::Material *>(back->materials.first);
   EXPECT_EQ(backMaterial->channels[0].data.at(1002).s, "red.png");
   EXPECT_EQ(backMaterial->channels[2].state, 1);
-  EXPECT_EQ(back->materialNames.count("Red"), 1u) << "read materials take part in the name check";
+  EXPECT_EQ(back->MaterialsNamed("Red"), 1u) << "read materials take part in the name check";
   EXPECT_NE(first.find("\"sceneCamera\": \"Root \\\"quoted\\\"/Child/Camera\""), std::string::npos) << first;
   EXPECT_NE(first.find("\"id\": [903, 1000]"), std::string::npos);
   EXPECT_EQ(back->renderData.count, 2u);
@@ -172,12 +154,9 @@ TEST_F(HostModelTest, EveryByteAndEveryReferenceReadsBack) {
   std::string bytes;
   for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
   auto material = [&](const std::string &name) {
-    auto *m = new tessaro::Material(5703);
-    host_->TrackElement(m);
+    auto *m = host_->Elements().Make<tessaro::Material>(5703);
     m->name = name;
-    tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
-    tessaro::SetDocument(m, doc);
-    tessaro::MaterialNameTaken(doc, m);
+    doc->AppendMaterial(*m);
     return m;
   };
   material("Oak");
@@ -189,20 +168,15 @@ TEST_F(HostModelTest, EveryByteAndEveryReferenceReadsBack) {
   tessaro::Object *camera = Add(doc, root, 5103, "Cam");
   tessaro::Object *slashed = Add(doc, nullptr, 5103, "Front/Left");
   auto texture = [&](tessaro::Object *o, tessaro::Material *m) {
-    auto *t = new tessaro::Tag(5616);
-    host_->TrackElement(t);
-    tessaro::ListInsert(o->tags, o, t, o->tags.last);
-    tessaro::SetDocument(t, doc);
-    t->material = m;
-    t->materialSerial = m->serial;
+    auto *t = host_->Elements().Make<tessaro::Tag>(5616);
+    o->AppendTag(*t);
+    t->LinkMaterial(m);
   };
   texture(camera, second);
   texture(camera, odd);
   doc->views.resize(2);
-  doc->views[0].camera = camera;
-  doc->views[0].cameraSerial = camera->serial;
-  doc->views[1].camera = slashed;
-  doc->views[1].cameraSerial = slashed->serial;
+  doc->views[0].LookThrough(camera);
+  doc->views[1].LookThrough(slashed);
   doc->undo = {{{40, "object", bytes}}};
 
   std::string first = Write(*doc, "first.json");
@@ -285,8 +259,7 @@ class DocumentValuesTest : public HostModelTest {
   }
 
   tessaro::Tag *AddTag(tessaro::Object *o, int32_t type, int32_t entries) {
-    auto *t = new tessaro::Tag(type);
-    host_->TrackElement(t);
+    auto *t = host_->Elements().Make<tessaro::Tag>(type);
     t->name = "tag " + std::to_string(NextInt());
     t->bits = NextInt();
     t->params = NextParams();
@@ -301,8 +274,7 @@ class DocumentValuesTest : public HostModelTest {
         std::memcpy(&t->payload[i], &f, 4);
       }
     }
-    tessaro::ListInsert(o->tags, o, t, o->tags.last);
-    tessaro::SetDocument(t, o->doc);
+    o->AppendTag(*t);
     return t;
   }
   tessaro::Object *AddFull(tessaro::Document *doc, tessaro::Object *parent, int32_t type, const std::string &name) {
@@ -318,8 +290,7 @@ class DocumentValuesTest : public HostModelTest {
     return o;
   }
   tessaro::Material *AddMaterial(tessaro::Document *doc, const std::string &name) {
-    auto *m = new tessaro::Material(5703);
-    host_->TrackElement(m);
+    auto *m = host_->Elements().Make<tessaro::Material>(5703);
     m->name = name;
     m->bits = NextInt();
     for (size_t c = 0; c < m->channels.size(); ++c) {
@@ -333,30 +304,25 @@ class DocumentValuesTest : public HostModelTest {
     m->channels[3].data[2002] = tessaro::Value::OfText("file " + std::to_string(NextInt()) + ".png");
     m->channels[3].data[2003] = tessaro::Value::OfTime(NextTime());
     m->params = NextParams();
-    tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
-    tessaro::SetDocument(m, doc);
-    tessaro::MaterialNameTaken(doc, m);
+    doc->AppendMaterial(*m);
     return m;
   }
   void AddTrack(tessaro::Object *o, th_descid id, int sequences) {
-    auto *track = new tessaro::Track(id);
-    host_->TrackElement(track);
-    tessaro::ListInsert(o->tracks, o, track, o->tracks.last);
+    auto *track = host_->Elements().Make<tessaro::Track>(id);
+    o->InsertTrack(*track, nullptr);
     for (int s = 0; s < sequences; ++s) {
-      auto *seq = new tessaro::Sequence(5002);
-      host_->TrackElement(seq);
+      auto *seq = host_->Elements().Make<tessaro::Sequence>(5002);
       seq->start = NextTime();
       seq->end = NextTime();
-      tessaro::ListInsert(track->sequences, track, seq, track->sequences.last);
+      track->AppendSequence(*seq);
       for (int k = 0; k < 2; ++k) {
-        auto *key = new tessaro::AnimationKey(5002);
-        host_->TrackElement(key);
+        auto *key = host_->Elements().Make<tessaro::AnimationKey>(5002);
         key->time = NextTime();
         for (float &d : key->data) d = Next();
-        tessaro::ListInsert(seq->keys, seq, key, seq->keys.last);
+        // As read from a file: in the order given, whatever the times.
+        seq->AppendKey(*key);
       }
     }
-    tessaro::SetDocument(track, o->doc);
   }
 
   // ---- comparing what was set with what was read -------------------------------
@@ -632,16 +598,10 @@ TEST_F(DocumentValuesTest, EveryFieldReadsBackAsItWasSet) {
   doc_->fps = 24;
   doc_->maxTimeNum = Next();
   doc_->maxTimeDen = 24;
-  for (int i = 0; i < 3; ++i) {
-    auto *rd = new tessaro::RenderData;
-    host_->TrackElement(rd);
-    tessaro::ListInsert(doc_->renderData, nullptr, rd, nullptr);
-    tessaro::SetDocument(rd, doc_);
-  }
+  for (int i = 0; i < 3; ++i) doc_->InsertRenderData(*host_->Elements().Make<tessaro::RenderData>(), nullptr);
   // Two views: one through an object below another, one through none.
   doc_->views.assign(2, tessaro::View());
-  doc_->views[0].camera = camera;
-  doc_->views[0].cameraSerial = camera->serial;
+  doc_->views[0].LookThrough(camera);
   doc_->undo = {{{40, "object", "Parent"}, {44, "material", "Second"}}, {{44, "tag", "Mesh"}}};
 
   std::string why;

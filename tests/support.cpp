@@ -95,21 +95,15 @@ tessaro::ImportResult HostTest::Import(const Ft50Writer &file, const tessaro::Di
 }
 
 tessaro::Object *AddObject(tessaro::Host &host, const std::string &name, int32_t type, tessaro::Object *parent) {
-  auto *o = new tessaro::Object(type);
+  auto *o = host.Elements().Make<tessaro::Object>(type);
   o->name = name;
-  host.TrackElement(o);
-  tessaro::Document *doc = host.ActiveDocument();
-  tessaro::ElementList &list = parent ? parent->children : doc->objects;
-  tessaro::ListInsert(list, parent, o, list.last);
-  tessaro::SetDocument(o, doc);
+  host.ActiveDocument()->AppendObject(*o, parent);
   return o;
 }
 
 tessaro::Tag *AddTag(tessaro::Host &host, tessaro::Object *o, int32_t type) {
-  auto *t = new tessaro::Tag(type);
-  host.TrackElement(t);
-  tessaro::ListInsert(o->tags, o, t, o->tags.last);
-  tessaro::SetDocument(t, o->doc);
+  auto *t = host.Elements().Make<tessaro::Tag>(type);
+  o->AppendTag(*t);
   return t;
 }
 
@@ -118,13 +112,9 @@ tessaro::Object *HostTest::AddUserObject(const std::string &name, int32_t type, 
 }
 
 tessaro::Material *HostTest::AddUserMaterial(const std::string &name) {
-  auto *m = new tessaro::Material(5703);
+  auto *m = host_->Elements().Make<tessaro::Material>(5703);
   m->name = name;
-  host_->TrackElement(m);
-  tessaro::Document *doc = host_->ActiveDocument();
-  tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
-  tessaro::SetDocument(m, doc);
-  tessaro::MaterialNameTaken(doc, m);
+  host_->ActiveDocument()->AppendMaterial(*m);
   return m;
 }
 

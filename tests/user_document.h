@@ -13,21 +13,15 @@ namespace testsupport {
 inline tessaro::Document *MakeUserDocument(tessaro::Host &host) {
   tessaro::Document *doc = host.NewDocument("user");
   auto object = [&](const std::string &name, int32_t type, tessaro::Object *parent) {
-    auto *o = new tessaro::Object(type);
+    auto *o = host.Elements().Make<tessaro::Object>(type);
     o->name = name;
-    host.TrackElement(o);
-    tessaro::ElementList &list = parent ? parent->children : doc->objects;
-    tessaro::ListInsert(list, parent, o, list.last);
-    tessaro::SetDocument(o, doc);
+    doc->AppendObject(*o, parent);
     return o;
   };
   auto material = [&](const std::string &name) {
-    auto *m = new tessaro::Material(5703);
+    auto *m = host.Elements().Make<tessaro::Material>(5703);
     m->name = name;
-    host.TrackElement(m);
-    tessaro::ListInsert(doc->materials, nullptr, m, doc->materials.last);
-    tessaro::SetDocument(m, doc);
-    tessaro::MaterialNameTaken(doc, m);
+    doc->AppendMaterial(*m);
     return m;
   };
   tessaro::Material *oak = material("Oak");
@@ -36,12 +30,9 @@ inline tessaro::Document *MakeUserDocument(tessaro::Host &host) {
   object("Cam", 5103, target)->camera = true;
   object("Light", 5102, target);
   tessaro::Object *mesh = object("Mesh", 5100, target);
-  auto *texture = new tessaro::Tag(5616);
-  host.TrackElement(texture);
-  texture->material = oak;
-  texture->materialSerial = oak->serial;
-  tessaro::ListInsert(mesh->tags, mesh, texture, nullptr);
-  tessaro::SetDocument(texture, doc);
+  auto *texture = host.Elements().Make<tessaro::Tag>(5616);
+  texture->LinkMaterial(oak);
+  mesh->AppendTag(*texture);
   tessaro::Object *group = object("Group", 5100, target);
   object("Spline", 5101, group);
   object("Other", 5140, nullptr);

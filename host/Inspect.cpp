@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "Output.h"
-#include "Tables.h"
+#include "abi/Tables.h"
 #include "records/RecordTables.h"
 #include "records/RecordWalk.h"
 

@@ -110,6 +110,7 @@ class VariableTag : public BaseTag {
  public:
   void *GetDataAddressW() noexcept { return t_host->tag->GetDataAddressW(Handle()); }
   LONG GetDataCount() const noexcept { return t_host->tag->GetDataCount(Handle()); }
+  Bool Resize(LONG count) noexcept { return t_host->tag->Resize(Handle(), count); }
 };
 
 class UVWTag : public VariableTag {
@@ -119,6 +120,9 @@ class UVWTag : public VariableTag {
   }
   Bool Set(LONG i, const UVWStruct &uvw) noexcept {
     return t_host->tag->UVWSet(Handle(), i, reinterpret_cast<const th_uvw *>(&uvw));
+  }
+  Bool SetRun(LONG first, LONG count, const UVWStruct *uvw) noexcept {
+    return t_host->tag->UVWSetRun(Handle(), first, count, reinterpret_cast<const th_uvw *>(uvw));
   }
 };
 

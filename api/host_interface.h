@@ -23,7 +23,7 @@
 extern "C" {
 #endif
 
-#define TH_INTERFACE_VERSION 7600 /* this header's version; plug-ins need >= 7500 */
+#define TH_INTERFACE_VERSION 7700 /* this header's version; plug-ins need >= 7500 */
 
 /* Opaque handles. */
 typedef struct th_string th_string;
@@ -271,6 +271,13 @@ typedef struct th_tag_table {
   /* UVW tag entries, one per polygon. */
   th_bool (*UVWGet)(const th_element *tag, int32_t i, th_uvw *uvw);
   th_bool (*UVWSet)(th_element *tag, int32_t i, const th_uvw *uvw);
+  /* Entries first .. first + count - 1 of a UVW tag from uvw[0 .. count - 1]:
+   * all or none (false when the run does not lie in the tag). */
+  th_bool (*UVWSetRun)(th_element *tag, int32_t first, int32_t count, const th_uvw *uvw);
+  /* A variable tag's entry count changed to count, keeping the entries it
+   * keeps; new entries are zero. The data address may move. False, and the
+   * tag unchanged, when the data would not fit or exceed 2^31 - 1 bytes. */
+  th_bool (*Resize)(th_element *tag, int32_t count);
 } th_tag_table;
 
 enum { TH_CHANNEL_COUNT = 12 };

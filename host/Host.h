@@ -34,7 +34,8 @@ namespace tessaro {
   X(GetEditorMode) X(SetEditorMode) X(GetRenderMode) X(SetRenderMode) X(GetFirstTag) X(GetTag) X(GetTagData)     \
   X(GetTagDataCount) X(InsertTag) X(SplineAlloc) X(MakeVariableTag) X(MakeTag) X(SetPhong) X(TagAlloc)          \
   X(GetDataAddressW) X(GetDataCount) X(TagSetPos) X(TagGetPos) X(TagSetScale) X(TagGetScale) X(TagSetRot)        \
-  X(TagGetRot) X(TagSetMl) X(TagGetMl) X(SetMaterial) X(GetMaterial) X(UVWGet) X(UVWSet) X(MaterialAlloc)         \
+  X(TagGetRot) X(TagSetMl) X(TagGetMl) X(SetMaterial) X(GetMaterial) X(UVWGet) X(UVWSet) X(UVWSetRun) X(TagResize)    \
+  X(MaterialAlloc)                                                                                               \
   X(GetChannel) X(GetChannelState) X(SetChannelState) X(ChannelGetData) X(ChannelSetData) X(MaterialUpdate)       \
   X(SetAllBits) X(GetDocumentData) X(SetDocumentData) X(RenderDataAlloc) X(InsertRenderData) X(GetView)          \
   X(SetSceneCamera) X(GetSceneCamera) X(CameraAlloc) X(SetFocus) X(SetAperture) X(SetProjection) X(FindTrack)      \

@@ -156,6 +156,35 @@ TEST_F(ModelTest, AnObjectHoldsOneTagOfEachVariableTypeAndOnePhongTag) {
   EXPECT_EQ(o->AddVariableTag(elements_, Tuvw, INT32_MAX / 48 + 1, nullptr), nullptr) << "over 2^31 bytes";
   EXPECT_EQ(o->tags.count, 3u);
 
+  // A UVW run is set whole or not at all.
+  Tag *uvw = o->AddVariableTag(elements_, Tuvw, 3, nullptr);
+  const th_uvw run[2] = {{{1, 2, 0}, {3, 4, 0}, {5, 6, 0}, {7, 8, 0}}, {{9, 9, 0}, {9, 9, 0}, {9, 9, 0}, {9, 9, 0}}};
+  EXPECT_TRUE(uvw->SetUvwRun(1, 2, run));
+  th_uvw back;
+  ASSERT_TRUE(uvw->GetUvw(1, &back));
+  EXPECT_TRUE(back.d.x == 7 && back.d.y == 8);
+  ASSERT_TRUE(uvw->GetUvw(0, &back));
+  EXPECT_TRUE(back.a.x == 0 && back.a.y == 0);
+  EXPECT_FALSE(uvw->SetUvwRun(2, 2, run)) << "past the end";
+  EXPECT_FALSE(uvw->SetUvwRun(-1, 1, run));
+  EXPECT_FALSE(polygons->SetUvwRun(0, 1, run)) << "not a UVW tag";
+  ASSERT_TRUE(uvw->GetUvw(2, &back));
+  EXPECT_TRUE(back.a.x == 9 && back.a.y == 9) << "a refused run changes nothing";
+
+  // Resizing keeps the entries kept and zeroes the new ones, also in room
+  // that an earlier shrink gave back.
+  ASSERT_TRUE(uvw->Resize(1));
+  ASSERT_TRUE(uvw->Resize(100));
+  EXPECT_EQ(uvw->entries, 100);
+  EXPECT_EQ(uvw->payload.size(), 100 * sizeof(th_uvw));
+  ASSERT_TRUE(uvw->GetUvw(2, &back));
+  EXPECT_TRUE(back.a.x == 0 && back.a.y == 0);
+  EXPECT_FALSE(uvw->Resize(INT32_MAX / 48 + 1)) << "over 2^31 bytes";
+  EXPECT_FALSE(uvw->Resize(-1));
+  EXPECT_EQ(uvw->entries, 100) << "a refused size changes nothing";
+  uvw->Remove();
+  elements_.Destroy(uvw);
+
   o->SetPhong(elements_, true, true, 0.5f);
   o->SetPhong(elements_, true, false, 0.25f);
   ASSERT_NE(o->FindTag(Tphong), nullptr);

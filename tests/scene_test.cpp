@@ -342,6 +342,45 @@ TEST_F(SceneTest, UvCoordinatesBecomeCornerCoordinates) {
   EXPECT_EQ(TagOf(bare, 5671), nullptr);
 }
 
+// A large mesh in many small runs: the polygon tag grows run by run and the
+// UVW entries go to the host a chunk at a time; every entry past a chunk's
+// seam still maps its corners' UVs.
+TEST_F(SceneTest, UvwEntriesAreSetInRuns) {
+  const int32_t kPolygons = 2500;
+  std::vector<ft50::V3> points(kPolygons + 2, ft50::V3{0, 0, 0});
+  std::vector<std::array<float, 2>> uv;
+  for (int32_t i = 0; i < kPolygons + 2; ++i) uv.push_back({static_cast<float>(i), -static_cast<float>(i)});
+  Ft50Writer f;
+  ft50::Object(f, 5100, Named("Strip"), [&](Ft50Writer &b) {
+    ft50::Points(b, points);
+    ft50::Uv(b, uv);
+    for (int32_t run = 0; run < kPolygons; run += 25) {
+      std::vector<std::vector<int64_t>> polygons;
+      for (int32_t i = run; i < run + 25; ++i) polygons.push_back({i, i + 1, i + 2});
+      ft50::Polygons(b, 5653, polygons);
+    }
+  });
+  f.Terminator();
+  host_->ResetCalls();
+  ASSERT_EQ(Import(f).code, 0);
+  tessaro::Object *o = Find(Imported(), "Strip");
+  auto polygons = TagData<th_polygon>(TagOf(o, 5604));
+  auto uvw = TagData<th_uvw>(TagOf(o, 5671));
+  ASSERT_EQ(polygons.size(), static_cast<size_t>(kPolygons));
+  ASSERT_EQ(uvw.size(), static_cast<size_t>(kPolygons));
+  for (int32_t i = 0; i < kPolygons; ++i) {
+    const float u = static_cast<float>(i);
+    ASSERT_EQ(polygons[i], (th_polygon{i, i + 1, i + 2, i + 2})) << i;
+    ASSERT_EQ(uvw[i].a, (th_vector{u, -u, 0})) << i;
+    ASSERT_EQ(uvw[i].b, (th_vector{u + 1, -u - 1, 0})) << i;
+    ASSERT_EQ(uvw[i].d, (th_vector{u + 2, -u - 2, 0})) << i;
+  }
+  EXPECT_EQ(host_->Calls(Op::MakeVariableTag), 3u);
+  EXPECT_EQ(host_->Calls(Op::TagResize), 99u) << "one growth per later run";
+  EXPECT_EQ(host_->Calls(Op::UVWSetRun), 3u) << "1024 entries a call";
+  EXPECT_EQ(host_->Calls(Op::UVWSet) + host_->Calls(Op::UVWGet), 0u);
+}
+
 TEST_F(SceneTest, KindsCreateTheirObjects) {
   Ft50Writer f;
   // A polygon kind with a body: the body is skipped unread.
@@ -404,11 +443,13 @@ TEST_F(SceneTest, BrokenObjectsFailAloneAndNeverLeak) {
   EXPECT_EQ(Names(doc->objects), (std::vector<std::string>{"HugeCount", "BadIndex", "NegativeIndex", "Fine"}));
   EXPECT_EQ(TagOf(Find(doc, "HugeCount"), 5600), nullptr);
   EXPECT_EQ(TagOf(Find(doc, "HugeCount"), 5612), nullptr);
-  EXPECT_EQ(host_->Calls(Op::MakeVariableTag), 3u) << "two point tags and the one of Fine";
+  // Two point tags, the polygon tags of the two bad meshes (made as their
+  // polygons are read, freed when their indices fail), and the one of Fine.
+  EXPECT_EQ(host_->Calls(Op::MakeVariableTag), 5u);
   EXPECT_EQ(TagOf(Find(doc, "BadIndex"), 5604), nullptr);
   EXPECT_EQ(TagOf(Find(doc, "NegativeIndex"), 5604), nullptr);
   EXPECT_EQ(host_->Calls(Op::ObjectAlloc), 7u);
-  EXPECT_EQ(host_->Calls(Op::ElementFree), 3u) << "the three objects with bad headers";
+  EXPECT_EQ(host_->Calls(Op::ElementFree), 5u) << "the three objects with bad headers, the two polygon tags";
 }
 
 TEST_F(SceneTest, SplineBodyMustBeWhole) {
@@ -437,7 +478,13 @@ TEST_F(SceneTest, ObjectAtTheEndOfTheFileKeepsWhatItRead) {
 TEST_F(SceneTest, HostFaultsFailOnlyTheirObject) {
   auto file = [] {
     Ft50Writer f;
-    ft50::Object(f, 5100, Named("Mesh"), [](Ft50Writer &b) { ft50::Quad(b); });
+    // The quad's polygons in two runs, so that the tag grows once.
+    ft50::Object(f, 5100, Named("Mesh"), [](Ft50Writer &b) {
+      ft50::Points(b, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}});
+      ft50::Polygons(b, 5601, {{0, 1, 2}});
+      ft50::Polygons(b, 5601, {{2, 3, 0}});
+      ft50::Uv(b, {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+    });
     Solid(f, Named("Next"));
     f.Terminator();
     return f;
@@ -449,16 +496,15 @@ TEST_F(SceneTest, HostFaultsFailOnlyTheirObject) {
     std::vector<int32_t> meshTags;
     int32_t code;
   };
-  // The object; its point tag; the polygon buffer (the first block); the UV
-  // buffer (the second); the polygon tag (the second variable tag); the UVW
-  // tag (the third: the mesh stays whole without it). What the host cannot
-  // hold is answered with the out-of-memory result, never success.
-  const Case cases[] = {{Op::ObjectAlloc, 1, false, {}, -7},
-                        {Op::MakeVariableTag, 1, true, {}, -7},
-                        {Op::GeAlloc, 1, true, {5600}, -7},
-                        {Op::GeAlloc, 2, true, {5600}, -7},
-                        {Op::MakeVariableTag, 2, true, {5600}, -7},
-                        {Op::MakeVariableTag, 3, true, {5604, 5600}, -7}};
+  // The object; its point tag; the polygon tag (the second variable tag,
+  // made with the first run of polygons); its growth for the second run; the
+  // UV buffer (the one block); the UVW tag (the third variable tag: the mesh
+  // stays whole without it) and its entries. What the host cannot hold is
+  // answered with the out-of-memory result, never success.
+  const Case cases[] = {{Op::ObjectAlloc, 1, false, {}, -7},       {Op::MakeVariableTag, 1, true, {}, -7},
+                        {Op::MakeVariableTag, 2, true, {5600}, -7}, {Op::TagResize, 1, true, {5600}, -7},
+                        {Op::GeAlloc, 1, true, {5600}, -7},         {Op::MakeVariableTag, 3, true, {5604, 5600}, -7},
+                        {Op::UVWSetRun, 1, true, {5604, 5600}, -7}, {Op::GeAlloc, 2, true, {5671, 5604, 5600}, 0}};
   for (const Case &c : cases) {
     SCOPED_TRACE(std::string(tessaro::OpName(c.op)) + " " + std::to_string(c.nth));
     host_->FailNth(c.op, c.nth);

@@ -72,12 +72,23 @@ th_bool TagUVWSet(th_element *e, int32_t i, const th_uvw *uvw) {
   Tag *t = TagOf(e, "UVWTag Set");
   return t && uvw && t->SetUvw(i, *uvw) ? 1 : 0;
 }
+th_bool TagUVWSetRun(th_element *e, int32_t first, int32_t count, const th_uvw *uvw) {
+  if (H().Fault(Op::UVWSetRun)) return 0;
+  Tag *t = TagOf(e, "UVWTag SetRun");
+  return t && (uvw || count == 0) && t->SetUvwRun(first, count, uvw) ? 1 : 0;
+}
+th_bool TagResize(th_element *e, int32_t count) {
+  if (H().Fault(Op::TagResize)) return 0;
+  Tag *t = TagOf(e, "VariableTag Resize");
+  return t && t->Resize(count) ? 1 : 0;
+}
 
 const th_tag_table kTag = {
     sizeof(th_tag_table), TESSARO_EDGE(TagAlloc), TESSARO_EDGE(TagDataAddress), TESSARO_EDGE(TagDataCount),
     TESSARO_EDGE(TagSetPos), TESSARO_EDGE(TagGetPos), TESSARO_EDGE(TagSetScale), TESSARO_EDGE(TagGetScale),
     TESSARO_EDGE(TagSetRot), TESSARO_EDGE(TagGetRot), TESSARO_EDGE(TagSetMl), TESSARO_EDGE(TagGetMl),
-    TESSARO_EDGE(TagSetMaterial), TESSARO_EDGE(TagGetMaterial), TESSARO_EDGE(TagUVWGet), TESSARO_EDGE(TagUVWSet)};
+    TESSARO_EDGE(TagSetMaterial), TESSARO_EDGE(TagGetMaterial), TESSARO_EDGE(TagUVWGet), TESSARO_EDGE(TagUVWSet),
+    TESSARO_EDGE(TagUVWSetRun), TESSARO_EDGE(TagResize)};
 
 }  // namespace
 }  // namespace tessaro::abi

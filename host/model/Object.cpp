@@ -1,7 +1,9 @@
 #include "Object.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
 
 #include "Links.h"
 #include "Registry.h"
@@ -23,6 +25,32 @@ bool Tag::GetUvw(int32_t i, th_uvw *out) const {
 bool Tag::SetUvw(int32_t i, const th_uvw &in) {
   if (type != Tuvw || i < 0 || i >= entries) return false;
   std::memcpy(payload.data() + sizeof(th_uvw) * static_cast<size_t>(i), &in, sizeof(th_uvw));
+  return true;
+}
+
+bool Tag::SetUvwRun(int32_t first, int32_t count, const th_uvw *in) {
+  if (type != Tuvw || first < 0 || count < 0 || count > entries - first) return false;
+  if (count) std::memcpy(payload.data() + sizeof(th_uvw) * static_cast<size_t>(first), in, sizeof(th_uvw) * count);
+  return true;
+}
+
+bool Tag::Resize(int32_t count) {
+  const size_t entry = VariableTagEntrySize(type);
+  if (entry == 0 || count < 0 || entry * static_cast<uint64_t>(count) > INT32_MAX) return false;
+  const size_t bytes = entry * static_cast<size_t>(count), old = payload.size(), room = payload.capacity();
+  if (bytes > room) {
+    // A fresh block comes zeroed.
+    try {
+      payload.reserve(std::min<size_t>(std::max(bytes, 2 * room), INT32_MAX / entry * entry));
+    } catch (const std::bad_alloc &) {
+      return false;
+    }
+  } else if (bytes > old) {
+    // Room a shrink gave back may still hold old entries.
+    std::memset(payload.data() + old, 0, bytes - old);
+  }
+  payload.resize(bytes);
+  entries = count;
   return true;
 }
 

@@ -33,6 +33,13 @@ class Tag : public Element {
   // The i-th corner set of a UVW tag: false when it has none.
   bool GetUvw(int32_t i, th_uvw *out) const;
   bool SetUvw(int32_t i, const th_uvw &in);
+  // Entries first .. first + count - 1 of a UVW tag: all or none.
+  bool SetUvwRun(int32_t first, int32_t count, const th_uvw *in);
+  // A variable tag's entry count changed, kept entries kept, new ones zero.
+  // The room grows geometrically, so that a tag filled run by run costs
+  // linear time. False, and the tag unchanged, past 2^31 - 1 bytes or when
+  // memory runs out.
+  bool Resize(int32_t count);
 };
 
 // Bytes per entry of the variable tag types; 0 for other types.

@@ -1,28 +1,26 @@
 #include "Mesh.h"
 
-#include <string.h>
-
 #include "Globals.h"
 
 namespace {
 
 const LONG kMaxPolygons = INT32_MAX / static_cast<LONG>(sizeof(CPolygon));
 
-// Makes room for `needed` polygons. The buffer grows geometrically, so that a
-// mesh split into many small sub-records costs linear time.
+// Makes the tag hold `needed` polygons. The first run makes the tag, at its
+// size (the host only makes variable tags in an object, so it is taken out
+// at once); later runs resize it, and the host grows its room
+// geometrically, so that a mesh split into many small sub-records costs
+// linear time.
 Bool Reserve(PolygonBuffer *b, LONG needed) {
-  if (needed <= b->capacity) return TRUE;
-  LONG capacity = b->capacity > kMaxPolygons / 2 ? kMaxPolygons : b->capacity * 2;
-  if (capacity < needed) capacity = needed;
-  if (capacity < 64) capacity = 64;
-  if (capacity > kMaxPolygons) capacity = kMaxPolygons;
-  void *grown = GeAlloc(capacity * static_cast<LONG>(sizeof(CPolygon)));
-  if (!grown) return FALSE;
-  if (b->count) memcpy(grown, b->polygons, b->count * sizeof(CPolygon));
-  GeFree(b->polygons);
-  b->polygons = static_cast<CPolygon *>(grown);
-  b->capacity = capacity;
-  return TRUE;
+  if (!b->tag) {
+    b->tag = b->op->MakeVariableTag(Tpolygon, needed);
+    if (!b->tag) return FALSE;
+    b->tag->Remove();
+  } else if (!b->tag->Resize(needed)) {
+    return FALSE;
+  }
+  b->polygons = static_cast<CPolygon *>(b->tag->GetDataAddressW());
+  return b->polygons != nullptr;
 }
 
 // Runs are read in chunks that stay in the cache while they are scaled,
@@ -134,51 +132,75 @@ Bool PhongRecord::Read(BaseObject *op) {
   return TRUE;
 }
 
-void BuildMeshTags(BaseObject *op, const PolygonBuffer &polygons, const UvBuffer &uv, Bool *error) {
-  if (polygons.count == 0 || *error) return;
-  VariableTag *pointTag = static_cast<VariableTag *>(op->GetTag(Tpoint));
-  const ULONG points = pointTag ? static_cast<ULONG>(pointTag->GetDataCount()) : 0;
-  if (polygons.maxIndex >= points) {
-    *error = TRUE;
-    return;
-  }
-  VariableTag *tag = op->MakeVariableTag(Tpolygon, polygons.count);
-  void *data = tag ? tag->GetDataAddressW() : nullptr;
-  if (!data) {
-    *error = TRUE;
-    OutOfMemory();
-    return;
-  }
-  memcpy(data, polygons.polygons, polygons.count * sizeof(CPolygon));
-  if (!uv.pairs) return;
-  // Without a UVW tag the mesh is still whole: the UV step is left out,
-  // and the load says that something could not be held.
-  UVWTag *uvw = static_cast<UVWTag *>(op->MakeVariableTag(Tuvw, polygons.count));
-  if (!uvw) {
-    OutOfMemory();
-    return;
-  }
+namespace {
+
+// The UVW tag's entries from the per-point UVs, a chunk of polygons per
+// host call. A corner whose point has no UV pair maps to 0, 0.
+Bool SetUvwEntries(UVWTag *uvw, const PolygonBuffer &polygons, const UvBuffer &uv) {
   auto corner = [&](LONG index, Vector *v) {
     bool known = static_cast<ULONG>(index) < static_cast<ULONG>(uv.count);
     v->x = known ? uv.pairs[index].u : 0;
     v->y = known ? uv.pairs[index].v : 0;
+    v->z = 0;
   };
-  for (LONG i = 0; i < polygons.count; ++i) {
-    const CPolygon &p = polygons.polygons[i];
-    UVWStruct s;
-    uvw->Get(i, s);
-    corner(p.a, &s.a);
-    corner(p.b, &s.b);
-    corner(p.c, &s.c);
-    corner(p.d, &s.d);
-    uvw->Set(i, s);
+  UVWStruct run[kChunk];
+  for (LONG i = 0; i < polygons.count; i += kChunk) {
+    LONG n = polygons.count - i < kChunk ? polygons.count - i : kChunk;
+    for (LONG k = 0; k < n; ++k) {
+      const CPolygon &p = polygons.polygons[i + k];
+      corner(p.a, &run[k].a);
+      corner(p.b, &run[k].b);
+      corner(p.c, &run[k].c);
+      corner(p.d, &run[k].d);
+    }
+    if (!uvw->SetRun(i, n, run)) return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void BuildMeshTags(BaseObject *op, PolygonBuffer *polygons, const UvBuffer &uv, Bool *error) {
+  if (polygons->count == 0 || *error) return;
+  VariableTag *pointTag = static_cast<VariableTag *>(op->GetTag(Tpoint));
+  const ULONG points = pointTag ? static_cast<ULONG>(pointTag->GetDataCount()) : 0;
+  if (polygons->maxIndex >= points) {
+    *error = TRUE;
+    return;
+  }
+  // First among the tags, where a tag made now would stand.
+  op->InsertTag(polygons->tag);
+  if (op->GetTag(Tpolygon) != polygons->tag) {
+    *error = TRUE;
+    OutOfMemory();
+    return;
+  }
+  polygons->tag = nullptr;
+  if (!uv.pairs) return;
+  // Without a UVW tag the mesh is still whole: the UV step is left out,
+  // and the load says that something could not be held.
+  BaseTag *uvw = op->MakeVariableTag(Tuvw, polygons->count);
+  if (!uvw) {
+    OutOfMemory();
+    return;
+  }
+  if (!SetUvwEntries(static_cast<UVWTag *>(uvw), *polygons, uv)) {
+    uvw->Remove();
+    BaseTag::Free(uvw);
+    OutOfMemory();
   }
 }
 
 void ReleaseMeshBuffers(PolygonBuffer *polygons, UvBuffer *uv) {
-  GeFree(polygons->polygons);
+  if (polygons->tag) {
+    // Taken out first, in case a placing the host reported as failed held.
+    BaseTag *tag = polygons->tag;
+    tag->Remove();
+    BaseTag::Free(tag);
+    polygons->tag = nullptr;
+  }
+  polygons->polygons = nullptr;
   polygons->count = 0;
-  polygons->capacity = 0;
   polygons->maxIndex = 0;
   GeFree(uv->pairs);
   uv->count = 0;

@@ -5,11 +5,15 @@
 
 #include "RecordStream.h"
 
-// Polygons of every encoding, collected in file order.
+// Polygons of every encoding, collected in file order straight into the
+// polygon tag that will hold them, so the tag's data is their only copy.
+// The tag stays loose (in no object) until the object's sub-records end.
 struct PolygonBuffer {
-  CPolygon *polygons = nullptr;
+  explicit PolygonBuffer(BaseObject *object) : op(object) {}
+  BaseObject *op;
+  VariableTag *tag = nullptr;
+  CPolygon *polygons = nullptr;  // the tag's data
   LONG count = 0;
-  LONG capacity = 0;
   // The largest corner index, compared unsigned (a negative one is larger
   // than any point count), so the tags are checked without a second pass.
   ULONG maxIndex = 0;
@@ -69,10 +73,12 @@ class PhongRecord : public RecordReader {
   Real angle = 0;
 };
 
-// Builds the polygon tag (and the UVW tag when there are UV coordinates)
-// unless error is set; sets error when the tags cannot be had or a polygon
-// names a point the object does not have.
-void BuildMeshTags(BaseObject *op, const PolygonBuffer &polygons, const UvBuffer &uv, Bool *error);
+// Places the polygon tag (and builds the UVW tag when there are UV
+// coordinates) unless error is set; sets error when the tags cannot be had
+// or a polygon names a point the object does not have. The tag is the
+// object's own once placed.
+void BuildMeshTags(BaseObject *op, PolygonBuffer *polygons, const UvBuffer &uv, Bool *error);
+// Frees what the buffers hold: a polygon tag not placed, the UV pairs.
 void ReleaseMeshBuffers(PolygonBuffer *polygons, UvBuffer *uv);
 
 #endif

@@ -150,7 +150,7 @@ Bool ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **ma
   if (header.flags & HEADER_SELECTED) op->SetBit(BIT_SELECTED);
   if (header.flags & HEADER_VIEW_OBJECT) ViewObject = op;
 
-  ObjectLevel object = {doc, op, materials, materialCount, carry, PolygonBuffer(), UvBuffer()};
+  ObjectLevel object = {doc, op, materials, materialCount, carry, PolygonBuffer(op), UvBuffer()};
   const WalkEnd end = WalkInRecord(record, kObjectRows, object);
   // A list whose framing broke leaves the object as it stands: no tags are
   // built from what it held.
@@ -160,7 +160,7 @@ Bool ReadObjectRecord(RecordReader *record, BaseDocument *doc, BaseMaterial **ma
   }
   Bool error = end == WALK_FAILED;
   if (!op->GetTagData(Tpoint)) RestoreTags(op, carry);
-  BuildMeshTags(op, object.polygons, object.uv, &error);
+  BuildMeshTags(op, &object.polygons, object.uv, &error);
   ReleaseMeshBuffers(&object.polygons, &object.uv);
   op->Message(MSG_UPDATE);
   return !error;

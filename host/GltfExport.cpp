@@ -22,9 +22,10 @@
 #include <sstream>
 #include <unordered_map>
 
+#include "GltfAnimation.h"
+#include "GltfBinary.h"
 #include "Host.h"
 #include "Output.h"
-#include "GltfAnimation.h"
 #include "GltfMesh.h"
 #include "Path.h"
 #include "Placement.h"
@@ -75,8 +76,8 @@ const double kFullLightLux = kPi * 683;
 class Exporter {
  public:
   Exporter(const Document &doc, std::vector<std::string> *warnings, const GltfOptions &options,
-           TextureExport &textures)
-      : doc_(doc), warnings_(warnings), options_(options), textures_(textures) {
+           TextureExport &textures, gltf::BinaryPieces &binary)
+      : doc_(doc), warnings_(warnings), options_(options), textures_(textures), binary_(binary) {
     model_.asset.version = "2.0";
     model_.asset.generator = "tessaro";
     model_.buffers.emplace_back();
@@ -97,7 +98,7 @@ class Exporter {
       animation_.name = "Animation";
       model_.animations.push_back(animation_);
     }
-    if (model_.buffers[0].data.empty()) model_.buffers.clear();
+    if (binary_.Empty()) model_.buffers.clear();
     if (!model_.lights.empty()) model_.extensionsUsed.push_back("KHR_lights_punctual");
     for (const auto &note : notes_) {
       if (!warnings_) break;
@@ -120,18 +121,16 @@ class Exporter {
     if (n.count++ == 0) n.first = name;
   }
 
-  // One accessor over a new, 4-byte aligned view of the buffer.
-  int Accessor(const void *data, size_t bytes, int component, int type, size_t count, int target,
+  // One accessor over a new, 4-byte aligned view of the buffer, which takes
+  // the array over.
+  template <class T, class A>
+  int Accessor(std::vector<T, A> &&data, int component, int type, size_t count, int target,
                std::vector<double> min = {}, std::vector<double> max = {}) {
-    auto &buffer = model_.buffers[0].data;
-    buffer.resize((buffer.size() + 3) & ~size_t(3));
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = buffer.size();
-    view.byteLength = bytes;
+    view.byteLength = data.size() * sizeof(T);
+    view.byteOffset = binary_.Add(std::move(data));
     view.target = target;
-    const auto *p = static_cast<const unsigned char *>(data);
-    buffer.insert(buffer.end(), p, p + bytes);
     model_.bufferViews.push_back(view);
     tinygltf::Accessor a;
     a.bufferView = static_cast<int>(model_.bufferViews.size() - 1);
@@ -144,14 +143,16 @@ class Exporter {
     return static_cast<int>(model_.accessors.size() - 1);
   }
 
-  int PositionAccessor(const std::vector<float> &positions) {
+  template <class A>
+  int PositionAccessor(std::vector<float, A> &&positions) {
     std::vector<double> lo(3, INFINITY), hi(3, -INFINITY);
     for (size_t i = 0; i < positions.size(); ++i) {
       lo[i % 3] = std::min(lo[i % 3], double(positions[i]));
       hi[i % 3] = std::max(hi[i % 3], double(positions[i]));
     }
-    return Accessor(positions.data(), positions.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3,
-                    positions.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER, lo, hi);
+    const size_t count = positions.size() / 3;
+    return Accessor(std::move(positions), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, count,
+                    TINYGLTF_TARGET_ARRAY_BUFFER, lo, hi);
   }
 
   // Colour channel: base colour = colour x brightness; with a texture the
@@ -182,7 +183,7 @@ class Exporter {
       }
       auto tex = colour->data.find(1002);
       if (tex != colour->data.end() && tex->second.type == Value::Text && !tex->second.s.empty()) {
-        int texture = textures_.TextureFor(model_, tex->second.s);
+        int texture = textures_.TextureFor(model_, binary_, tex->second.s);
         if (texture >= 0) {
           out.pbrMetallicRoughness.baseColorTexture.index = texture;
           untexturedColour_[static_cast<int>(model_.materials.size())] = {base[0], base[1], base[2]};
@@ -287,19 +288,20 @@ class Exporter {
   int AddMesh(const Object &o, const Placement &world) {
     gltf::Triangles mesh;
     if (!gltf::BuildTriangles(o, scale_, warn_, &mesh)) return -1;
-    const std::vector<float> &positions = mesh.positions;
+    const gltf::Array<float> &positions = mesh.positions;
     for (size_t i = 0; i < positions.size(); i += 3) Extend(Apply(world, {positions[i], positions[i + 1], positions[i + 2]}));
 
     tinygltf::Primitive prim;
     prim.mode = TINYGLTF_MODE_TRIANGLES;
-    prim.attributes["POSITION"] = PositionAccessor(positions);
-    prim.attributes["NORMAL"] = Accessor(mesh.normals.data(), mesh.normals.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                         TINYGLTF_TYPE_VEC3, mesh.normals.size() / 3, TINYGLTF_TARGET_ARRAY_BUFFER);
+    prim.attributes["POSITION"] = PositionAccessor(std::move(mesh.positions));
+    const size_t vertices = mesh.normals.size() / 3, indices = mesh.indices.size();
+    prim.attributes["NORMAL"] = Accessor(std::move(mesh.normals), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3,
+                                         vertices, TINYGLTF_TARGET_ARRAY_BUFFER);
     if (mesh.hasUvs)
-      prim.attributes["TEXCOORD_0"] = Accessor(mesh.uvs.data(), mesh.uvs.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                               TINYGLTF_TYPE_VEC2, mesh.uvs.size() / 2, TINYGLTF_TARGET_ARRAY_BUFFER);
-    prim.indices = Accessor(mesh.indices.data(), mesh.indices.size() * 4, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
-                            TINYGLTF_TYPE_SCALAR, mesh.indices.size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+      prim.attributes["TEXCOORD_0"] = Accessor(std::move(mesh.uvs), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2,
+                                               vertices, TINYGLTF_TARGET_ARRAY_BUFFER);
+    prim.indices = Accessor(std::move(mesh.indices), TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR,
+                            indices, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
     // The texture tag that comes last decides the material, as it lies on top.
     for (const Element *t = o.tags.first; t; t = t->next) {
       if (t->type != Ttexture) continue;
@@ -329,7 +331,7 @@ class Exporter {
     }
     tinygltf::Primitive prim;
     prim.mode = TINYGLTF_MODE_LINE_STRIP;
-    prim.attributes["POSITION"] = PositionAccessor(positions);
+    prim.attributes["POSITION"] = PositionAccessor(std::move(positions));
     return AddPrimitive(o, prim);
   }
 
@@ -441,10 +443,12 @@ class Exporter {
       if (!gltf::SampleTrack(o, track, scale_, warn_, &input, &output)) continue;
       tinygltf::AnimationSampler sampler;
       sampler.interpolation = "LINEAR";
-      sampler.input = Accessor(input.data(), input.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR,
-                               input.size(), 0, {input.front()}, {input.back()});
-      sampler.output = Accessor(output.data(), output.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                position ? TINYGLTF_TYPE_VEC3 : TINYGLTF_TYPE_VEC4, input.size(), 0);
+      const size_t keys = input.size();
+      const double first = input.front(), last = input.back();
+      sampler.input = Accessor(std::move(input), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, keys, 0, {first},
+                               {last});
+      sampler.output = Accessor(std::move(output), TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                position ? TINYGLTF_TYPE_VEC3 : TINYGLTF_TYPE_VEC4, keys, 0);
       animation_.samplers.push_back(sampler);
       tinygltf::AnimationChannel channel;
       channel.sampler = static_cast<int>(animation_.samplers.size() - 1);
@@ -463,6 +467,7 @@ class Exporter {
     Warn(before, name, after);
   };
   TextureExport &textures_;
+  gltf::BinaryPieces &binary_;
   tinygltf::Model model_;
   tinygltf::Animation animation_;
   std::unordered_map<const Element *, int> materials_;
@@ -490,6 +495,63 @@ bool IsGltfPath(const std::string &path) {
   return ext == ".gltf" || ext == ".glb";
 }
 
+namespace {
+
+void PutLittle32(uint32_t v, unsigned char *out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// The JSON chunk of the model's GLB, whose buffer holds `bytes`: tinygltf
+// writes the GLB of the model with its buffer empty, and the buffer's
+// length is set in the JSON it wrote. False when tinygltf cannot.
+bool GlbJson(const tinygltf::Model &model, size_t bytes, std::string *json) {
+  std::ostringstream glb;
+  tinygltf::TinyGLTF gltf;
+  if (!gltf.WriteGltfSceneToStream(&model, glb, false, true)) return false;
+  const std::string whole = glb.str();
+  if (whole.size() < 20) return false;
+  uint32_t length = 0;
+  for (int i = 0; i < 4; ++i) length |= uint32_t(static_cast<unsigned char>(whole[12 + i])) << (8 * i);
+  if (whole.size() < 20 + size_t(length)) return false;
+  *json = whole.substr(20, length);
+  // The chunk's padding: JSON ends in a bracket, never in a space.
+  json->erase(json->find_last_not_of(' ') + 1);
+  if (model.buffers.empty()) return true;
+  const std::string empty = "\"buffers\":[{\"byteLength\":0}]";
+  const size_t at = json->find(empty);
+  if (at == std::string::npos || json->find(empty, at + 1) != std::string::npos) return false;
+  json->replace(at, empty.size(), "\"buffers\":[{\"byteLength\":" + std::to_string(bytes) + "}]");
+  return true;
+}
+
+size_t Padded4(size_t n) { return (n + 3) & ~size_t(3); }
+
+// The GLB's length: its header, the JSON chunk and the binary one (when
+// the buffer holds anything), each chunk padded to 4 bytes.
+uint64_t GlbSize(const std::string &json, const gltf::BinaryPieces &binary) {
+  return 12 + 8 + uint64_t(Padded4(json.size())) + (binary.Empty() ? 0 : 8 + uint64_t(Padded4(binary.Size())));
+}
+
+// A GLB as tinygltf lays it out: the JSON padded with spaces, the binary
+// chunk with zeros, written from the buffer's pieces.
+bool WriteGlb(std::FILE *f, const std::string &json, const gltf::BinaryPieces &binary) {
+  unsigned char head[20];
+  std::memcpy(head, "glTF", 4);
+  PutLittle32(2, head + 4);
+  PutLittle32(static_cast<uint32_t>(GlbSize(json, binary)), head + 8);
+  PutLittle32(static_cast<uint32_t>(Padded4(json.size())), head + 12);
+  PutLittle32(0x4E4F534A, head + 16);  // "JSON"
+  if (std::fwrite(head, 1, 20, f) != 20 || std::fwrite(json.data(), 1, json.size(), f) != json.size()) return false;
+  for (size_t i = json.size(); i < Padded4(json.size()); ++i)
+    if (std::fputc(' ', f) == EOF) return false;
+  if (binary.Empty()) return true;
+  PutLittle32(static_cast<uint32_t>(Padded4(binary.Size())), head);
+  PutLittle32(0x004E4942, head + 4);  // "BIN"
+  return std::fwrite(head, 1, 8, f) == 8 && binary.Write(f, Padded4(binary.Size()));
+}
+
+}  // namespace
+
 bool WriteGltfFile(const Document &doc, const std::string &path, std::string *error,
                    std::vector<std::string> *warnings, const GltfOptions &options) {
   const bool binary = Extension(path) == ".glb";
@@ -498,23 +560,37 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
     return false;
   }
   TextureExport textures(path, binary, options.textureFolders, options.embedTextures, warnings, options.textureRoots);
-  tinygltf::Model model = Exporter(doc, warnings, options, textures).Build();
-  // A GLB states its length and its chunks' in 32 bits.
-  const uint64_t kGlbLimit = UINT32_MAX;
-  auto tooLarge = [&](uint64_t bytes) {
-    *error = "the export would be " + std::to_string(bytes) + " bytes, more than the " + std::to_string(kGlbLimit) +
-             " a GLB file can hold: export as .gltf instead";
-    return false;
-  };
-  if (binary && !model.buffers.empty() && model.buffers[0].data.size() > kGlbLimit - 28)
-    return tooLarge(model.buffers[0].data.size());
+  gltf::BinaryPieces pieces;
+  tinygltf::Model model = Exporter(doc, warnings, options, textures, pieces).Build();
+  const std::string failed = "cannot export the document as glTF";
+  if (binary) {
+    // A GLB states its length and its chunks' in 32 bits.
+    const uint64_t kGlbLimit = UINT32_MAX;
+    auto tooLarge = [&](uint64_t bytes) {
+      *error = "the export would be " + std::to_string(bytes) + " bytes, more than the " + std::to_string(kGlbLimit) +
+               " a GLB file can hold: export as .gltf instead";
+      return false;
+    };
+    if (pieces.Size() > kGlbLimit - 28) return tooLarge(pieces.Size());
+    std::string json;
+    if (!GlbJson(model, pieces.Size(), &json)) {
+      *error = failed;
+      return false;
+    }
+    if (GlbSize(json, pieces) > kGlbLimit) return tooLarge(GlbSize(json, pieces));
+    return WriteOutput(path, [&](std::FILE *f) { return WriteGlb(f, json, pieces); }, error);
+  }
+  // A .gltf carries its buffer inside, as a data URI.
+  if (!model.buffers.empty()) {
+    model.buffers[0].data = pieces.Joined();
+    pieces = gltf::BinaryPieces();
+  }
   std::ostringstream text;
   tinygltf::TinyGLTF gltf;
-  if (!gltf.WriteGltfSceneToStream(&model, text, !binary, binary)) {
-    *error = "cannot export the document as glTF";
+  if (!gltf.WriteGltfSceneToStream(&model, text, true, false)) {
+    *error = failed;
     return false;
   }
-  if (binary && static_cast<uint64_t>(text.tellp()) > kGlbLimit) return tooLarge(static_cast<uint64_t>(text.tellp()));
   // The images a .gltf refers to are there before it is.
   return textures.WriteCopies(error) && WriteOutputBytes(path, text.str(), error);
 }

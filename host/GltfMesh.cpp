@@ -22,10 +22,12 @@ namespace {
 
 // Joins the corners of two faces across each edge they share, the edge
 // running opposite ways in them (so both face the same side) and their
-// normals differing by no more than the limit. Edges are found by
-// sorting, so the cost stays n log n however many faces meet at a point.
-void Smooth(const std::vector<uint32_t> &faces, const std::vector<V3> &normals, const int32_t (*polygons)[4],
-            double limit, std::vector<uint32_t> *group) {
+// normals (normal(f), for face f) differing by no more than the limit.
+// Edges are found by sorting, so the cost stays n log n however many faces
+// meet at a point. A set's root is its lowest corner.
+template <class NormalOf>
+void Smooth(const std::vector<uint32_t> &faces, const NormalOf &normal, const int32_t (*polygons)[4], double limit,
+            std::vector<uint32_t> *group) {
   struct Edge {
     uint32_t lo, hi;  // the points, in order
     uint32_t atLo, atHi;  // the corners there
@@ -60,7 +62,7 @@ void Smooth(const std::vector<uint32_t> &faces, const std::vector<V3> &normals, 
     // Only an edge of exactly two faces is smooth: three or more meet at a
     // crease of their own.
     if (j - i == 2 && edges[i].forward != edges[i + 1].forward) {
-      const V3 &n1 = normals[edges[i].atLo / 4], &n2 = normals[edges[i + 1].atLo / 4];
+      const V3 n1 = normal(edges[i].atLo / 4), n2 = normal(edges[i + 1].atLo / 4);
       double l1 = Length(n1), l2 = Length(n2);
       // Faces back to back (a sheet's two sides) never share a normal.
       double dot = Dot(n1, n2);
@@ -73,6 +75,9 @@ void Smooth(const std::vector<uint32_t> &faces, const std::vector<V3> &normals, 
   }
 }
 
+// Builds the arrays at their final sizes and keeps no copy of the points or
+// of per-face normals, so that what a large mesh costs beyond its output is
+// a few integers per face.
 class MeshBuilder {
  public:
   MeshBuilder(const Object &o, double scale, const Warn &warn, Triangles *out)
@@ -80,116 +85,201 @@ class MeshBuilder {
 
   bool Build() {
     const Tag *pointTag = FindTag(o_, Tpoint), *polygonTag = FindTag(o_, Tpolygon), *uvwTag = FindTag(o_, Tuvw);
-    const auto *points = TagEntries<th_vector>(pointTag);
+    points_ = TagEntries<th_vector>(pointTag);
     polygons_ = TagEntries<int32_t[4]>(polygonTag);
-    if (!points || !polygons_) return false;
+    if (!points_ || !polygons_) return false;
     uvw_ = TagEntries<th_vector[4]>(uvwTag);
     if (uvw_ && uvwTag->entries < polygonTag->entries) uvw_ = nullptr;
     out_.hasUvs = uvw_ != nullptr;
-    if (!Faces(points, static_cast<uint32_t>(pointTag->entries), static_cast<uint32_t>(polygonTag->entries)))
-      return false;
-    Groups();
-    first_.assign(4 * faces_.size(), UINT32_MAX);
-    for (uint32_t f = 0; f < faces_.size(); ++f) {
-      const int32_t *p = polygons_[faces_[f]];
-      const int corners[2][3] = {{0, 2, 1}, {0, 3, 2}};
-      for (int t = 0; t < (p[2] == p[3] ? 1 : 2); ++t)
-        for (int k : corners[t]) out_.indices.push_back(Vertex(f, k));
-    }
+    const double limit = SmoothingLimit();
+    polygonCount_ = static_cast<uint32_t>(polygonTag->entries);
+    if (!Faces(static_cast<uint32_t>(pointTag->entries), polygonCount_)) return false;
+    if (smooth_) Groups(limit);
+    out_.indices.resize(3 * triangles_);
+    if (smooth_) SharedVertices();
+    else FlatVertices();
     if (badUv_) warn_("UV coordinates of ", o_.name, " are not numbers: set to 0");
     return true;
   }
 
  private:
-  // Faces: the polygons whose corners are points that are numbers, each
-  // with its normal, the length of its area (Newell's method).
-  bool Faces(const th_vector *points, uint32_t pointCount, uint32_t polygonCount) {
-    at_.resize(pointCount);
-    std::vector<bool> finite(pointCount);
-    for (uint32_t i = 0; i < pointCount; ++i) {
-      at_[i] = {points[i].x * scale_, points[i].y * scale_, -double(points[i].z) * scale_};
-      finite[i] = std::isfinite(float(at_[i].x)) && std::isfinite(float(at_[i].y)) && std::isfinite(float(at_[i].z));
+  // Point i in glTF's frame.
+  V3 At(uint32_t i) const { return {points_[i].x * scale_, points_[i].y * scale_, -double(points_[i].z) * scale_}; }
+
+  // Polygon i's normal, the length of its area (Newell's method), walked
+  // backwards as the triangles are.
+  V3 FaceNormal(uint32_t i) const {
+    const int32_t *p = polygons_[i];
+    int n = p[2] == p[3] ? 3 : 4;
+    V3 normal;
+    for (int k = 0; k < n; ++k) {
+      V3 a = At(static_cast<uint32_t>(p[(k + 1) % n])), b = At(static_cast<uint32_t>(p[k]));
+      normal = normal + V3{(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
     }
-    size_t notNumbers = 0;
-    for (uint32_t i = 0; i < polygonCount; ++i) {
-      const int32_t *p = polygons_[i];
-      bool valid = true, numbers = true;
-      for (int k = 0; k < 4; ++k) {
-        valid = valid && static_cast<uint32_t>(p[k]) < pointCount;  // a document read from a file may hold anything
-        numbers = numbers && valid && finite[static_cast<uint32_t>(p[k])];
-      }
-      if (!valid) continue;
-      if (!numbers) {
-        ++notNumbers;
-        continue;
-      }
-      int n = p[2] == p[3] ? 3 : 4;
-      V3 normal;  // walked backwards, as the triangles are
-      for (int k = 0; k < n; ++k) {
-        V3 a = at_[static_cast<uint32_t>(p[(k + 1) % n])], b = at_[static_cast<uint32_t>(p[k])];
-        normal = normal + V3{(a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x), (a.x - b.x) * (a.y + b.y)};
-      }
-      faces_.push_back(i);
-      normals_.push_back(normal);
-    }
-    if (notNumbers)
-      warn_("polygons of ", o_.name, " have points that are not numbers (or too large in metres): those polygons are left out");
-    return !faces_.empty();
+    return normal;
   }
 
-  // Corners are numbered 4 f + k for face f; a smooth group of corners is
-  // a set of the union-find, named by its root.
-  void Groups() {
+  // Whether the phong tag smooths the mesh, and the cosine of the largest
+  // angle it smooths over.
+  double SmoothingLimit() {
     const Tag *phong = FindTag(o_, Tphong);
     smooth_ = phong != nullptr;
-    double limit = -1;  // the cosine of the largest angle smoothed over
+    double limit = -1;
     if (phong && ParamLong(*phong, "1001", 0)) {
       double angle = RealParam(*phong, "1002", 0);
       if (angle >= 0) limit = trig::Cos(std::min(angle, kPi));
       else smooth_ = false;
     }
-    if (!smooth_) return;
-    Smooth(faces_, normals_, polygons_, limit, &group_);
-    sums_.resize(group_.size());
-    for (uint32_t f = 0; f < faces_.size(); ++f)
-      for (uint32_t k = 0; k < (polygons_[faces_[f]][2] == polygons_[faces_[f]][3] ? 3u : 4u); ++k)
-        sums_[Root(4 * f + k)] = sums_[Root(4 * f + k)] + normals_[f];
+    return limit;
   }
 
-  uint32_t Root(uint32_t c) {
-    if (!smooth_) return c;
-    while (group_[c] != c) c = group_[c] = group_[group_[c]];
-    return c;
+  // Faces: the polygons whose corners are points that are numbers.
+  bool Face(uint32_t i) const {
+    const int32_t *p = polygons_[i];
+    for (int k = 0; k < 4; ++k)
+      if (static_cast<uint32_t>(p[k]) >= finite_.size() || !finite_[static_cast<uint32_t>(p[k])]) return false;
+    return true;
   }
 
-  // The vertex of face f's corner k: the first one made for its smooth
-  // group, unless the UVs differ there.
-  uint32_t Vertex(uint32_t f, int k) {
-    const auto point = static_cast<uint32_t>(polygons_[faces_[f]][k]);
-    uint32_t r = Root(4 * f + static_cast<uint32_t>(k));
-    float u = 0, v = 0;
-    if (uvw_) {
-      const th_vector &t = uvw_[faces_[f]][k];
-      if (std::isfinite(t.x) && std::isfinite(t.y)) u = t.x, v = t.y;
-      else ++badUv_;
+  // Counts the faces, their corners and triangles, and lists them when the
+  // mesh is smooth (its corners are numbered by face).
+  bool Faces(uint32_t pointCount, uint32_t polygonCount) {
+    finite_.resize(pointCount);
+    for (uint32_t i = 0; i < pointCount; ++i) {
+      V3 a = At(i);
+      finite_[i] = std::isfinite(float(a.x)) && std::isfinite(float(a.y)) && std::isfinite(float(a.z));
     }
-    std::vector<float> &uvs = out_.uvs;
-    uint32_t &slot = first_[r];
+    size_t notNumbers = 0;
+    for (uint32_t i = 0; i < polygonCount; ++i) {
+      const int32_t *p = polygons_[i];
+      bool valid = true;
+      for (int k = 0; k < 4; ++k) valid = valid && static_cast<uint32_t>(p[k]) < pointCount;  // a document read from a file may hold anything
+      if (!valid) continue;
+      if (!Face(i)) {
+        ++notNumbers;
+        continue;
+      }
+      ++faceCount_;
+      const bool triangle = p[2] == p[3];
+      corners_ += triangle ? 3 : 4;
+      triangles_ += triangle ? 1 : 2;
+    }
+    if (notNumbers)
+      warn_("polygons of ", o_.name, " have points that are not numbers (or too large in metres): those polygons are left out");
+    if (smooth_) {
+      faces_.reserve(faceCount_);
+      for (uint32_t i = 0; i < polygonCount; ++i)
+        if (Face(i)) faces_.push_back(i);
+    }
+    return faceCount_ > 0;
+  }
+
+  // Corners are numbered 4 f + k for face f; a smooth group of corners is
+  // a set of the union-find. Once the sets are made each corner holds its
+  // group's number, counted in the order of the groups' lowest corners, and
+  // the sums of normals are kept per group.
+  void Groups(double limit) {
+    Smooth(faces_, [this](uint32_t f) { return FaceNormal(faces_[f]); }, polygons_, limit, &group_);
+    // A parent is lower than its child, so one pass upwards numbers them.
+    // The fourth corner of a triangle is in no group.
+    uint32_t groups = 0;
+    for (uint32_t c = 0; c < group_.size(); ++c) {
+      const int32_t *p = polygons_[faces_[c / 4]];
+      if (c % 4 == 3 && p[2] == p[3]) group_[c] = UINT32_MAX;
+      else group_[c] = group_[c] == c ? groups++ : group_[group_[c]];
+    }
+    sums_.resize(groups);
+    for (uint32_t f = 0; f < faces_.size(); ++f) {
+      const V3 normal = FaceNormal(faces_[f]);
+      for (uint32_t k = 0; k < (polygons_[faces_[f]][2] == polygons_[faces_[f]][3] ? 3u : 4u); ++k)
+        sums_[group_[4 * f + k]] = sums_[group_[4 * f + k]] + normal;
+    }
+  }
+
+  // The UV of polygon i's corner k; 0, 0 for coordinates that are not numbers.
+  void Uv(uint32_t i, int k, float *u, float *v) {
+    *u = *v = 0;
+    const th_vector &t = uvw_[i][k];
+    if (std::isfinite(t.x) && std::isfinite(t.y)) *u = t.x, *v = t.y;
+    else ++badUv_;
+  }
+
+  // Vertex `index` for polygon i's corner k, with the normal n (not yet of
+  // length 1; the polygon's own normal where n has no length).
+  void SetVertex(size_t index, uint32_t i, int k, V3 n, float u, float v) {
+    const V3 at = At(static_cast<uint32_t>(polygons_[i][k]));
+    float *position = &out_.positions[3 * index], *normal = &out_.normals[3 * index];
+    position[0] = float(at.x), position[1] = float(at.y), position[2] = float(at.z);
+    if (uvw_) out_.uvs[2 * index] = u, out_.uvs[2 * index + 1] = v;
+    double length = Length(n);
+    if (!(length > 0) || !std::isfinite(length)) n = FaceNormal(i), length = Length(n);
+    if (!(length > 0) || !std::isfinite(length)) n = {0, 1, 0}, length = 1;  // a face without area
+    normal[0] = float(n.x / length), normal[1] = float(n.y / length), normal[2] = float(n.z / length);
+  }
+
+  void SizeVertices(size_t count) {
+    out_.positions.resize(3 * count);
+    out_.normals.resize(3 * count);
+    if (uvw_) out_.uvs.resize(2 * count);
+  }
+
+  // Without smoothing no vertex is shared between faces: each corner is a
+  // vertex, numbered as the triangles first meet them.
+  void FlatVertices() {
+    SizeVertices(corners_);
+    size_t vertex = 0, index = 0;
+    for (uint32_t f = 0; f < polygonCount_; ++f) {
+      if (!Face(f)) continue;
+      const bool triangle = polygons_[f][2] == polygons_[f][3];
+      const V3 normal = FaceNormal(f);
+      // The corners in the order the triangles (0, 2, 1) and (0, 3, 2) meet them.
+      const int order[4] = {0, 2, 1, 3};
+      for (int i = 0; i < (triangle ? 3 : 4); ++i) {
+        float u = 0, v = 0;
+        if (uvw_) Uv(f, order[i], &u, &v);
+        SetVertex(vertex + static_cast<size_t>(i), f, order[i], normal, u, v);
+      }
+      const auto base = static_cast<uint32_t>(vertex);
+      const uint32_t first[3] = {base, base + 1, base + 2}, second[3] = {base, base + 3, base + 1};
+      std::copy(first, first + 3, &out_.indices[index]);
+      if (!triangle) std::copy(second, second + 3, &out_.indices[index + 3]);
+      index += triangle ? 3 : 6;
+      vertex += triangle ? 3 : 4;
+    }
+  }
+
+  // With smoothing a group's corners share its first vertex, unless their
+  // UVs differ there. The arrays are made for one vertex per group and grow
+  // only for such splits.
+  void SharedVertices() {
+    first_.assign(sums_.size(), UINT32_MAX);
+    SizeVertices(sums_.size());
+    size_t count = 0, index = 0;
+    for (uint32_t f = 0; f < faces_.size(); ++f) {
+      const int32_t *p = polygons_[faces_[f]];
+      const int corners[2][3] = {{0, 2, 1}, {0, 3, 2}};
+      for (int t = 0; t < (p[2] == p[3] ? 1 : 2); ++t)
+        for (int k : corners[t]) out_.indices[index++] = Vertex(f, k, &count);
+    }
+    SizeVertices(count);
+  }
+
+  // The vertex of face f's corner k; count: the vertices made so far.
+  uint32_t Vertex(uint32_t f, int k, size_t *count) {
+    const uint32_t g = group_[4 * f + static_cast<uint32_t>(k)];
+    float u = 0, v = 0;
+    if (uvw_) Uv(faces_[f], k, &u, &v);
+    uint32_t &slot = first_[g];
     if (slot != UINT32_MAX) {
-      if (!uvw_ || (uvs[2 * slot] == u && uvs[2 * slot + 1] == v)) return slot;
-      auto it = split_.find({r, u, v});
+      if (!uvw_ || (out_.uvs[2 * slot] == u && out_.uvs[2 * slot + 1] == v)) return slot;
+      auto it = split_.find({g, u, v});
       if (it != split_.end()) return it->second;
     }
-    auto index = static_cast<uint32_t>(out_.positions.size() / 3);
-    out_.positions.insert(out_.positions.end(), {float(at_[point].x), float(at_[point].y), float(at_[point].z)});
-    if (uvw_) uvs.insert(uvs.end(), {u, v});
-    V3 n = smooth_ ? sums_[r] : normals_[f];
-    double length = Length(n);
-    if (!(length > 0) || !std::isfinite(length)) n = normals_[f], length = Length(n);
-    if (!(length > 0) || !std::isfinite(length)) n = {0, 1, 0}, length = 1;  // a face without area
-    out_.normals.insert(out_.normals.end(), {float(n.x / length), float(n.y / length), float(n.z / length)});
+    const auto index = static_cast<uint32_t>((*count)++);
+    if (*count > out_.normals.size() / 3) SizeVertices(std::max<size_t>(*count, 2 * (*count - 1)));
+    SetVertex(index, faces_[f], k, sums_[g], u, v);
     if (slot == UINT32_MAX) slot = index;
-    else split_.emplace(std::make_tuple(r, u, v), index);
+    else split_.emplace(std::make_tuple(g, u, v), index);
     return index;
   }
 
@@ -197,15 +287,17 @@ class MeshBuilder {
   double scale_;
   const Warn &warn_;
   Triangles &out_;
+  const th_vector *points_ = nullptr;
   const int32_t (*polygons_)[4] = nullptr;
   const th_vector (*uvw_)[4] = nullptr;
-  std::vector<V3> at_;  // the points in glTF's frame
-  std::vector<uint32_t> faces_;  // the polygons that become triangles
-  std::vector<V3> normals_;  // per face
+  uint32_t polygonCount_ = 0;
+  std::vector<bool> finite_;  // per point: its coordinates are numbers
+  size_t faceCount_ = 0, corners_ = 0, triangles_ = 0;  // of the faces
+  std::vector<uint32_t> faces_;  // a smooth mesh's faces, by number
   bool smooth_ = false;
-  std::vector<uint32_t> group_;  // per corner: the union-find's parent
-  std::vector<V3> sums_;  // per group root: its faces' normals summed
-  std::vector<uint32_t> first_;  // per group root: its first vertex
+  std::vector<uint32_t> group_;  // per corner: the union-find's parent, then its group
+  std::vector<V3> sums_;  // per group: its faces' normals summed
+  std::vector<uint32_t> first_;  // per group: its first vertex
   std::map<std::tuple<uint32_t, float, float>, uint32_t> split_;  // further vertices of a group, by UV
   size_t badUv_ = 0;
 };

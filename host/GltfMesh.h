@@ -4,6 +4,9 @@
 #define TESSARO_HOST_GLTF_MESH_H
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 #include "GltfSupport.h"
@@ -11,10 +14,33 @@
 namespace tessaro {
 namespace gltf {
 
+// Leaves new elements uninitialised: the arrays are made at their size and
+// then filled, and zeroing them first would touch every page twice.
+template <class T>
+struct Uninitialised : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = Uninitialised<U>;
+  };
+  Uninitialised() = default;
+  template <class U>
+  Uninitialised(const Uninitialised<U> &) noexcept {}
+  template <class U>
+  void construct(U *p) noexcept {
+    ::new (static_cast<void *>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U *p, A &&...a) {
+    ::new (static_cast<void *>(p)) U(std::forward<A>(a)...);
+  }
+};
+template <class T>
+using Array = std::vector<T, Uninitialised<T>>;
+
 struct Triangles {
-  std::vector<float> positions, normals;  // 3 per vertex
-  std::vector<float> uvs;  // 2 per vertex, when the object has UVs
-  std::vector<uint32_t> indices;  // 3 per triangle
+  Array<float> positions, normals;  // 3 per vertex
+  Array<float> uvs;  // 2 per vertex, when the object has UVs
+  Array<uint32_t> indices;  // 3 per triangle
   bool hasUvs = false;
 };
 

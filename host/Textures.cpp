@@ -53,7 +53,7 @@ void TextureExport::Warn(const std::string &name, const std::string &why) {
   if (warnings_) warnings_->push_back("the texture '" + Printable(name) + "' is left out of the export: " + why);
 }
 
-int TextureExport::TextureFor(tinygltf::Model &model, const std::string &name) {
+int TextureExport::TextureFor(tinygltf::Model &model, gltf::BinaryPieces &binary, const std::string &name) {
   auto known = byName_.find(name);
   if (known != byName_.end()) return known->second;
   int &texture = byName_[name];
@@ -80,24 +80,21 @@ int TextureExport::TextureFor(tinygltf::Model &model, const std::string &name) {
     Warn(name, Quoted(found) + " cannot be read: " + why);
     return texture;
   }
-  texture = Add(model, name, found, image);
+  texture = Add(model, binary, name, found, std::move(image));
   if (texture >= 0) byFile_[file] = texture;
   return texture;
 }
 
-int TextureExport::Add(tinygltf::Model &model, const std::string &name, const std::string &found,
-                       const GltfImage &image) {
+int TextureExport::Add(tinygltf::Model &model, gltf::BinaryPieces &binary, const std::string &name,
+                       const std::string &found, GltfImage &&image) {
   tinygltf::Image out;
   out.name = Utf8Of(PathFromUtf8(found).filename());
   if (binary_) {
     if (model.buffers.empty()) model.buffers.emplace_back();
-    auto &buffer = model.buffers[0].data;
-    buffer.resize((buffer.size() + 3) & ~size_t(3));
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = buffer.size();
     view.byteLength = image.bytes.size();
-    buffer.insert(buffer.end(), image.bytes.begin(), image.bytes.end());
+    view.byteOffset = binary.Add(std::move(image.bytes));
     model.bufferViews.push_back(view);
     out.bufferView = static_cast<int>(model.bufferViews.size() - 1);
     out.mimeType = image.mimeType;

@@ -13,6 +13,8 @@
 
 #include <tiny_gltf.h>
 
+#include "GltfBinary.h"
+
 namespace tessaro {
 
 // Finds the file a texture name refers to, looking only inside the
@@ -88,7 +90,8 @@ class TextureExport {
 
   // The glTF texture for the host's texture name, added to the model on
   // first use; -1 when it is left out (with a warning, once per name).
-  int TextureFor(tinygltf::Model &model, const std::string &name);
+  // A GLB's image goes into its buffer as a piece of its own.
+  int TextureFor(tinygltf::Model &model, gltf::BinaryPieces &binary, const std::string &name);
 
   // Writes the copies of texture files a .gltf refers to beside it. False
   // with the reason when one cannot be written.
@@ -99,7 +102,8 @@ class TextureExport {
     std::string path;
     std::string bytes;
   };
-  int Add(tinygltf::Model &model, const std::string &name, const std::string &found, const GltfImage &image);
+  int Add(tinygltf::Model &model, gltf::BinaryPieces &binary, const std::string &name, const std::string &found,
+          GltfImage &&image);
   std::string InOutputFolder(const std::string &found) const;
   std::string CopyName(const std::string &found, const GltfImage &image);
   void Warn(const std::string &name, const std::string &why);

@@ -2,12 +2,17 @@
 // file through the host's dialog path and the real plug-in, with no
 // document output; (b) Assimp reading the same mesh as big-endian binary
 // PLY; (c) the floor, reading the FT50 file and byte-swapping each 4-byte
-// word once. Every run is a process of its own; the three alternate, round
-// after round, and the table gives medians of wall time and of peak
-// resident memory. hyperfine runs one command's rounds back to back and
-// does not read memory, so the loop is written here.
-// Usage: bench_compare [--rounds N] [--keep] [TRIANGLES...] (default 10000 1000000
-// 4000000); --keep leaves the files in the temporary folder, for profiling.
+// word once. With --export, the mesh two ways into GLB: (a) `tessaro
+// import … --out FILE.glb`, (b) `assimp export` of the PLY (Assimp's
+// command-line tool). --textured gives every point a UV pair (FT50 record
+// 5618; PLY properties s and t), as real meshes have.
+// Every run is a process of its own; the commands alternate, round after
+// round, and the table gives medians of wall time and of peak resident
+// memory (MB are 2^20 bytes). hyperfine runs one command's rounds back to
+// back and does not read memory, so the loop is written here.
+// Usage: bench_compare [--rounds N] [--keep] [--textured] [--export] [TRIANGLES...]
+// (default 10000 1000000 4000000); --keep leaves the files in the
+// temporary folder, for profiling.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -38,6 +43,7 @@ struct Grid {
     int32_t i = k % (a + 1), j = k / (a + 1);
     return {float(i) * 0.01f, float((i * 7 + j * 13) % 17) * 0.001f, float(j) * 0.01f};
   }
+  std::array<float, 2> Uv(int32_t k) const { return {float(k % (a + 1)) / float(a), float(k / (a + 1)) / float(b)}; }
   std::array<int32_t, 3> Triangle(int32_t t) const {
     int32_t cell = t / 2, i = cell % a, j = cell / a;
     int32_t v0 = j * (a + 1) + i, v1 = v0 + 1, v2 = v0 + a + 1, v3 = v2 + 1;
@@ -52,7 +58,7 @@ Grid GridFor(int32_t triangles) {
   return g;
 }
 
-void WriteFt50(const Grid &g, const std::string &path) {
+void WriteFt50(const Grid &g, const std::string &path, bool textured) {
   Ft50Writer w;
   ft50::Object(w, 5100, ft50::Named("Grid"), [&](Ft50Writer &o) {
     o.Begin(5600).I32(g.Points()).I32(0);
@@ -67,6 +73,13 @@ void WriteFt50(const Grid &g, const std::string &path) {
       o.I32(v[0]).I32(v[1]).I32(v[2]);
     }
     o.End();
+    if (!textured) return;
+    o.Begin(5618).I32(g.Points()).I32(0).Bool(true).Bool(false);
+    for (int32_t k = 0; k < g.Points(); ++k) {
+      auto uv = g.Uv(k);
+      o.Pair(uv[0], uv[1]);
+    }
+    o.End();
   });
   w.Terminator();
   if (!w.Save(path)) {
@@ -79,18 +92,24 @@ void Big32(std::vector<uint8_t> &out, uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(uint8_t(v >> s));
 }
 
-void WritePly(const Grid &g, const std::string &path) {
+void BigFloat(std::vector<uint8_t> &out, float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, 4);
+  Big32(out, u);
+}
+
+void WritePly(const Grid &g, const std::string &path, bool textured) {
   std::string header = "ply\nformat binary_big_endian 1.0\nelement vertex " + std::to_string(g.Points()) +
-                       "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
+                       "\nproperty float x\nproperty float y\nproperty float z\n" +
+                       (textured ? "property float s\nproperty float t\n" : "") + "element face " +
                        std::to_string(g.Triangles()) + "\nproperty list uchar int vertex_indices\nend_header\n";
   std::vector<uint8_t> out(header.begin(), header.end());
-  out.reserve(out.size() + size_t(g.Points()) * 12 + size_t(g.Triangles()) * 13);
-  for (int32_t k = 0; k < g.Points(); ++k)
-    for (float f : g.Point(k)) {
-      uint32_t u;
-      std::memcpy(&u, &f, 4);
-      Big32(out, u);
-    }
+  out.reserve(out.size() + size_t(g.Points()) * (textured ? 20 : 12) + size_t(g.Triangles()) * 13);
+  for (int32_t k = 0; k < g.Points(); ++k) {
+    for (float f : g.Point(k)) BigFloat(out, f);
+    if (textured)
+      for (float f : g.Uv(k)) BigFloat(out, f);
+  }
   for (int32_t t = 0; t < g.Triangles(); ++t) {
     out.push_back(3);
     for (int32_t v : g.Triangle(t)) Big32(out, uint32_t(v));
@@ -122,15 +141,66 @@ double Median(std::vector<double> v) {
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// The files of one size, written once for every mode.
+struct Files {
+  std::string ft50, ply;
+};
+
+Files WriteFiles(const fs::path &dir, const Grid &g, bool textured) {
+  const std::string name = std::string(textured ? "textured-" : "grid-") + std::to_string(g.Triangles());
+  Files f{(dir / (name + ".ft50")).string(), (dir / (name + ".ply")).string()};
+  WriteFt50(g, f.ft50, textured);
+  WritePly(g, f.ply, textured);
+  return f;
+}
+
+// Runs the commands round after round, alternating; medians per command.
+void Measure(const std::vector<const std::vector<std::string> *> &commands, int rounds, std::vector<double> *seconds,
+             std::vector<double> *peaks, std::pair<double, double> *firstRange) {
+  for (const auto *cmd : commands) RunProcess(*cmd);  // warm the page cache
+  std::vector<std::vector<double>> t(commands.size()), m(commands.size());
+  for (int r = 0; r < rounds; ++r)
+    for (size_t k = 0; k < commands.size(); ++k) {
+      Run run = RunProcess(*commands[k]);
+      t[k].push_back(run.seconds);
+      m[k].push_back(run.peakMB);
+    }
+  for (size_t k = 0; k < commands.size(); ++k) {
+    seconds->push_back(Median(t[k]));
+    peaks->push_back(Median(m[k]));
+  }
+  auto range = std::minmax_element(t[0].begin(), t[0].end());
+  *firstRange = {*range.first, *range.second};
+}
+
+// The import must hold the whole mesh: its points, its polygons and their
+// tags (points, polygons and, when textured, UVW).
+bool ImportsWhole(const Grid &g, const std::string &ft50, const std::string &prefs, bool textured) {
+  std::string summary = Output(std::string(TESSARO_TESSARO) + " import " + ft50 + " --mode new --out - --plugins " +
+                               TESSARO_PLUGIN_DIR + " --prefs " + prefs);
+  std::vector<std::string> wanted = {" " + std::to_string(g.Triangles()) + " polygons, " +
+                                     std::to_string(g.Points()) + " points, " + (textured ? "3" : "2") + " tags"};
+  for (const std::string &w : wanted)
+    if (summary.find(w) == std::string::npos) {
+      std::fprintf(stderr, "the import of %s does not hold '%s':\n%s", ft50.c_str(), w.c_str(), summary.c_str());
+      return false;
+    }
+  return true;
+}
+
+const double kMB = 1 << 20;
+
 }  // namespace
 
 int main(int argc, char **argv) {
   int rounds = 7;
-  bool keep = false;
+  bool keep = false, textured = false, exporting = false;
   std::vector<int32_t> sizes;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     else if (!std::strcmp(argv[i], "--keep")) keep = true;
+    else if (!std::strcmp(argv[i], "--textured")) textured = true;
+    else if (!std::strcmp(argv[i], "--export")) exporting = true;
     else sizes.push_back(std::atoi(argv[i]));
   }
   if (sizes.empty()) sizes = {10000, 1000000, 4000000};
@@ -138,51 +208,52 @@ int main(int argc, char **argv) {
   fs::path dir = fs::temp_directory_path() / "tessaro-compare";
   fs::create_directories(dir);
   const std::string prefs = (dir / "prefs").string();
-  // Medians; the range of (a) shows how steady it is (page faults of fresh
-  // memory dominate a large import).
-  std::printf("%10s %9s %7s %7s | %8s %8s %8s | %6s %6s | %9s | %15s | %8s %8s %8s | %6s\n", "triangles", "points",
-              "FT50 MB", "PLY MB", "a s", "b s", "c s", "a/b", "a/c", "a ns/tri", "a min-max s", "a MB", "b MB", "c MB",
-              "a/b MB");
+  std::printf("%s%s\n", textured ? "textured (a UV pair per point)" : "untextured",
+              exporting ? ", exported to GLB" : ", imported");
+  if (exporting) {
+    // doc: the document's own data (points, polygons, UVW); out: the GLB.
+    std::printf("%10s %9s | %8s %8s | %6s | %9s | %15s | %8s %8s | %8s %8s %8s\n", "triangles", "points", "a s", "b s",
+                "b/a", "a ns/tri", "a min-max s", "a MB", "b MB", "doc MB", "out MB", "a-doc-out");
+  } else {
+    // Medians; the range of (a) shows how steady it is (page faults of
+    // fresh memory dominate a large import).
+    std::printf("%10s %9s %7s %7s | %8s %8s %8s | %6s %6s | %9s | %15s | %8s %8s %8s | %6s\n", "triangles", "points",
+                "FT50 MB", "PLY MB", "a s", "b s", "c s", "a/b", "a/c", "a ns/tri", "a min-max s", "a MB", "b MB",
+                "c MB", "a/b MB");
+  }
   for (int32_t n : sizes) {
     Grid g = GridFor(n);
-    std::string ft50 = (dir / ("grid-" + std::to_string(g.Triangles()) + ".ft50")).string();
-    std::string ply = (dir / ("grid-" + std::to_string(g.Triangles()) + ".ply")).string();
-    WriteFt50(g, ft50);
-    WritePly(g, ply);
-
-    std::vector<std::string> a = {TESSARO_TESSARO, "import", ft50, "--mode", "new", "--out", "none",
-                                  "--plugins", TESSARO_PLUGIN_DIR, "--prefs", prefs};
-    std::vector<std::string> b = {TESSARO_ASSIMP, ply, std::to_string(g.Triangles())};
-    std::vector<std::string> c = {TESSARO_FLOOR, ft50};
-    // What is timed must import the whole mesh.
-    std::string summary = Output(std::string(TESSARO_TESSARO) + " import " + ft50 + " --mode new --out - --plugins " +
-                                 TESSARO_PLUGIN_DIR + " --prefs " + prefs);
-    std::string points = " " + std::to_string(g.Points()) + " points", polygons = " " + std::to_string(g.Triangles()) + " polygons";
-    if (summary.find(points) == std::string::npos || summary.find(polygons) == std::string::npos) {
-      std::fprintf(stderr, "the import of %s does not hold%s and%s:\n%s", ft50.c_str(), points.c_str(),
-                   polygons.c_str(), summary.c_str());
-      return 1;
+    Files files = WriteFiles(dir, g, textured);
+    if (!ImportsWhole(g, files.ft50, prefs, textured)) return 1;
+    std::vector<double> seconds, peak;
+    std::pair<double, double> range;
+    if (exporting) {
+      const std::string glbA = (dir / "a.glb").string(), glbB = (dir / "b.glb").string();
+      std::vector<std::string> a = {TESSARO_TESSARO, "import", files.ft50, "--mode", "new", "--out", glbA,
+                                    "--plugins", TESSARO_PLUGIN_DIR, "--prefs", prefs};
+      std::vector<std::string> b = {TESSARO_ASSIMP_TOOL, "export", files.ply, glbB, "-fglb2"};
+      Measure({&a, &b}, rounds, &seconds, &peak, &range);
+      const double doc = (double(g.Points()) * 12 + double(g.Triangles()) * (textured ? 16 + 48 : 16)) / kMB;
+      const double out = double(fs::file_size(glbA)) / kMB;
+      std::printf("%10d %9d | %8.3f %8.3f | %6.2f | %9.1f | %7.3f-%-7.3f | %8.1f %8.1f | %8.1f %8.1f %8.1f\n",
+                  g.Triangles(), g.Points(), seconds[0], seconds[1], seconds[1] / seconds[0],
+                  seconds[0] * 1e9 / g.Triangles(), range.first, range.second, peak[0], peak[1], doc, out,
+                  peak[0] - doc - out);
+      if (!keep) fs::remove(glbA), fs::remove(glbB);
+    } else {
+      std::vector<std::string> a = {TESSARO_TESSARO, "import", files.ft50, "--mode", "new", "--out", "none",
+                                    "--plugins", TESSARO_PLUGIN_DIR, "--prefs", prefs};
+      std::vector<std::string> b = {TESSARO_ASSIMP, files.ply, std::to_string(g.Triangles())};
+      std::vector<std::string> c = {TESSARO_FLOOR, files.ft50};
+      Measure({&a, &b, &c}, rounds, &seconds, &peak, &range);
+      std::printf("%10d %9d %7.1f %7.1f | %8.4f %8.4f %8.4f | %6.3f %6.2f | %9.1f | %7.4f-%-7.4f | %8.1f %8.1f %8.1f | %6.3f\n",
+                  g.Triangles(), g.Points(), double(fs::file_size(files.ft50)) / 1e6,
+                  double(fs::file_size(files.ply)) / 1e6, seconds[0], seconds[1], seconds[2], seconds[0] / seconds[1],
+                  seconds[0] / seconds[2], seconds[0] * 1e9 / g.Triangles(), range.first, range.second, peak[0],
+                  peak[1], peak[2], peak[0] / peak[1]);
     }
-    RunProcess(a), RunProcess(b), RunProcess(c);  // warm the page cache
-
-    std::array<std::vector<double>, 3> seconds, peak;
-    for (int r = 0; r < rounds; ++r) {
-      int k = 0;
-      for (const auto *cmd : {&a, &b, &c}) {
-        Run run = RunProcess(*cmd);
-        seconds[k].push_back(run.seconds);
-        peak[k].push_back(run.peakMB);
-        ++k;
-      }
-    }
-    double ta = Median(seconds[0]), tb = Median(seconds[1]), tc = Median(seconds[2]);
-    double ma = Median(peak[0]), mb = Median(peak[1]), mc = Median(peak[2]);
-    auto range = std::minmax_element(seconds[0].begin(), seconds[0].end());
-    std::printf("%10d %9d %7.1f %7.1f | %8.4f %8.4f %8.4f | %6.3f %6.2f | %9.1f | %7.4f-%-7.4f | %8.1f %8.1f %8.1f | %6.3f\n",
-                g.Triangles(), g.Points(), double(fs::file_size(ft50)) / 1e6, double(fs::file_size(ply)) / 1e6, ta,
-                tb, tc, ta / tb, ta / tc, ta * 1e9 / g.Triangles(), *range.first, *range.second, ma, mb, mc, ma / mb);
     std::fflush(stdout);
-    if (!keep) fs::remove(ft50), fs::remove(ply);
+    if (!keep) fs::remove(files.ft50), fs::remove(files.ply);
   }
   return 0;
 }

@@ -4,38 +4,18 @@
 #define TESSARO_HOST_GLTF_MESH_H
 
 #include <cstdint>
-#include <memory>
-#include <new>
-#include <utility>
 #include <vector>
 
 #include "GltfSupport.h"
+#include "Memory.h"
 
 namespace tessaro {
 namespace gltf {
 
-// Leaves new elements uninitialised: the arrays are made at their size and
-// then filled, and zeroing them first would touch every page twice.
+// The arrays are made at their sizes and then filled: fresh storage comes
+// zeroed without a clearing pass, and large blocks on huge pages.
 template <class T>
-struct Uninitialised : std::allocator<T> {
-  template <class U>
-  struct rebind {
-    using other = Uninitialised<U>;
-  };
-  Uninitialised() = default;
-  template <class U>
-  Uninitialised(const Uninitialised<U> &) noexcept {}
-  template <class U>
-  void construct(U *p) noexcept {
-    ::new (static_cast<void *>(p)) U;
-  }
-  template <class U, class... A>
-  void construct(U *p, A &&...a) {
-    ::new (static_cast<void *>(p)) U(std::forward<A>(a)...);
-  }
-};
-template <class T>
-using Array = std::vector<T, Uninitialised<T>>;
+using Array = std::vector<T, ZeroedAllocator<T>>;
 
 struct Triangles {
   Array<float> positions, normals;  // 3 per vertex

@@ -8,7 +8,7 @@
 
 namespace tessaro {
 
-void *SystemAlloc(size_t bytes);  // zeroed; null when exhausted
+void *SystemAlloc(size_t bytes);  // zeroed; null when exhausted; huge pages for large blocks where offered
 void SystemFree(void *p, size_t bytes);
 
 // For containers of plain values: fresh storage is zeroed, and a default-

@@ -126,10 +126,22 @@ class Exporter {
   template <class T, class A>
   int Accessor(std::vector<T, A> &&data, int component, int type, size_t count, int target,
                std::vector<double> min = {}, std::vector<double> max = {}) {
+    const size_t bytes = data.size() * sizeof(T);
+    return ViewAccessor(binary_.Add(std::move(data)), bytes, component, type, count, target, std::move(min),
+                        std::move(max));
+  }
+  // One accessor over an array that produce writes when the buffer is.
+  int LaterAccessor(size_t bytes, gltf::Produce produce, int component, int type, size_t count, int target,
+                    std::vector<double> min = {}, std::vector<double> max = {}) {
+    return ViewAccessor(binary_.AddLater(bytes, std::move(produce)), bytes, component, type, count, target,
+                        std::move(min), std::move(max));
+  }
+  int ViewAccessor(size_t offset, size_t bytes, int component, int type, size_t count, int target,
+                   std::vector<double> min, std::vector<double> max) {
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteLength = data.size() * sizeof(T);
-    view.byteOffset = binary_.Add(std::move(data));
+    view.byteLength = bytes;
+    view.byteOffset = offset;
     view.target = target;
     model_.bufferViews.push_back(view);
     tinygltf::Accessor a;
@@ -288,11 +300,14 @@ class Exporter {
   int AddMesh(const Object &o, const Placement &world) {
     gltf::Triangles mesh;
     if (!gltf::BuildTriangles(o, scale_, warn_, &mesh)) return -1;
-    const gltf::Array<float> &positions = mesh.positions;
-    for (size_t i = 0; i < positions.size(); i += 3) Extend(Apply(world, {positions[i], positions[i + 1], positions[i + 2]}));
-
     tinygltf::Primitive prim;
     prim.mode = TINYGLTF_MODE_TRIANGLES;
+    if (mesh.flat) {
+      AddFlatArrays(mesh.flat, mesh.hasUvs, world, &prim);
+      return AddPrimitive(o, MeshMaterial(o, mesh.hasUvs, prim));
+    }
+    const gltf::Array<float> &positions = mesh.positions;
+    for (size_t i = 0; i < positions.size(); i += 3) Extend(Apply(world, {positions[i], positions[i + 1], positions[i + 2]}));
     prim.attributes["POSITION"] = PositionAccessor(std::move(mesh.positions));
     const size_t vertices = mesh.normals.size() / 3, indices = mesh.indices.size();
     prim.attributes["NORMAL"] = Accessor(std::move(mesh.normals), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3,
@@ -302,17 +317,48 @@ class Exporter {
                                                vertices, TINYGLTF_TARGET_ARRAY_BUFFER);
     prim.indices = Accessor(std::move(mesh.indices), TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR,
                             indices, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-    // The texture tag that comes last decides the material, as it lies on top.
+    return AddPrimitive(o, MeshMaterial(o, mesh.hasUvs, prim));
+  }
+
+  // A flat mesh's arrays, written from the document when the buffer is;
+  // its positions are read once now for their bounds and the scene's.
+  void AddFlatArrays(const std::shared_ptr<const gltf::FlatArrays> &mesh, bool hasUvs, const Placement &world,
+                     tinygltf::Primitive *prim) {
+    std::vector<double> lo(3, INFINITY), hi(3, -INFINITY);
+    mesh->EachPosition([&](const float *p) {
+      Extend(Apply(world, {p[0], p[1], p[2]}));
+      for (size_t i = 0; i < 3; ++i) lo[i] = std::min(lo[i], double(p[i])), hi[i] = std::max(hi[i], double(p[i]));
+    });
+    const size_t vertices = mesh->VertexCount(), indices = mesh->IndexCount();
+    prim->attributes["POSITION"] =
+        LaterAccessor(12 * vertices, [mesh](const gltf::Put &put) { return mesh->WritePositions(put); },
+                      TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, vertices, TINYGLTF_TARGET_ARRAY_BUFFER, lo, hi);
+    prim->attributes["NORMAL"] =
+        LaterAccessor(12 * vertices, [mesh](const gltf::Put &put) { return mesh->WriteNormals(put); },
+                      TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, vertices, TINYGLTF_TARGET_ARRAY_BUFFER);
+    if (hasUvs)
+      prim->attributes["TEXCOORD_0"] =
+          LaterAccessor(8 * vertices, [mesh](const gltf::Put &put) { return mesh->WriteUvs(put); },
+                        TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, vertices, TINYGLTF_TARGET_ARRAY_BUFFER);
+    prim->indices =
+        LaterAccessor(4 * indices, [mesh](const gltf::Put &put) { return mesh->WriteIndices(put); },
+                      TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, indices,
+                      TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+  }
+
+  // The mesh's material: the texture tag that comes last decides it, as it
+  // lies on top.
+  tinygltf::Primitive MeshMaterial(const Object &o, bool hasUvs, tinygltf::Primitive prim) {
     for (const Element *t = o.tags.first; t; t = t->next) {
       if (t->type != Ttexture) continue;
       const Element *m = Host::Get().LinkedMaterial(static_cast<const Tag &>(*t));
       auto it = m ? materials_.find(m) : materials_.end();
       if (it != materials_.end()) prim.material = it->second;
     }
-    if (prim.material >= 0 && !mesh.hasUvs &&
+    if (prim.material >= 0 && !hasUvs &&
         model_.materials[static_cast<size_t>(prim.material)].pbrMetallicRoughness.baseColorTexture.index >= 0)
       prim.material = Untextured(prim.material);
-    return AddPrimitive(o, prim);
+    return prim;
   }
 
   // Spline objects become line strips through their points.
@@ -582,7 +628,10 @@ bool WriteGltfFile(const Document &doc, const std::string &path, std::string *er
   }
   // A .gltf carries its buffer inside, as a data URI.
   if (!model.buffers.empty()) {
-    model.buffers[0].data = pieces.Joined();
+    if (!pieces.Joined(&model.buffers[0].data)) {
+      *error = failed;
+      return false;
+    }
     pieces = gltf::BinaryPieces();
   }
   std::ostringstream text;

@@ -94,33 +94,134 @@ void Smooth(const std::vector<uint32_t> &faces, uint32_t pointCount, const Norma
 // Builds the arrays at their final sizes and keeps no copy of the points or
 // of per-face normals, so that what a large mesh costs beyond its output is
 // a few integers per face.
-class MeshBuilder {
+class MeshBuilder : public FlatArrays {
  public:
-  MeshBuilder(const Object &o, double scale, const Warn &warn, Triangles *out)
-      : o_(o), scale_(scale), warn_(warn), out_(*out) {}
+  MeshBuilder(const Object &o, double scale) : o_(o), scale_(scale) {}
 
-  bool Build() {
+  // Builds a smooth mesh's arrays, or counts a flat one's (out->flat is
+  // set then, by the caller, to this builder).
+  bool Build(const Warn &warn, Triangles *out) {
+    out_ = out;
     const Tag *pointTag = FindTag(o_, Tpoint), *polygonTag = FindTag(o_, Tpolygon), *uvwTag = FindTag(o_, Tuvw);
     points_ = TagEntries<th_vector>(pointTag);
     polygons_ = TagEntries<int32_t[4]>(polygonTag);
     if (!points_ || !polygons_) return false;
     uvw_ = TagEntries<th_vector[4]>(uvwTag);
     if (uvw_ && uvwTag->entries < polygonTag->entries) uvw_ = nullptr;
-    out_.hasUvs = uvw_ != nullptr;
+    out_->hasUvs = uvw_ != nullptr;
     const double limit = SmoothingLimit();
     polygonCount_ = static_cast<uint32_t>(polygonTag->entries);
-    if (!Faces(static_cast<uint32_t>(pointTag->entries), polygonCount_)) return false;
-    if (smooth_) Groups(limit);
-    out_.indices.resize(3 * triangles_);
-    if (smooth_) SharedVertices();
-    else FlatVertices();
-    if (badUv_) warn_("UV coordinates of ", o_.name, " are not numbers: set to 0");
+    if (!Faces(static_cast<uint32_t>(pointTag->entries), polygonCount_, warn)) return false;
+    if (smooth_) {
+      Groups(limit);
+      out_->indices.resize(3 * triangles_);
+      SharedVertices();
+    } else {
+      CountBadUvs();
+    }
+    out_ = nullptr;
+    if (badUv_) warn("UV coordinates of ", o_.name, " are not numbers: set to 0");
     return true;
+  }
+  bool IsSmooth() const { return smooth_; }
+
+  size_t VertexCount() const override { return corners_; }
+  size_t IndexCount() const override { return 3 * triangles_; }
+  void EachPosition(const std::function<void(const float *)> &visit) const override {
+    for (uint32_t i = 0; i < used_.size(); ++i) {
+      if (!used_[i]) continue;
+      const V3 at = At(i);
+      const float p[3] = {float(at.x), float(at.y), float(at.z)};
+      visit(p);
+    }
+  }
+  bool WritePositions(const Put &put) const override {
+    Stage<float> stage(put);
+    EachFlatCorner([&](uint32_t f, int k) {
+      const V3 at = At(static_cast<uint32_t>(polygons_[f][k]));
+      stage.Add({float(at.x), float(at.y), float(at.z)});
+    });
+    return stage.Finish();
+  }
+  bool WriteNormals(const Put &put) const override {
+    Stage<float> stage(put);
+    uint32_t face = UINT32_MAX;
+    float normal[3] = {0, 0, 0};
+    EachFlatCorner([&](uint32_t f, int) {
+      if (f != face) face = f, Normal(f, FaceNormal(f), normal);
+      stage.Add({normal[0], normal[1], normal[2]});
+    });
+    return stage.Finish();
+  }
+  bool WriteUvs(const Put &put) const override {
+    if (!uvw_) return true;
+    Stage<float> stage(put);
+    EachFlatCorner([&](uint32_t f, int k) {
+      float u = 0, v = 0;
+      Uv(f, k, &u, &v);
+      stage.Add({u, v});
+    });
+    return stage.Finish();
+  }
+  bool WriteIndices(const Put &put) const override {
+    Stage<uint32_t> stage(put);
+    uint32_t base = 0;
+    for (uint32_t f = 0; f < polygonCount_; ++f) {
+      if (!Face(f)) continue;
+      // The corners in the order (0, 2, 1, 3) are vertices base, base + 1, …
+      stage.Add({base, base + 1, base + 2});
+      if (polygons_[f][2] == polygons_[f][3]) {
+        base += 3;
+      } else {
+        stage.Add({base, base + 3, base + 1});
+        base += 4;
+      }
+    }
+    return stage.Finish();
   }
 
  private:
   // Point i in glTF's frame.
   V3 At(uint32_t i) const { return {points_[i].x * scale_, points_[i].y * scale_, -double(points_[i].z) * scale_}; }
+
+  // Runs of values gathered and handed on a few thousand at a time.
+  template <class T>
+  class Stage {
+   public:
+    explicit Stage(const Put &put) : put_(put) {}
+    void Add(std::initializer_list<T> values) {
+      for (T v : values) {
+        run_[n_++] = v;
+        if (n_ == kRun) Flush();
+      }
+    }
+    bool Finish() {
+      Flush();
+      return ok_;
+    }
+
+   private:
+    static constexpr size_t kRun = 4096;
+    void Flush() {
+      ok_ = ok_ && (n_ == 0 || put_(run_, n_ * sizeof(T)));
+      n_ = 0;
+    }
+    const Put &put_;
+    T run_[kRun];
+    size_t n_ = 0;
+    bool ok_ = true;
+  };
+
+  // Visits a flat mesh's vertices in order: each face's corners in the
+  // order its triangles (0, 2, 1) and (0, 3, 2) first meet them.
+  template <class Visit>
+  void EachFlatCorner(const Visit &visit) const {
+    static const int kOrder[4] = {0, 2, 1, 3};
+    for (uint32_t f = 0; f < polygonCount_; ++f) {
+      if (!Face(f)) continue;
+      for (int i = 0; i < (polygons_[f][2] == polygons_[f][3] ? 3 : 4); ++i) visit(f, kOrder[i]);
+    }
+  }
 
   // Polygon i's normal, the length of its area (Newell's method), walked
   // backwards as the triangles are.
@@ -159,8 +260,9 @@ class MeshBuilder {
 
   // Counts the faces, their corners and triangles, and lists them when the
   // mesh is smooth (its corners are numbered by face).
-  bool Faces(uint32_t pointCount, uint32_t polygonCount) {
+  bool Faces(uint32_t pointCount, uint32_t polygonCount, const Warn &warn) {
     finite_.resize(pointCount);
+    if (!smooth_) used_.resize(pointCount);
     for (uint32_t i = 0; i < pointCount; ++i) {
       V3 a = At(i);
       finite_[i] = std::isfinite(float(a.x)) && std::isfinite(float(a.y)) && std::isfinite(float(a.z));
@@ -176,12 +278,14 @@ class MeshBuilder {
         continue;
       }
       ++faceCount_;
+      if (!smooth_)
+        for (int k = 0; k < 4; ++k) used_[static_cast<uint32_t>(p[k])] = true;
       const bool triangle = p[2] == p[3];
       corners_ += triangle ? 3 : 4;
       triangles_ += triangle ? 1 : 2;
     }
     if (notNumbers)
-      warn_("polygons of ", o_.name, " have points that are not numbers (or too large in metres): those polygons are left out");
+      warn("polygons of ", o_.name, " have points that are not numbers (or too large in metres): those polygons are left out");
     if (smooth_) {
       faces_.reserve(faceCount_);
       for (uint32_t i = 0; i < polygonCount; ++i)
@@ -213,56 +317,44 @@ class MeshBuilder {
     }
   }
 
-  // The UV of polygon i's corner k; 0, 0 for coordinates that are not numbers.
-  void Uv(uint32_t i, int k, float *u, float *v) {
+  // The UV of polygon i's corner k; false, and 0, 0, for coordinates that
+  // are not numbers.
+  bool Uv(uint32_t i, int k, float *u, float *v) const {
     *u = *v = 0;
     const th_vector &t = uvw_[i][k];
-    if (std::isfinite(t.x) && std::isfinite(t.y)) *u = t.x, *v = t.y;
-    else ++badUv_;
+    if (!std::isfinite(t.x) || !std::isfinite(t.y)) return false;
+    *u = t.x, *v = t.y;
+    return true;
   }
 
-  // Vertex `index` for polygon i's corner k, with the normal n (not yet of
+  void CountBadUvs() {
+    if (!uvw_) return;
+    float u, v;
+    EachFlatCorner([&](uint32_t f, int k) { badUv_ += !Uv(f, k, &u, &v); });
+  }
+
+  // The unit normal of a vertex of polygon i whose normal is n (not yet of
   // length 1; the polygon's own normal where n has no length).
-  void SetVertex(size_t index, uint32_t i, int k, V3 n, float u, float v) {
-    const V3 at = At(static_cast<uint32_t>(polygons_[i][k]));
-    float *position = &out_.positions[3 * index], *normal = &out_.normals[3 * index];
-    position[0] = float(at.x), position[1] = float(at.y), position[2] = float(at.z);
-    if (uvw_) out_.uvs[2 * index] = u, out_.uvs[2 * index + 1] = v;
+  void Normal(uint32_t i, V3 n, float out[3]) const {
     double length = Length(n);
     if (!(length > 0) || !std::isfinite(length)) n = FaceNormal(i), length = Length(n);
     if (!(length > 0) || !std::isfinite(length)) n = {0, 1, 0}, length = 1;  // a face without area
-    normal[0] = float(n.x / length), normal[1] = float(n.y / length), normal[2] = float(n.z / length);
+    out[0] = float(n.x / length), out[1] = float(n.y / length), out[2] = float(n.z / length);
+  }
+
+  // Vertex `index` for polygon i's corner k, with the normal n.
+  void SetVertex(size_t index, uint32_t i, int k, V3 n, float u, float v) {
+    const V3 at = At(static_cast<uint32_t>(polygons_[i][k]));
+    float *position = &out_->positions[3 * index];
+    position[0] = float(at.x), position[1] = float(at.y), position[2] = float(at.z);
+    if (uvw_) out_->uvs[2 * index] = u, out_->uvs[2 * index + 1] = v;
+    Normal(i, n, &out_->normals[3 * index]);
   }
 
   void SizeVertices(size_t count) {
-    out_.positions.resize(3 * count);
-    out_.normals.resize(3 * count);
-    if (uvw_) out_.uvs.resize(2 * count);
-  }
-
-  // Without smoothing no vertex is shared between faces: each corner is a
-  // vertex, numbered as the triangles first meet them.
-  void FlatVertices() {
-    SizeVertices(corners_);
-    size_t vertex = 0, index = 0;
-    for (uint32_t f = 0; f < polygonCount_; ++f) {
-      if (!Face(f)) continue;
-      const bool triangle = polygons_[f][2] == polygons_[f][3];
-      const V3 normal = FaceNormal(f);
-      // The corners in the order the triangles (0, 2, 1) and (0, 3, 2) meet them.
-      const int order[4] = {0, 2, 1, 3};
-      for (int i = 0; i < (triangle ? 3 : 4); ++i) {
-        float u = 0, v = 0;
-        if (uvw_) Uv(f, order[i], &u, &v);
-        SetVertex(vertex + static_cast<size_t>(i), f, order[i], normal, u, v);
-      }
-      const auto base = static_cast<uint32_t>(vertex);
-      const uint32_t first[3] = {base, base + 1, base + 2}, second[3] = {base, base + 3, base + 1};
-      std::copy(first, first + 3, &out_.indices[index]);
-      if (!triangle) std::copy(second, second + 3, &out_.indices[index + 3]);
-      index += triangle ? 3 : 6;
-      vertex += triangle ? 3 : 4;
-    }
+    out_->positions.resize(3 * count);
+    out_->normals.resize(3 * count);
+    if (uvw_) out_->uvs.resize(2 * count);
   }
 
   // With smoothing a group's corners share its first vertex, unless their
@@ -276,7 +368,7 @@ class MeshBuilder {
       const int32_t *p = polygons_[faces_[f]];
       const int corners[2][3] = {{0, 2, 1}, {0, 3, 2}};
       for (int t = 0; t < (p[2] == p[3] ? 1 : 2); ++t)
-        for (int k : corners[t]) out_.indices[index++] = Vertex(f, k, &count);
+        for (int k : corners[t]) out_->indices[index++] = Vertex(f, k, &count);
     }
     SizeVertices(count);
   }
@@ -285,15 +377,15 @@ class MeshBuilder {
   uint32_t Vertex(uint32_t f, int k, size_t *count) {
     const uint32_t g = group_[4 * f + static_cast<uint32_t>(k)];
     float u = 0, v = 0;
-    if (uvw_) Uv(faces_[f], k, &u, &v);
+    if (uvw_) badUv_ += !Uv(faces_[f], k, &u, &v);
     uint32_t &slot = first_[g];
     if (slot != UINT32_MAX) {
-      if (!uvw_ || (out_.uvs[2 * slot] == u && out_.uvs[2 * slot + 1] == v)) return slot;
+      if (!uvw_ || (out_->uvs[2 * slot] == u && out_->uvs[2 * slot + 1] == v)) return slot;
       auto it = split_.find({g, u, v});
       if (it != split_.end()) return it->second;
     }
     const auto index = static_cast<uint32_t>((*count)++);
-    if (*count > out_.normals.size() / 3) SizeVertices(std::max<size_t>(*count, 2 * (*count - 1)));
+    if (*count > out_->normals.size() / 3) SizeVertices(std::max<size_t>(*count, 2 * (*count - 1)));
     SetVertex(index, faces_[f], k, sums_[g], u, v);
     if (slot == UINT32_MAX) slot = index;
     else split_.emplace(std::make_tuple(g, u, v), index);
@@ -302,13 +394,13 @@ class MeshBuilder {
 
   const Object &o_;
   double scale_;
-  const Warn &warn_;
-  Triangles &out_;
+  Triangles *out_ = nullptr;  // while a smooth mesh is built
   const th_vector *points_ = nullptr;
   const int32_t (*polygons_)[4] = nullptr;
   const th_vector (*uvw_)[4] = nullptr;
   uint32_t polygonCount_ = 0;
   std::vector<bool> finite_;  // per point: its coordinates are numbers
+  std::vector<bool> used_;  // per point of a flat mesh: a face uses it
   size_t faceCount_ = 0, corners_ = 0, triangles_ = 0;  // of the faces
   std::vector<uint32_t> faces_;  // a smooth mesh's faces, by number
   bool smooth_ = false;
@@ -322,7 +414,10 @@ class MeshBuilder {
 }  // namespace
 
 bool BuildTriangles(const Object &o, double scale, const Warn &warn, Triangles *out) {
-  return MeshBuilder(o, scale, warn, out).Build();
+  auto builder = std::make_shared<MeshBuilder>(o, scale);
+  if (!builder->Build(warn, out)) return false;
+  if (!builder->IsSmooth()) out->flat = builder;
+  return true;
 }
 
 }  // namespace gltf

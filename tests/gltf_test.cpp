@@ -9,6 +9,7 @@
 #include <tiny_gltf.h>
 
 #include "c4d_symbols.h"
+#include "GltfBinary.h"
 #include "GltfExport.h"
 #include "Trig.h"
 #include "ft50_scene.h"
@@ -782,3 +783,36 @@ TEST(GltfPathTest, ExtensionsDecide) {
 }
 
 }  // namespace
+
+// The buffer's pieces lie at 4-byte boundaries with zeros between; a piece
+// written later must give exactly the length it was added with, or the
+// buffer is neither joined nor written, rather than shifting what follows.
+TEST(GltfBinaryTest, PiecesKeepTheirPlacesAndLaterOnesTheirLength) {
+  auto later = [](std::string bytes) {
+    return [bytes](const tessaro::gltf::Put &put) { return put(bytes.data(), bytes.size()); };
+  };
+  tessaro::gltf::BinaryPieces pieces;
+  EXPECT_EQ(pieces.Add(std::string("abc")), 0u);
+  EXPECT_EQ(pieces.AddLater(2, later("de")), 4u);
+  EXPECT_EQ(pieces.Add(std::vector<uint16_t>{0x4847}), 8u);
+  EXPECT_EQ(pieces.Size(), 10u);
+  std::vector<unsigned char> joined;
+  ASSERT_TRUE(pieces.Joined(&joined));
+  EXPECT_EQ(std::string(joined.begin(), joined.end()), std::string("abc\0de\0\0GH", 10));
+  std::FILE *f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(pieces.Write(f, 12));
+  EXPECT_EQ(std::ftell(f), 12L) << "padded with zeros";
+  std::fclose(f);
+
+  for (const char *wrong : {"d", "def"}) {
+    tessaro::gltf::BinaryPieces bad;
+    bad.AddLater(2, later(wrong));
+    bad.Add(std::string("x"));
+    EXPECT_FALSE(bad.Joined(&joined)) << wrong;
+    std::FILE *g = std::tmpfile();
+    ASSERT_NE(g, nullptr);
+    EXPECT_FALSE(bad.Write(g, 8)) << wrong;
+    std::fclose(g);
+  }
+}

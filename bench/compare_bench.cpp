@@ -8,7 +8,8 @@
 // 5618; PLY properties s and t), as real meshes have.
 // Every run is a process of its own; the commands alternate, round after
 // round, and the table gives medians of wall time and of peak resident
-// memory (MB are 2^20 bytes). hyperfine runs one command's rounds back to
+// memory (MB are 2^20 bytes); a's time per triangle is beyond that of the
+// same run on a grid of two triangles. hyperfine runs one command's rounds back to
 // back and does not read memory, so the loop is written here.
 // Usage: bench_compare [--rounds N] [--keep] [--textured] [--export] [TRIANGLES...]
 // (default 10000 1000000 4000000); --keep leaves the files in the
@@ -221,6 +222,11 @@ int main(int argc, char **argv) {
                 "FT50 MB", "PLY MB", "a s", "b s", "c s", "a/b", "a/c", "a ns/tri", "a min-max s", "a MB", "b MB",
                 "c MB", "a/b MB");
   }
+  // The same command on a grid of two triangles: what a run costs whatever
+  // the mesh (starting the program, loading the plug-in), taken off (a)
+  // for its time per triangle.
+  Grid tiny = GridFor(2);
+  Files empty = WriteFiles(dir, tiny, textured);
   for (int32_t n : sizes) {
     Grid g = GridFor(n);
     Files files = WriteFiles(dir, g, textured);
@@ -232,28 +238,34 @@ int main(int argc, char **argv) {
       std::vector<std::string> a = {TESSARO_TESSARO, "import", files.ft50, "--mode", "new", "--out", glbA,
                                     "--plugins", TESSARO_PLUGIN_DIR, "--prefs", prefs};
       std::vector<std::string> b = {TESSARO_ASSIMP_TOOL, "export", files.ply, glbB, "-fglb2"};
-      Measure({&a, &b}, rounds, &seconds, &peak, &range);
+      std::vector<std::string> a0 = a;
+      a0[2] = empty.ft50;
+      a0[6] = (dir / "a0.glb").string();
+      Measure({&a, &b, &a0}, rounds, &seconds, &peak, &range);
       const double doc = (double(g.Points()) * 12 + double(g.Triangles()) * (textured ? 16 + 48 : 16)) / kMB;
       const double out = double(fs::file_size(glbA)) / kMB;
       std::printf("%10d %9d | %8.3f %8.3f | %6.2f | %9.1f | %7.3f-%-7.3f | %8.1f %8.1f | %8.1f %8.1f %8.1f\n",
                   g.Triangles(), g.Points(), seconds[0], seconds[1], seconds[1] / seconds[0],
-                  seconds[0] * 1e9 / g.Triangles(), range.first, range.second, peak[0], peak[1], doc, out,
+                  (seconds[0] - seconds[2]) * 1e9 / g.Triangles(), range.first, range.second, peak[0], peak[1], doc, out,
                   peak[0] - doc - out);
-      if (!keep) fs::remove(glbA), fs::remove(glbB);
+      if (!keep) fs::remove(glbA), fs::remove(glbB), fs::remove(a0[6]);
     } else {
       std::vector<std::string> a = {TESSARO_TESSARO, "import", files.ft50, "--mode", "new", "--out", "none",
                                     "--plugins", TESSARO_PLUGIN_DIR, "--prefs", prefs};
       std::vector<std::string> b = {TESSARO_ASSIMP, files.ply, std::to_string(g.Triangles())};
       std::vector<std::string> c = {TESSARO_FLOOR, files.ft50};
-      Measure({&a, &b, &c}, rounds, &seconds, &peak, &range);
+      std::vector<std::string> a0 = a;
+      a0[2] = empty.ft50;
+      Measure({&a, &b, &c, &a0}, rounds, &seconds, &peak, &range);
       std::printf("%10d %9d %7.1f %7.1f | %8.4f %8.4f %8.4f | %6.3f %6.2f | %9.1f | %7.4f-%-7.4f | %8.1f %8.1f %8.1f | %6.3f\n",
                   g.Triangles(), g.Points(), double(fs::file_size(files.ft50)) / 1e6,
                   double(fs::file_size(files.ply)) / 1e6, seconds[0], seconds[1], seconds[2], seconds[0] / seconds[1],
-                  seconds[0] / seconds[2], seconds[0] * 1e9 / g.Triangles(), range.first, range.second, peak[0],
+                  seconds[0] / seconds[2], (seconds[0] - seconds[3]) * 1e9 / g.Triangles(), range.first, range.second, peak[0],
                   peak[1], peak[2], peak[0] / peak[1]);
     }
     std::fflush(stdout);
     if (!keep) fs::remove(files.ft50), fs::remove(files.ply);
   }
+  if (!keep) fs::remove(empty.ft50), fs::remove(empty.ply);
   return 0;
 }

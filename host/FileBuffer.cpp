@@ -41,7 +41,9 @@ bool th_file::Fill() {
   const bool onward = bufferLength > 0 && pos == bufferStart + bufferLength;
   const size_t want = onward ? kBufferSize : kPageSize;
   size_t got = 0;
-  if (Seek(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.get(), 1, want, fp);
+  // Reading on, the stream already stands at pos: no seek, which costs a
+  // system call.
+  if (onward || Seek(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.get(), 1, want, fp);
   bufferStart = pos;
   bufferLength = static_cast<int64_t>(got);
   return got != 0;

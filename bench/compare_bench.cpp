@@ -11,9 +11,11 @@
 // memory (MB are 2^20 bytes); a's time per triangle is beyond that of the
 // same run on a grid of two triangles. hyperfine runs one command's rounds back to
 // back and does not read memory, so the loop is written here.
-// Usage: bench_compare [--rounds N] [--keep] [--textured] [--export] [TRIANGLES...]
+// Usage: bench_compare [--rounds N] [--keep] [--textured] [--export] [--cold] [TRIANGLES...]
 // (default 10000 1000000 4000000); --keep leaves the files in the
 // temporary folder, for profiling.
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -156,12 +158,29 @@ Files WriteFiles(const fs::path &dir, const Grid &g, bool textured) {
 }
 
 // Runs the commands round after round, alternating; medians per command.
-void Measure(const std::vector<const std::vector<std::string> *> &commands, int rounds, std::vector<double> *seconds,
-             std::vector<double> *peaks, std::pair<double, double> *firstRange) {
-  for (const auto *cmd : commands) RunProcess(*cmd);  // warm the page cache
+// A virtual machine may hand memory that has been free for a while back
+// to its hypervisor (free page reporting: here after about 2 seconds), and
+// the next first touch of it then costs several times the clearing of a
+// page, whatever the program. Touching as much as a command will use, just
+// before it runs, gives every command memory in the same state, as on a
+// machine of its own; --cold leaves that out.
+void Prime(double mb) {
+  const size_t bytes = size_t(mb * (1 << 20));
+  void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return;
+  madvise(p, bytes, MADV_HUGEPAGE);
+  for (size_t at = 0; at < bytes; at += 4096) static_cast<volatile char *>(p)[at] = 1;
+  munmap(p, bytes);
+}
+
+void Measure(const std::vector<const std::vector<std::string> *> &commands, int rounds, bool cold,
+             std::vector<double> *seconds, std::vector<double> *peaks, std::pair<double, double> *firstRange) {
+  std::vector<double> first;
+  for (const auto *cmd : commands) first.push_back(RunProcess(*cmd).peakMB);  // warm the page cache
   std::vector<std::vector<double>> t(commands.size()), m(commands.size());
   for (int r = 0; r < rounds; ++r)
     for (size_t k = 0; k < commands.size(); ++k) {
+      if (!cold) Prime(first[k] * 1.25 + 64);
       Run run = RunProcess(*commands[k]);
       t[k].push_back(run.seconds);
       m[k].push_back(run.peakMB);
@@ -195,13 +214,14 @@ const double kMB = 1 << 20;
 
 int main(int argc, char **argv) {
   int rounds = 7;
-  bool keep = false, textured = false, exporting = false;
+  bool keep = false, textured = false, exporting = false, cold = false;
   std::vector<int32_t> sizes;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     else if (!std::strcmp(argv[i], "--keep")) keep = true;
     else if (!std::strcmp(argv[i], "--textured")) textured = true;
     else if (!std::strcmp(argv[i], "--export")) exporting = true;
+    else if (!std::strcmp(argv[i], "--cold")) cold = true;
     else sizes.push_back(std::atoi(argv[i]));
   }
   if (sizes.empty()) sizes = {10000, 1000000, 4000000};
@@ -241,7 +261,7 @@ int main(int argc, char **argv) {
       std::vector<std::string> a0 = a;
       a0[2] = empty.ft50;
       a0[6] = (dir / "a0.glb").string();
-      Measure({&a, &b, &a0}, rounds, &seconds, &peak, &range);
+      Measure({&a, &b, &a0}, rounds, cold, &seconds, &peak, &range);
       const double doc = (double(g.Points()) * 12 + double(g.Triangles()) * (textured ? 16 + 48 : 16)) / kMB;
       const double out = double(fs::file_size(glbA)) / kMB;
       std::printf("%10d %9d | %8.3f %8.3f | %6.2f | %9.1f | %7.3f-%-7.3f | %8.1f %8.1f | %8.1f %8.1f %8.1f\n",
@@ -256,7 +276,7 @@ int main(int argc, char **argv) {
       std::vector<std::string> c = {TESSARO_FLOOR, files.ft50};
       std::vector<std::string> a0 = a;
       a0[2] = empty.ft50;
-      Measure({&a, &b, &c, &a0}, rounds, &seconds, &peak, &range);
+      Measure({&a, &b, &c, &a0}, rounds, cold, &seconds, &peak, &range);
       std::printf("%10d %9d %7.1f %7.1f | %8.4f %8.4f %8.4f | %6.3f %6.2f | %9.1f | %7.4f-%-7.4f | %8.1f %8.1f %8.1f | %6.3f\n",
                   g.Triangles(), g.Points(), double(fs::file_size(files.ft50)) / 1e6,
                   double(fs::file_size(files.ply)) / 1e6, seconds[0], seconds[1], seconds[2], seconds[0] / seconds[1],

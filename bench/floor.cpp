@@ -2,7 +2,6 @@
 // every 4-byte word once. Prints a checksum so the work cannot be skipped.
 // Usage: bench_floor FILE
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "Memory.h"
 
 int main(int argc, char **argv) {
   if (argc != 2) {
@@ -23,13 +24,10 @@ int main(int argc, char **argv) {
     return 1;
   }
   size_t size = static_cast<size_t>(st.st_size);
-  auto *data = static_cast<uint8_t *>(std::malloc(size ? size : 1));
+  // The host's own allocation: huge pages for large blocks where the
+  // system offers them, so the floor pays no more page faults than it must.
+  auto *data = static_cast<uint8_t *>(tessaro::SystemAlloc(size));
   if (!data) return 1;
-  // Huge pages where the system offers them on request, as the host's
-  // large blocks have: the floor pays no more page faults than it must.
-  const uintptr_t huge = uintptr_t(2) << 20, from = (reinterpret_cast<uintptr_t>(data) + huge - 1) & ~(huge - 1),
-                  to = (reinterpret_cast<uintptr_t>(data) + size) & ~(huge - 1);
-  if (to > from) madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
   for (size_t done = 0; done < size;) {
     ssize_t got = read(fd, data + done, size - done);
     if (got <= 0) {
@@ -48,6 +46,6 @@ int main(int argc, char **argv) {
     sum ^= w;
   }
   std::printf("%08x\n", sum);
-  std::free(data);
+  tessaro::SystemFree(data, size);
   return 0;
 }

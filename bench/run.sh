@@ -4,7 +4,7 @@
 #   bash bench/run.sh many_materials [MAX_MATERIALS]
 #   bash bench/run.sh hostile_layouts [SCALE]
 #   bash bench/run.sh growth [SCALE]
-#   bash bench/run.sh compare [--rounds N] [--keep] [--textured] [--export] [TRIANGLES...]
+#   bash bench/run.sh compare [--rounds N] [--keep] [--textured] [--export] [--cold] [TRIANGLES...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 name="${1:?usage: bench/run.sh split_mesh|many_materials|hostile_layouts|growth|compare [SIZE]}"

@@ -35,18 +35,25 @@ int th_file::Seek(std::FILE *fp, int64_t pos, int origin) {
 }
 
 bool th_file::Fill() {
-  // Reading on from the end of the buffer takes a whole buffer; after a jump
-  // (a reader looking at a header elsewhere and coming back) a page will
-  // do, so that such a look costs what it reads, not a buffer each way.
-  const bool onward = bufferLength > 0 && pos == bufferStart + bufferLength;
-  const size_t want = onward ? kBufferSize : kPageSize;
-  size_t got = 0;
-  // Reading on, the stream already stands at pos: no seek, which costs a
-  // system call.
-  if (onward || Seek(fp, pos, SEEK_SET) == 0) got = std::fread(buffer.get(), 1, want, fp);
+  // Reading on from within the buffer keeps the bytes not yet taken (a
+  // run of values rarely ends on the buffer's end) and reads a whole buffer
+  // on; the stream already stands at the buffer's end, so no seek, which
+  // costs a system call. After a jump (a reader looking at a header
+  // elsewhere and coming back) a page will do, so that such a look costs
+  // what it reads, not a buffer each way.
+  const int64_t end = bufferStart + bufferLength;
+  const bool onward = bufferLength > 0 && pos >= bufferStart && pos <= end;
+  size_t kept = 0, got = 0;
+  if (onward) {
+    kept = static_cast<size_t>(end - pos);
+    if (kept) std::memmove(buffer.get(), buffer.get() + (pos - bufferStart), kept);
+    got = std::fread(buffer.get() + kept, 1, kBufferSize - kept, fp);
+  } else if (Seek(fp, pos, SEEK_SET) == 0) {
+    got = std::fread(buffer.get(), 1, kPageSize, fp);
+  }
   bufferStart = pos;
-  bufferLength = static_cast<int64_t>(got);
-  return got != 0;
+  bufferLength = static_cast<int64_t>(kept + got);
+  return bufferLength != 0;
 }
 
 int64_t th_file::TakeRun(void *out, int64_t n, int64_t unitBytes, int valueBytes) {

@@ -11,35 +11,49 @@ namespace tessaro {
 
 namespace {
 
-// Blocks from this size on are backed by huge pages where the system
-// offers them on request: a mesh's tags fill hundreds of megabytes, and
-// faulting them in 4 KB at a time costs more than filling them.
-constexpr size_t kHugeBlock = size_t(4) << 20;
-
-void PreferHugePages(void *p, size_t bytes) {
 #ifdef __linux__
-  constexpr uintptr_t kHuge = uintptr_t(2) << 20;
-  const uintptr_t from = (reinterpret_cast<uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
-  const uintptr_t to = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(kHuge - 1);
+// Blocks from the size of a huge page on are mapped on a huge-page
+// boundary and backed by huge pages where the system offers them on
+// request: a mesh's tags fill hundreds of megabytes, and faulting them in
+// 4 KB at a time costs more than filling them (on a virtual machine, many
+// times more). Only the tail beyond the last whole huge page keeps small
+// pages, so a block never holds more than it asked for.
+constexpr size_t kHuge = size_t(2) << 20;
+
+void *MapAligned(size_t bytes) {
+  const size_t span = bytes + kHuge;
+  void *m = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) return nullptr;
+  const uintptr_t start = reinterpret_cast<uintptr_t>(m);
+  const uintptr_t at = (start + kHuge - 1) & ~(kHuge - 1);
+  const size_t page = 4096;
+  const uintptr_t end = (at + bytes + page - 1) & ~(page - 1);
+  if (at > start) munmap(m, at - start);
+  if (start + span > end) munmap(reinterpret_cast<void *>(end), start + span - end);
   // Advice only: where it is refused the block simply keeps small pages.
-  if (to > from) madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
-#else
-  (void)p, (void)bytes;
-#endif
+  madvise(reinterpret_cast<void *>(at), bytes & ~(kHuge - 1), MADV_HUGEPAGE);
+  return reinterpret_cast<void *>(at);
 }
+#endif
 
 }  // namespace
 
-// calloc gives large blocks as fresh mappings, already zero, so zeroing
-// costs nothing until a page is first touched.
+// Fresh mappings are already zero, so zeroing costs nothing until a page
+// is first touched; calloc gives the same for the smaller blocks it maps.
 void *SystemAlloc(size_t bytes) {
-  void *p = std::calloc(bytes ? bytes : 1, 1);
-  if (p && bytes >= kHugeBlock) PreferHugePages(p, bytes);
-  return p;
+#ifdef __linux__
+  if (bytes >= kHuge) return MapAligned(bytes);
+#endif
+  return std::calloc(bytes ? bytes : 1, 1);
 }
 
 void SystemFree(void *p, size_t bytes) {
-  (void)bytes;
+#ifdef __linux__
+  if (p && bytes >= kHuge) {
+    munmap(p, bytes);
+    return;
+  }
+#endif
   std::free(p);
 }
 

@@ -9,7 +9,7 @@
 namespace tessaro {
 
 void *SystemAlloc(size_t bytes);  // zeroed; null when exhausted; huge pages for large blocks where offered
-void SystemFree(void *p, size_t bytes);
+void SystemFree(void *p, size_t bytes);  // bytes as given to SystemAlloc
 
 // For containers of plain values: fresh storage is zeroed, and a default-
 // constructed element leaves it alone, so a vector of n elements costs no

@@ -764,6 +764,17 @@ TEST_F(FileObjectTest, ReadsAcrossTheBufferMatchTheFile) {
   ASSERT_TRUE(t().ReadLong(f, &l));
   uint32_t expect = (uint32_t(bytes[262143]) << 24) | (bytes[262144] << 16) | (bytes[262145] << 8) | bytes[262146];
   EXPECT_EQ(static_cast<uint32_t>(l), expect);
+  // After a jump only a page is read; a run going on past it keeps the part
+  // of a value left at the page's end and reads on from there.
+  ASSERT_TRUE(t().Seek(f, 500001));
+  std::vector<th_vector> vectors(15000);
+  ASSERT_EQ(t().ReadVectors(f, vectors.data(), 15000), 15000);
+  for (size_t k = 0; k < 3 * 15000; ++k) {
+    const uint8_t *b = &bytes[500001 + 4 * k];
+    uint32_t word, want = (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | b[3];
+    std::memcpy(&word, reinterpret_cast<const uint8_t *>(vectors.data()) + 4 * k, 4);
+    ASSERT_EQ(word, want) << "word " << k;
+  }
   t().Free(&f);
 }
 

@@ -74,6 +74,9 @@ th_bool FileOpen(th_file *f, const char *name, int32_t mode, int32_t error_dialo
   // The name is UTF-8, as every name the host hands out.
   std::FILE *fp = tessaro::OpenFile(name, "rb");
   if (!fp) return 0;
+  // The file object buffers for itself: a second buffer would only split
+  // its reads in two.
+  std::setvbuf(fp, nullptr, _IONBF, 0);
   if (th_file::Seek(fp, 0, SEEK_END) != 0) {
     std::fclose(fp);
     return 0;

@@ -34,6 +34,22 @@ void *MapAligned(size_t bytes) {
   madvise(reinterpret_cast<void *>(at), bytes & ~(kHuge - 1), MADV_HUGEPAGE);
   return reinterpret_cast<void *>(at);
 }
+
+// Blocks between this and a huge page are mapped whole at once: one call
+// instead of a fault per 4 KB page, which on a virtual machine costs more
+// than clearing the page. Smaller blocks come from the heap, often reused.
+constexpr size_t kPopulated = size_t(256) << 10;
+
+void *MapPopulated(size_t bytes) {
+  void *m = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (m == MAP_FAILED) return nullptr;
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+  // Advice only: an older system leaves the pages to be faulted in.
+  madvise(m, bytes, MADV_POPULATE_WRITE);
+  return m;
+}
 #endif
 
 }  // namespace
@@ -43,13 +59,14 @@ void *MapAligned(size_t bytes) {
 void *SystemAlloc(size_t bytes) {
 #ifdef __linux__
   if (bytes >= kHuge) return MapAligned(bytes);
+  if (bytes >= kPopulated) return MapPopulated(bytes);
 #endif
   return std::calloc(bytes ? bytes : 1, 1);
 }
 
 void SystemFree(void *p, size_t bytes) {
 #ifdef __linux__
-  if (p && bytes >= kHuge) {
+  if (p && bytes >= kPopulated) {
     munmap(p, bytes);
     return;
   }

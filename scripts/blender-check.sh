@@ -6,18 +6,7 @@
 # (scripts/blender_check.py). Installs Blender from Debian when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# The importer needs numpy, which Debian's Blender only recommends.
-missing=()
-for p in blender python3-numpy; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "blender-check: installing ${missing[*]}"
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash scripts/need-blender.sh
 bash scripts/build.sh >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,0 +1,159 @@
+"""FT50 scenes into Blender through TessaroImport, the real plug-in, run in
+its stand-in host (the tessaro program shipped with this add-on)."""
+
+bl_info = {
+    "name": "TessaroImport: FT50 scenes",
+    "author": "TessaroImport",
+    "version": (0, 9, 0),
+    "blender": (3, 4, 0),
+    "location": "File > Import > FT50 scene (.ft50)",
+    "description": "Imports FT50 scenes new, merged, or as an update of one object",
+    "category": "Import-Export",
+}
+
+import os
+
+import bpy
+from bpy.props import EnumProperty, FloatProperty, StringProperty
+from bpy_extras.io_utils import ImportHelper
+
+from . import build, program, userdoc
+
+ADDON = __name__
+
+
+class TessaroPreferences(bpy.types.AddonPreferences):
+    bl_idname = ADDON
+
+    # The host remembers the import scale between sessions; so does this.
+    import_scale: FloatProperty(name="Import scale", default=1.0, min=-9.0e18, max=9.0e18)
+    program_path: StringProperty(name="tessaro program", subtype="FILE_PATH", default="",
+                                 description="Empty: the program shipped with the add-on")
+
+    def draw(self, context):
+        self.layout.prop(self, "import_scale")
+        self.layout.prop(self, "program_path")
+
+
+def _prefs(context):
+    addon = context.preferences.addons.get(ADDON)
+    return addon.preferences if addon else None
+
+
+def _top_level(context):
+    return sorted((ob for ob in context.scene.objects if ob.parent is None), key=lambda ob: ob.name)
+
+
+class ImportFT50(bpy.types.Operator, ImportHelper):
+    """Import an FT50 scene through TessaroImport"""
+
+    bl_idname = "import_scene.ft50"
+    bl_label = "Import FT50"
+    bl_options = {"REGISTER", "UNDO"}
+
+    filename_ext = ".ft50"
+    filter_glob: StringProperty(default="*.ft50", options={"HIDDEN"})
+    mode: EnumProperty(name="Import into", items=[
+        ("NEW", "New scene", "A new scene of its own"),
+        ("MERGE", "Merge", "Add the file's objects and materials to the current scene"),
+        ("UPDATE", "Update object", "Replace the children of one kind below one top-level object"),
+    ], default="NEW")
+    kind: EnumProperty(name="Replace", items=[
+        ("GEOMETRY", "Geometry", "Meshes and splines"),
+        ("CAMERAS", "Cameras", ""),
+        ("MATERIALS", "Materials", ""),
+        ("LIGHTS", "Lights", ""),
+    ], default="GEOMETRY")
+    target: StringProperty(name="Object", description="The top-level object an update replaces below")
+    scale: FloatProperty(name="Scale", default=1.0, description="The scale factor for imported lengths")
+
+    def invoke(self, context, event):
+        # As the host's dialog: update the first top-level object when the
+        # scene has one, a new scene otherwise; the scale as last confirmed.
+        prefs = _prefs(context)
+        if prefs is not None and not self.properties.is_property_set("scale"):
+            self.scale = prefs.import_scale
+        tops = _top_level(context)
+        if not self.properties.is_property_set("mode"):
+            self.mode = "UPDATE" if tops else "NEW"
+        if not self.target and tops:
+            self.target = tops[0].name
+        return ImportHelper.invoke(self, context, event)
+
+    def draw(self, context):
+        layout = self.layout
+        layout.prop(self, "mode")
+        row = layout.column()
+        row.enabled = self.mode == "UPDATE"
+        row.prop_search(self, "target", context.scene, "objects")
+        row.prop(self, "kind")
+        layout.prop(self, "scale")
+
+    def execute(self, context):
+        prefs = _prefs(context)
+        if prefs is not None and not self.properties.is_property_set("scale"):
+            self.scale = prefs.import_scale
+        if self.mode == "UPDATE" and not self.target:
+            self.report({"ERROR"}, "an update needs the name of a top-level object")
+            return {"CANCELLED"}
+        try:
+            exe = program.find_program(prefs.program_path if prefs else "")
+            warnings = import_file(context, self.filepath, self.mode, self.kind, self.target, self.scale, exe)
+        except program.ImportFailed as e:
+            self.report({"ERROR"}, str(e))
+            return {"CANCELLED"}
+        if prefs is not None and prefs.import_scale != self.scale:
+            prefs.import_scale = self.scale
+            context.preferences.is_dirty = True
+        for w in warnings[:20]:
+            self.report({"WARNING"}, w)
+        return {"FINISHED"}
+
+
+def import_file(context, filepath, mode, kind, target, scale, exe):
+    """Runs the import and brings its document into Blender; answers the
+    warnings."""
+    scene = context.scene
+    marked_objects, marked_materials = {}, {m.name: m for m in bpy.data.materials}
+    user = None
+    if mode in ("MERGE", "UPDATE"):
+        user, sent = userdoc.user_document(scene, target if mode == "UPDATE" else None)
+        marked_objects = {ob.name: ob for ob in sent}
+    document, _report = program.run_import(exe, filepath, mode, kind, target, scale, user)
+    if mode == "NEW":
+        scene = bpy.data.scenes.new(os.path.splitext(os.path.basename(filepath))[0] or "FT50")
+        if context.window is not None:
+            context.window.scene = scene
+    builder = build.Builder(document, scene, scene.collection, filepath, marked_objects, marked_materials)
+    builder.apply_timing()
+    builder.build_materials(update_materials=mode == "UPDATE" and kind == "MATERIALS")
+    # What the user's document held and the result does not, the import
+    # removed (an update's replaced children): gone before the new objects
+    # come, so that these get their names.
+    seen = builder.marks()
+    for mark, ob in marked_objects.items():
+        if mark not in seen:
+            bpy.data.objects.remove(ob, do_unlink=True)
+    builder.build_objects()
+    builder.apply_camera()
+    builder.finish_lights()
+    return builder.warnings
+
+
+def menu_import(self, context):
+    self.layout.operator(ImportFT50.bl_idname, text="FT50 scene (.ft50)")
+
+
+CLASSES = (TessaroPreferences, ImportFT50)
+
+
+def register():
+    for c in CLASSES:
+        bpy.utils.register_class(c)
+    bpy.types.TOPBAR_MT_file_import.append(menu_import)
+
+
+def unregister():
+    bpy.types.TOPBAR_MT_file_import.remove(menu_import)
+    for c in reversed(CLASSES):
+        bpy.utils.unregister_class(c)

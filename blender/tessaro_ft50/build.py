@@ -1,0 +1,462 @@
+"""Blender objects from the document an import made.
+
+Objects that the user's document carried into the import come back with
+their mark (`MARK`) and stand for the Blender objects they were made from,
+which stay as they are; objects without a mark are the import's and are
+made here; marked objects missing from the result were removed by the
+import (an update's replaced children) and are removed from Blender.
+"""
+import math
+import os
+
+import bpy
+import numpy as np
+from . import convert
+
+# A parameter of objects and materials that the host carries through an
+# import untouched: the Blender name of what the user's document was made of.
+MARK = "1000000000"
+
+POLYGON, SPLINE, LIGHT, CAMERA, NULL = 5100, 5101, 5102, 5103, 5140
+POINTS, POLYGONS, UVW, PHONG, TEXTURE = 5600, 5604, 5671, 5612, 5616
+
+FULL_LIGHT_LUX = math.pi * 683  # as the glTF export: a full light's lux
+WATTS_PER_CANDELA = 4 * math.pi / 683
+
+
+def _tag(obj, kind):
+    for t in obj.get("tags", []):
+        if t.get("type") == kind:
+            return t
+    return None
+
+
+def _param(element, key, preset):
+    return element.get("params", {}).get(str(key), preset)
+
+
+class Builder:
+    def __init__(self, document, scene, collection, filepath, marked_objects, marked_materials):
+        self.doc = document
+        self.scene = scene
+        self.collection = collection
+        self.folder = os.path.dirname(os.path.abspath(filepath))
+        self.marked_objects = marked_objects  # mark -> Blender object the user's document held
+        self.marked_materials = marked_materials
+        self.materials = {}  # document material name -> Blender material
+        self.made = []  # Blender objects made here, parents first
+        self.kept = set()
+        self.by_name = {}  # document object name -> Blender object, the first of that name
+        self.warnings = []
+
+    # ---- materials ---------------------------------------------------------
+    def build_materials(self, update_materials=False):
+        for m in self.doc.get("materials", []):
+            mark = _param(m, MARK, None)
+            existing = self.marked_materials.get(mark) if mark is not None else None
+            if existing is not None and not update_materials:
+                self.materials[m.get("name", "")] = existing
+                continue
+            mat = existing or bpy.data.materials.new(m.get("name", "Material"))
+            if existing is not None and m.get("name"):
+                mat.name = m["name"]
+            self._fill_material(mat, m)
+            self.materials.setdefault(m.get("name", ""), mat)
+
+    def _texture_file(self, name):
+        """The texture as the export finds it: the name as a path below the
+        file's folder and its tex folder, then its base name there, in any
+        case."""
+        if not name or ":" in name or name.startswith(("/", "\\")):
+            return None
+        parts = name.replace("\\", "/").split("/")
+        if ".." in parts:
+            return None
+        for folder in (self.folder, os.path.join(self.folder, "tex")):
+            for candidate in ("/".join(parts), parts[-1]):
+                path = os.path.join(folder, candidate)
+                if os.path.isfile(path):
+                    return path
+                if os.path.isdir(os.path.dirname(path)):
+                    low = os.path.basename(path).lower()
+                    for entry in os.listdir(os.path.dirname(path)):
+                        if entry.lower() == low and os.path.isfile(os.path.join(os.path.dirname(path), entry)):
+                            return os.path.join(os.path.dirname(path), entry)
+        return None
+
+    def _fill_material(self, mat, m):
+        channels = m.get("channels", {})
+
+        def channel(i):
+            c = channels.get(str(i))
+            return c if c and c.get("state") else None
+
+        base = [1.0, 1.0, 1.0, 1.0]
+        texture = None
+        colour = channel(0)
+        if colour:
+            data = colour.get("data", {})
+            brightness = data.get("1001", 1.0)
+            c = data.get("1000")
+            if isinstance(c, list) and len(c) == 3 and convert.finite(c + [brightness]):
+                base[:3] = [min(max(x * brightness, 0.0), 1.0) for x in c]
+            name = data.get("1002", "")
+            if isinstance(name, str) and name:
+                texture = self._texture_file(name)
+                if texture is None:
+                    self.warnings.append("the texture '%s' of the material %s was not found" % (name, m.get("name")))
+                elif convert.finite([brightness]):
+                    base[:3] = [min(max(brightness, 0.0), 1.0)] * 3
+        transparency = channel(2)
+        if transparency:
+            t = transparency.get("data", {}).get("1001", 0.0)
+            if convert.finite([t]):
+                base[3] = 1 - min(max(t, 0.0), 1.0)
+        width = _param(m, 1016, 0.5)
+        roughness = max(0.2, min(max(width, 0.0), 1.0)) if channel(8) and convert.finite([width]) else 1.0
+
+        mat.use_nodes = True
+        nodes = mat.node_tree.nodes
+        bsdf = next((n for n in nodes if n.type == "BSDF_PRINCIPLED"), None) or nodes.new("ShaderNodeBsdfPrincipled")
+        bsdf.inputs["Base Color"].default_value = base
+        bsdf.inputs["Alpha"].default_value = base[3]
+        bsdf.inputs["Roughness"].default_value = roughness
+        bsdf.inputs["Metallic"].default_value = 0.0
+        mat.diffuse_color = base
+        mat.roughness = roughness
+        if base[3] < 1:
+            mat.blend_method = "BLEND"
+        if texture:
+            image = bpy.data.images.load(texture, check_existing=True)
+            node = nodes.new("ShaderNodeTexImage")
+            node.image = image
+            node.location = (bsdf.location.x - 600, bsdf.location.y)
+            mix = nodes.new("ShaderNodeMixRGB")  # the image weighed by the brightness
+            mix.blend_type = "MULTIPLY"
+            mix.inputs["Fac"].default_value = 1.0
+            mix.inputs["Color2"].default_value = base
+            mix.location = (bsdf.location.x - 250, bsdf.location.y)
+            links = mat.node_tree.links
+            links.new(node.outputs["Color"], mix.inputs["Color1"])
+            links.new(mix.outputs["Color"], bsdf.inputs["Base Color"])
+        mat["tessaro_material"] = m.get("name", "")
+
+    # ---- objects -----------------------------------------------------------
+    def marks(self):
+        """The marks of the objects in the result: what the user's document
+        held and the import kept."""
+        seen = set()
+        stack = list(self.doc.get("objects", []))
+        while stack:
+            o = stack.pop()
+            mark = _param(o, MARK, None)
+            if mark is not None:
+                seen.add(mark)
+            stack.extend(o.get("children", []))
+        return seen
+
+    def build_objects(self):
+        """Walks the document's tree with a stack of its own (its depth is
+        the file's to choose); answers the marks seen."""
+        seen = set()
+        stack = [(o, None) for o in reversed(self.doc.get("objects", []))]
+        while stack:
+            o, parent = stack.pop()
+            mark = _param(o, MARK, None)
+            existing = self.marked_objects.get(mark) if mark is not None else None
+            if existing is not None:
+                seen.add(mark)
+                self.kept.add(existing)
+                ob = existing
+            else:
+                ob = self._make_object(o, parent)
+            self.by_name.setdefault(o.get("name", ""), ob)
+            stack.extend((c, ob) for c in reversed(o.get("children", [])))
+        return seen
+
+    def _make_object(self, o, parent):
+        name = o.get("name", "") or "Object"
+        kind = o.get("type")
+        data = None
+        fix = False
+        if kind == CAMERA:
+            data = self._camera(o, name)
+            fix = True
+        elif kind == LIGHT:
+            data = self._light(o, name)
+            fix = True
+        elif kind == SPLINE or "spline" in o:
+            data = self._spline(o, name)
+        elif _tag(o, POINTS) is not None and _tag(o, POLYGONS) is not None:
+            data = self._mesh(o, name)
+        ob = bpy.data.objects.new(name, data)
+        ob["tessaro_type"] = kind if isinstance(kind, int) else 0
+        self.collection.objects.link(ob)
+        if parent is not None:
+            ob.parent = parent
+            if parent.get("tessaro_look_fix"):
+                ob.matrix_parent_inverse = convert.LOOK_FIX.inverted()
+        self._place(ob, o, fix)
+        if isinstance(data, bpy.types.Mesh):
+            self._assign_materials(ob, o)
+        self._animate(ob, o, fix)
+        hidden = o.get("editorMode") == 1
+        ob.hide_viewport = hidden
+        ob.hide_render = o.get("renderMode") == 1
+        self.made.append(ob)
+        return ob
+
+    def _place(self, ob, o, fix):
+        pos, rot, scale = o.get("pos", [0, 0, 0]), o.get("rot", [0, 0, 0]), o.get("scale", [1, 1, 1])
+        if not convert.finite(pos):
+            self.warnings.append("the position of %s is not a number: placed at its parent's origin" % ob.name)
+            pos = [0, 0, 0]
+        if not convert.finite(rot):
+            self.warnings.append("the rotation of %s is not a number: left unrotated" % ob.name)
+            rot = [0, 0, 0]
+        if not convert.finite(scale):
+            scale = [1, 1, 1]
+        if fix:
+            ob["tessaro_look_fix"] = True
+            ob.rotation_mode = "QUATERNION"
+            m = convert.euler(rot).to_matrix().to_4x4() @ convert.LOOK_FIX
+            ob.location = convert.position(pos)
+            ob.rotation_quaternion = m.to_quaternion()
+        else:
+            ob.rotation_mode = convert.ROTATION_MODE
+            ob.location = convert.position(pos)
+            ob.rotation_euler = convert.euler(rot)
+        ob.scale = convert.size(scale)
+
+    def _mesh(self, o, name):
+        points = np.asarray(_tag(o, POINTS).get("points", []), dtype=np.float64).reshape(-1, 3)
+        polygons = np.asarray(_tag(o, POLYGONS).get("polygons", []), dtype=np.int64).reshape(-1, 4)
+        me = bpy.data.meshes.new(name)
+        if len(points) == 0 or len(polygons) == 0:
+            return me
+        if polygons.min() < 0 or polygons.max() >= len(points):
+            self.warnings.append("the mesh of %s names points it does not have: left empty" % name)
+            return me
+        co = np.empty((len(points), 3), dtype=np.float32)
+        co[:, 0], co[:, 1], co[:, 2] = points[:, 0], points[:, 2], points[:, 1]
+        co *= convert.UNIT
+        triangle = polygons[:, 2] == polygons[:, 3]
+        # Front faces run the other way round once the frame is mirrored:
+        # (a, b, c, d) becomes (a, d, c, b), a triangle (a, b, c) (a, c, b).
+        order = np.stack([polygons[:, 0], polygons[:, 3], polygons[:, 2], polygons[:, 1]], axis=1)
+        order[triangle, 1] = polygons[triangle, 2]
+        order[triangle, 2] = polygons[triangle, 1]
+        counts = np.where(triangle, 3, 4)
+        keep = np.ones(order.shape, dtype=bool)
+        keep[triangle, 3] = False
+        corners = order[keep]
+        starts = np.zeros(len(counts), dtype=np.int64)
+        np.cumsum(counts[:-1], out=starts[1:])
+        me.vertices.add(len(co))
+        me.vertices.foreach_set("co", co.ravel())
+        me.loops.add(len(corners))
+        me.loops.foreach_set("vertex_index", corners.astype(np.int32))
+        me.polygons.add(len(counts))
+        me.polygons.foreach_set("loop_start", starts.astype(np.int32))
+        if bpy.app.version < (4, 0, 0):
+            me.polygons.foreach_set("loop_total", counts.astype(np.int32))
+        uvw_tag = _tag(o, UVW)
+        if uvw_tag is not None and len(uvw_tag.get("uvw", [])) == len(polygons):
+            uvw = np.asarray(uvw_tag["uvw"], dtype=np.float64).reshape(-1, 4, 3)
+            corner_uv = np.stack([uvw[:, 0], uvw[:, 3], uvw[:, 2], uvw[:, 1]], axis=1)
+            corner_uv[triangle, 1] = uvw[triangle, 2]
+            corner_uv[triangle, 2] = uvw[triangle, 1]
+            uv = corner_uv[keep][:, :2].astype(np.float32)
+            uv[~np.isfinite(uv)] = 0
+            uv[:, 1] = 1 - uv[:, 1]  # the host's v runs down, Blender's up
+            layer = me.uv_layers.new(name="UVMap")
+            layer.data.foreach_set("uv", uv.ravel())
+        me.update(calc_edges=True)
+        me.validate()
+        phong = _tag(o, PHONG)
+        if phong is not None:
+            limited = _param(phong, 1001, 0)
+            angle = _param(phong, 1002, math.pi)
+            angle = angle if limited and convert.finite([angle]) else math.pi
+            me.polygons.foreach_set("use_smooth", np.ones(len(me.polygons), dtype=bool))
+            if hasattr(me, "use_auto_smooth"):
+                me.use_auto_smooth = True
+                me.auto_smooth_angle = min(max(angle, 0.0), math.pi)
+            elif hasattr(me, "set_sharp_from_angle"):
+                me.set_sharp_from_angle(angle=min(max(angle, 0.0), math.pi))
+        return me
+
+    def _assign_materials(self, ob, o):
+        # The last texture tag covers the others, as in the host and the
+        # export: it is the first slot, the one every face uses.
+        names = [t.get("material") for t in o.get("tags", []) if t.get("type") == TEXTURE and t.get("material")]
+        for name in reversed(names):
+            mat = self.materials.get(name)
+            if mat is not None:
+                ob.data.materials.append(mat)
+
+    def _spline(self, o, name):
+        points = _tag(o, POINTS)
+        curve = bpy.data.curves.new(name, "CURVE")
+        curve.dimensions = "3D"
+        pts = [p for p in (points or {}).get("points", []) if convert.finite(p)]
+        if len(pts) >= 2:
+            spline = curve.splines.new("POLY")
+            spline.points.add(len(pts) - 1)
+            for point, p in zip(spline.points, pts):
+                v = convert.position(p)
+                point.co = (v.x, v.y, v.z, 1.0)
+        return curve
+
+    def _camera(self, o, name):
+        cam = bpy.data.cameras.new(name)
+        settings = o.get("camera", {})
+        focus, aperture = settings.get("focus", 36.0), settings.get("aperture", 36.0)
+        if not (convert.finite([focus, aperture]) and focus > 0 and aperture > 0):
+            self.warnings.append("the focus or aperture of the camera %s is not a number above 0: taken as 36 mm each" % name)
+            focus = aperture = 36.0
+        cam.sensor_fit = "HORIZONTAL"
+        cam.sensor_width = aperture
+        cam.sensor_height = aperture * 0.75
+        cam.lens = focus
+        cam.clip_start = convert.UNIT
+        cam.clip_end = 1.0e5 * convert.UNIT
+        return cam
+
+    def _light(self, o, name):
+        form = _param(o, 90002, 0)
+        kind = {1: "SPOT", 4: "SUN"}.get(form, "POINT")
+        light = bpy.data.lights.new(name, kind)
+        colour = _param(o, 90000, [1.0, 1.0, 1.0])
+        if isinstance(colour, list) and len(colour) == 3 and convert.finite(colour):
+            light.color = [min(max(c, 0.0), 1.0) for c in colour]
+        brightness = _param(o, 90001, 1.0)
+        if not (convert.finite([brightness]) and brightness >= 0):
+            brightness = 1.0
+        light["tessaro_brightness"] = brightness
+        if kind == "SPOT":
+            cone = _param(o, 90011, math.pi / 2)
+            light.spot_size = cone if convert.finite([cone]) and 0 < cone <= math.pi else math.pi / 2
+            light.spot_blend = 0.0
+        return light
+
+    def finish_lights(self):
+        """The host's lights do not fade with distance; Blender's point and
+        spot lights fall off with its square. As in the export, a light of
+        brightness b lights the centre of the scene's meshes as b full
+        lights would; a sun lights everything so."""
+        bpy.context.view_layer.update()
+        lo, hi = None, None
+        for ob in self.made:
+            if ob.type != "MESH" or not len(ob.data.vertices):
+                continue
+            for corner in ob.bound_box:
+                w = ob.matrix_world @ convert.Vector(corner)
+                lo = w.copy() if lo is None else convert.Vector(map(min, lo, w))
+                hi = w.copy() if hi is None else convert.Vector(map(max, hi, w))
+        centre = (lo + hi) / 2 if lo is not None else convert.Vector()
+        for ob in self.made:
+            if ob.type != "LIGHT":
+                continue
+            lux = ob.data.get("tessaro_brightness", 1.0) * FULL_LIGHT_LUX
+            if ob.data.type == "SUN":
+                ob.data.energy = lux / 683
+                continue
+            d = (ob.matrix_world.translation - centre).length
+            if not (d > 0 and math.isfinite(d)):
+                d = 1.0
+            ob.data.energy = lux * d * d * WATTS_PER_CANDELA
+
+    # ---- animation ---------------------------------------------------------
+    def _animate(self, ob, o, fix):
+        curves = {}
+        for track in o.get("tracks", []):
+            ident = track.get("id", [])
+            if len(ident) != 2 or ident[0] not in (convert.POSITION_TRACK, convert.ROTATION_TRACK):
+                continue
+            keys = []
+            for seq in track.get("sequences", []):
+                for key in seq.get("keys", []):
+                    t = convert.seconds(key.get("time"))
+                    value = (key.get("data") or [None])[0]
+                    if t is not None and convert.finite([value]):
+                        keys.append((t, value))
+            keys.sort(key=lambda k: k[0])
+            if keys:
+                curves[(ident[0], ident[1])] = keys
+        if not curves:
+            return
+        fps = self.scene.render.fps / self.scene.render.fps_base
+        if not fix:
+            for (track, component), keys in curves.items():
+                position = track == convert.POSITION_TRACK
+                path = "location" if position else "rotation_euler"
+                index = (convert.LOCATION_INDEX if position else convert.EULER_INDEX).get(component)
+                if index is None:
+                    continue
+                for t, value in keys:
+                    v = value * convert.UNIT if position else value
+                    getattr(ob, path)[index] = v
+                    ob.keyframe_insert(path, index=index, frame=t * fps)
+        else:
+            # Cameras and lights carry the quarter turn: their rotation is
+            # sampled at every key time, as the export samples it.
+            self._sampled(ob, o, curves, fps)
+        if ob.animation_data and ob.animation_data.action:
+            for fc in ob.animation_data.action.fcurves:
+                for kp in fc.keyframe_points:
+                    kp.interpolation = "LINEAR"
+
+    def _sampled(self, ob, o, curves, fps):
+        def at(keys, t, preset):
+            if not keys:
+                return preset
+            if t <= keys[0][0]:
+                return keys[0][1]
+            if t >= keys[-1][0]:
+                return keys[-1][1]
+            for (t0, v0), (t1, v1) in zip(keys, keys[1:]):
+                if t0 <= t <= t1:
+                    return v1 if t1 == t0 else v0 + (v1 - v0) * (t - t0) / (t1 - t0)
+            return preset
+
+        for track in (convert.POSITION_TRACK, convert.ROTATION_TRACK):
+            parts = [curves.get((track, c), []) for c in (1000, 1001, 1002)]
+            times = sorted({t for keys in parts for t, _ in keys})
+            still = o.get("pos" if track == convert.POSITION_TRACK else "rot", [0, 0, 0])
+            if not convert.finite(still):
+                still = [0, 0, 0]
+            for t in times:
+                v = [at(parts[i], t, still[i]) for i in range(3)]
+                if track == convert.POSITION_TRACK:
+                    ob.location = convert.position(v)
+                    ob.keyframe_insert("location", frame=t * fps)
+                else:
+                    m = convert.euler(v).to_matrix().to_4x4() @ convert.LOOK_FIX
+                    ob.rotation_quaternion = m.to_quaternion()
+                    ob.keyframe_insert("rotation_quaternion", frame=t * fps)
+        pos, rot = o.get("pos", [0, 0, 0]), o.get("rot", [0, 0, 0])
+        if convert.finite(pos):
+            ob.location = convert.position(pos)
+        if convert.finite(rot):
+            ob.rotation_quaternion = (convert.euler(rot).to_matrix().to_4x4() @ convert.LOOK_FIX).to_quaternion()
+
+    # ---- the scene ---------------------------------------------------------
+    def apply_timing(self):
+        """The frame rate and end time, before any key is placed in frames."""
+        fps = self.doc.get("fps")
+        if isinstance(fps, int) and 0 < fps <= 1000:
+            self.scene.render.fps = fps
+            self.scene.render.fps_base = 1.0
+        end = convert.seconds(self.doc.get("maxTime"))
+        if end is not None and end >= 0:
+            self.scene.frame_start = 0
+            self.scene.frame_end = max(0, int(round(end * self.scene.render.fps / self.scene.render.fps_base)))
+
+    def apply_camera(self):
+        views = self.doc.get("views") or []
+        name = views[0].get("sceneCamera") if views and isinstance(views[0], dict) else None
+        ob = self.by_name.get(name) if name else None
+        if ob is not None and ob.type == "CAMERA":
+            self.scene.camera = ob
+

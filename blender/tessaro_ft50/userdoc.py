@@ -1,0 +1,76 @@
+"""The Blender scene as the user's document, for a merge or an update.
+
+What the plug-in's rules look at goes to the host: the materials by name
+(a merge keeps names unique, an update links to namesakes) and, for an
+update, the target's tree: names, hierarchy, types, placement, whether a
+mesh has points, and its material slots as texture tags. Each object and
+material carries its Blender name as a mark, so that what comes back is
+known for what it was.
+"""
+from . import build, convert
+
+TYPES = {"MESH": build.POLYGON, "CURVE": build.SPLINE, "CAMERA": build.CAMERA, "LIGHT": build.LIGHT}
+
+
+def _placement(ob):
+    # The inverse of the conversion in: Blender (x, y, z) is host (x, z, y).
+    loc, scale = ob.location, ob.scale
+    rot = ob.matrix_basis.to_euler(convert.ROTATION_MODE)
+    return {
+        "pos": [loc.x / convert.UNIT, loc.z / convert.UNIT, loc.y / convert.UNIT],
+        "rot": [rot.z, rot.x, rot.y],
+        "scale": [scale.x, scale.z, scale.y],
+    }
+
+
+def _object(ob):
+    # An empty the import made is the host's group (a polygon object
+    # without points), which an update may replace; one the user made is
+    # a null, which no update removes.
+    kind = TYPES.get(ob.type) or (ob.get("tessaro_type") if ob.type == "EMPTY" else None) or build.NULL
+    entry = {"type": kind, "name": ob.name, "params": {build.MARK: ob.name}}
+    entry.update(_placement(ob))
+    tags = []
+    if ob.type == "MESH" and len(ob.data.vertices):
+        # Only whether the mesh has points matters to the update's rules;
+        # the geometry itself stays in Blender.
+        tags.append({"type": build.POINTS, "points": [[0.0, 0.0, 0.0]]})
+    # The first slot covers the others: it is the last texture tag.
+    for slot in reversed(ob.material_slots):
+        if slot.material is not None:
+            tags.append({"type": build.TEXTURE, "material": slot.material.name, "params": {"1004": 2}})
+    entry["tags"] = tags
+    return entry
+
+
+def user_document(scene, target=None):
+    """The user's document: every material, and the tree of the top-level
+    object named target (with the other top-level objects as names only,
+    so that the plug-in finds the first of that name as it would)."""
+    import bpy
+
+    doc = {"objects": [], "materials": []}
+    for mat in bpy.data.materials:
+        doc["materials"].append({"name": mat.name, "params": {build.MARK: mat.name}})
+    if target is None:
+        return doc, []
+    tops = sorted((ob for ob in scene.objects if ob.parent is None), key=lambda ob: ob.name)
+    sent = []
+    for top in tops:
+        entry = _object(top)
+        doc["objects"].append(entry)
+        sent.append(top)
+        if top.name != target:
+            continue
+        stack = [(top, entry)]
+        while stack:
+            ob, e = stack.pop()
+            e["children"] = []
+            for child in sorted(ob.children, key=lambda c: c.name):
+                if child.name not in scene.objects:
+                    continue
+                ce = _object(child)
+                e["children"].append(ce)
+                sent.append(child)
+                stack.append((child, ce))
+    return doc, sent

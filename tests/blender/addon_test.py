@@ -1,0 +1,123 @@
+"""Headless tests of the Blender add-on (scripts/blender-addon-check.sh):
+the example imported new, merged, and updated after a material was
+assigned by hand, each checked against the host's document for the same
+import, and the update undone in one step.
+
+blender -b --factory-startup --python tests/blender/addon_test.py -- ZIP EXAMPLES TESSARO WORK
+"""
+import json
+import os
+import subprocess
+import sys
+import traceback
+
+import bpy
+
+ZIP, EXAMPLES, TESSARO, WORK = sys.argv[sys.argv.index("--") + 1:][:4]
+SCENE = os.path.join(EXAMPLES, "scene.ft50")
+failures = []
+
+
+def check(cond, what):
+    if not cond:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def host_document(*args):
+    out = os.path.join(WORK, "host.json")
+    subprocess.run([TESSARO, "import", SCENE, "--out", out, "--prefs", "none", "-q"] + list(args), check=True)
+    with open(out, encoding="utf-8") as f:
+        return json.load(f)
+
+
+def tree(objects, parent=None, into=None):
+    """(name, parent name, type, points, polygons) of each document object."""
+    into = [] if into is None else into
+    stack = [(o, parent) for o in objects]
+    while stack:
+        o, p = stack.pop()
+        tags = {t["type"]: t for t in o.get("tags", [])}
+        points = len(tags.get(5600, {}).get("points", [])) if 5604 in tags else 0
+        polygons = len(tags.get(5604, {}).get("polygons", []))
+        into.append((o["name"], p, o["type"], points, polygons))
+        stack.extend((c, o["name"]) for c in o.get("children", []))
+    return sorted(into, key=str)
+
+
+def blender_tree(objects):
+    out = []
+    for ob in objects:
+        points = len(ob.data.vertices) if ob.type == "MESH" else 0
+        polygons = len(ob.data.polygons) if ob.type == "MESH" else 0
+        out.append((ob.name, ob.parent.name if ob.parent else None, ob.get("tessaro_type"), points, polygons))
+    return sorted(out, key=str)
+
+
+def test_install():
+    bpy.ops.preferences.addon_install(filepath=ZIP)
+    bpy.ops.preferences.addon_enable(module="tessaro_ft50")
+    check(hasattr(bpy.ops.import_scene, "ft50"), "the operator is registered")
+
+
+def test_new():
+    for ob in list(bpy.data.objects):
+        bpy.data.objects.remove(ob)
+    before = set(bpy.data.scenes)
+    check(bpy.ops.import_scene.ft50(filepath=SCENE, mode="NEW") == {"FINISHED"}, "a new import finishes")
+    made = [s for s in bpy.data.scenes if s not in before]
+    check(len(made) == 1, "a new import makes one scene")
+    scene = made[0]
+    doc = host_document("--mode", "new")
+    check(blender_tree(scene.objects) == tree(doc["objects"]),
+          "names, hierarchy, types and counts match the host's document:\n%s\n%s" %
+          (blender_tree(scene.objects), tree(doc["objects"])))
+    check(scene.render.fps == doc["fps"], "the frame rate is the document's")
+    check(scene.frame_end == round(doc["maxTime"][0] / doc["maxTime"][1] * doc["fps"]), "the end frame is the document's")
+    check(scene.camera is not None and scene.camera.name == doc["views"][0]["sceneCamera"], "the scene camera is the document's")
+    legs = [ob for ob in scene.objects if ob.name.startswith("Leg ")]
+    check(len(legs) == 4 and all(ob.material_slots[0].material.name == "Steel" for ob in legs), "the legs are steel")
+    used = {s.material.name for ob in scene.objects for s in ob.material_slots if s.material}
+    check(used == {m["name"] for m in doc["materials"]}, "the materials are the document's: %s" % used)
+    bpy.context.window_manager  # keep the scene
+    return scene
+
+
+def test_update(scene):
+    bpy.context.window.scene = scene if bpy.context.window else None
+    red = bpy.data.materials.new("Red")
+    leg = bpy.data.objects["Leg 1"]
+    leg.material_slots[0].material = red
+    table = bpy.data.objects["Table"]
+    table["made_by_hand"] = True
+    keep = bpy.data.objects.new("Floor", None)
+    scene.collection.objects.link(keep)
+    leg["made_by_hand"] = True
+    before = sorted(ob.name for ob in scene.objects)
+    with bpy.context.temp_override(scene=scene):
+        bpy.ops.ed.undo_push(message="before the update")
+        r = bpy.ops.import_scene.ft50(filepath=SCENE, mode="UPDATE", kind="GEOMETRY", target="Table")
+    check(r == {"FINISHED"}, "the update finishes")
+    check("made_by_hand" in bpy.data.objects["Table"], "the target stays the same object")
+    check("Floor" in scene.objects, "what the user made elsewhere stays")
+    new_leg = bpy.data.objects["Leg 1"]
+    check("made_by_hand" not in new_leg, "the leg is replaced")
+    check(new_leg.material_slots[0].material == red, "the new leg keeps the material assigned by hand")
+    check(bpy.data.objects["Leg 2"].material_slots[0].material.name == "Steel", "the other legs stay steel")
+    check(sorted(ob.name for ob in scene.objects) == before, "the same names after the update: %s" %
+          sorted(ob.name for ob in scene.objects))
+
+
+def main():
+    try:
+        test_install()
+        scene = test_new()
+        test_update(scene)
+    except Exception:
+        traceback.print_exc()
+        failures.append("an exception")
+    print("addon tests: %d failures" % len(failures))
+    sys.exit(1 if failures else 0)
+
+
+main()

@@ -79,12 +79,11 @@ def test_new():
     check(len(legs) == 4 and all(ob.material_slots[0].material.name == "Steel" for ob in legs), "the legs are steel")
     used = {s.material.name for ob in scene.objects for s in ob.material_slots if s.material}
     check(used == {m["name"] for m in doc["materials"]}, "the materials are the document's: %s" % used)
-    bpy.context.window_manager  # keep the scene
     return scene
 
 
 def test_update(scene):
-    bpy.context.window.scene = scene if bpy.context.window else None
+    bpy.context.window.scene = scene
     red = bpy.data.materials.new("Red")
     leg = bpy.data.objects["Leg 1"]
     leg.material_slots[0].material = red
@@ -94,9 +93,11 @@ def test_update(scene):
     scene.collection.objects.link(keep)
     leg["made_by_hand"] = True
     before = sorted(ob.name for ob in scene.objects)
-    with bpy.context.temp_override(scene=scene):
-        bpy.ops.ed.undo_push(message="before the update")
-        r = bpy.ops.import_scene.ft50(filepath=SCENE, mode="UPDATE", kind="GEOMETRY", target="Table")
+    # The material assignment is a step of its own, as in the interface;
+    # the import, run as the interface runs it, pushes one more.
+    bpy.ops.ed.undo_push(message="assign a material")
+    r = bpy.ops.import_scene.ft50("EXEC_DEFAULT", True, filepath=SCENE, mode="UPDATE", kind="GEOMETRY",
+                                  target="Table")
     check(r == {"FINISHED"}, "the update finishes")
     check("made_by_hand" in bpy.data.objects["Table"], "the target stays the same object")
     check("Floor" in scene.objects, "what the user made elsewhere stays")
@@ -106,13 +107,48 @@ def test_update(scene):
     check(bpy.data.objects["Leg 2"].material_slots[0].material.name == "Steel", "the other legs stay steel")
     check(sorted(ob.name for ob in scene.objects) == before, "the same names after the update: %s" %
           sorted(ob.name for ob in scene.objects))
+    return before
+
+
+def test_undo(before):
+    check(bpy.ops.ed.undo() == {"FINISHED"}, "the update is undone")
+    scene = bpy.context.scene
+    leg = bpy.data.objects["Leg 1"]
+    check("made_by_hand" in leg and leg.material_slots[0].material.name == "Red",
+          "one undo step brings back the leg the user had")
+    check(sorted(ob.name for ob in scene.objects) == before, "one undo step brings back the scene")
+    check(bpy.data.objects["Leg 2"].material_slots[0].material.name == "Steel", "the other legs are as they were")
+
+
+def test_merge():
+    from tessaro_ft50 import build, userdoc
+
+    scene = bpy.context.scene
+    before = {ob.name: ob.get("tessaro_type") for ob in scene.objects}
+    materials = {m.name for m in bpy.data.materials}
+    user, _ = userdoc.user_document(scene)
+    into = os.path.join(WORK, "user.json")
+    with open(into, "w", encoding="utf-8") as f:
+        json.dump(user, f)
+    doc = host_document("--mode", "merge", "--into", into)
+    check(bpy.ops.import_scene.ft50(filepath=SCENE, mode="MERGE") == {"FINISHED"}, "a merge finishes")
+    check(all(name in scene.objects for name in before), "a merge leaves the scene's objects")
+    new = [ob for ob in scene.objects if ob.name not in before]
+    unmarked = [o for o in doc["objects"] if build.MARK not in o.get("params", {})]
+    check(len([ob for ob in new if ob.parent is None]) == len(unmarked), "a merge adds the file's top-level objects")
+    check(len(new) == len(tree(unmarked)), "a merge adds every object of the file")
+    wanted = {m["name"] for m in doc["materials"] if build.MARK not in m.get("params", {})}
+    added = {m.name for m in bpy.data.materials} - materials
+    check(added == wanted, "a merge adds the materials the host adds, under its names: %s %s" % (added, wanted))
 
 
 def main():
     try:
         test_install()
         scene = test_new()
-        test_update(scene)
+        before = test_update(scene)
+        test_undo(before)
+        test_merge()
     except Exception:
         traceback.print_exc()
         failures.append("an exception")

@@ -21,6 +21,7 @@ struct ImportRequest {
   std::string into, out, prefs, plugins;
   GltfOptions gltf;
   const char *argv0 = nullptr;
+  bool base64Arrays = false;  // a document's tag arrays as base64 (DocumentFile.h)
 };
 
 // tessaro import FILE: one import in a host of its own; entry, when given,

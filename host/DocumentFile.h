@@ -13,10 +13,13 @@ namespace tessaro {
 class Host;
 
 // Writes the document as JSON, streaming: nothing is built in memory first.
-bool WriteDocument(const Document &doc, std::FILE *out);
+// With base64Arrays each tag's points, polygons or UVW are one base64 text
+// of their 4-byte values in little-endian order (which the reader reads
+// too), far faster for a program to read than lists of numbers.
+bool WriteDocument(const Document &doc, std::FILE *out, bool base64Arrays = false);
 // Writes the document to path through WriteOutput (Output.h): a failure
 // never leaves half a document.
-bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error);
+bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error, bool base64Arrays = false);
 // Reads a document file into doc (which must be empty and in the host).
 bool ReadDocumentFile(Host &host, const std::string &path, Document *doc, std::string *error);
 // Formats a single-precision value with the fewest digits that read back

@@ -61,6 +61,7 @@ class DocumentReader {
   bool TextureTagValue(const Json &v, const std::string &at, Tag *t);
   template <class T, class F>
   bool EntryList(const Json &v, const std::string &at, Tag *t, F one);
+  bool Base64EntryList(const Json &v, const std::string &at, size_t entryBytes, Tag *t);
   bool TrackValue(const Json &v, const std::string &at, Object *o);
   bool SequenceValue(const Json &v, const std::string &at, Track *t);
   bool MaterialValue(const Json &v, const std::string &at, Document *doc);

@@ -2,7 +2,9 @@
 // children, and materials with their channels. Each is placed through the
 // model as soon as it is made, so that a failed read leaves nothing loose.
 #include <climits>
+#include <cstring>
 
+#include "Base64.h"
 #include "DocumentReader.h"
 
 namespace tessaro {
@@ -91,6 +93,7 @@ bool DocumentReader::TagValue(const Json &v, const std::string &at, Object *owne
 // A list of entries of a variable tag; each read by one.
 template <class T, class F>
 bool DocumentReader::EntryList(const Json &v, const std::string &at, Tag *t, F one) {
+  if (v.IsString()) return Base64EntryList(v, at, sizeof(T), t);
   if (!v.IsArray()) return Fail(at, "expected a list");
   if (v.Size() > INT32_MAX / sizeof(T)) return Fail(at, "too many entries");
   t->entries = static_cast<int32_t>(v.Size());
@@ -98,6 +101,22 @@ bool DocumentReader::EntryList(const Json &v, const std::string &at, Tag *t, F o
   T *entries = reinterpret_cast<T *>(t->payload.data());
   for (rapidjson::SizeType i = 0; i < v.Size(); ++i)
     if (!one(v[i], at + "/" + std::to_string(i), &entries[i])) return false;
+  return true;
+}
+
+// The entries as one base64 text of their 4-byte values, little-endian.
+bool DocumentReader::Base64EntryList(const Json &v, const std::string &at, size_t entryBytes, Tag *t) {
+  std::string bytes;
+  if (!FromBase64(v.GetString(), v.GetStringLength(), &bytes)) return Fail(at, "expected a list, or base64");
+  if (bytes.size() % entryBytes) return Fail(at, "base64 of a whole number of entries");
+  if (bytes.size() / entryBytes > INT32_MAX) return Fail(at, "too many entries");
+  t->entries = static_cast<int32_t>(bytes.size() / entryBytes);
+  t->payload.assign(bytes.size(), 0);
+  for (size_t i = 0; i < bytes.size(); i += 4) {
+    const auto *b = reinterpret_cast<const uint8_t *>(bytes.data() + i);
+    const uint32_t word = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    std::memcpy(t->payload.data() + i, &word, 4);
+  }
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "Base64.h"
 #include "DocumentWriting.h"
 #include "Host.h"
 #include "Output.h"
@@ -191,6 +192,20 @@ const T *Entries(const Tag &t) {
   return reinterpret_cast<const T *>(t.payload.data());
 }
 
+// A tag's entries of 4-byte values (points, polygons, UVW) as base64 of
+// their little-endian bytes, whatever this machine's order.
+void Base64Entries(Writer &w, const Tag &t) {
+  const size_t size = t.payload.size() / 4 * 4;
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; i += 4) {
+    uint32_t v;
+    std::memcpy(&v, t.payload.data() + i, 4);
+    for (size_t k = 0; k < 4; ++k) bytes[i + k] = static_cast<char>(v >> (8 * k));
+  }
+  const std::string text = Base64(bytes);
+  w.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+}
+
 void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
   w.StartObject();
   Key(w, "type");
@@ -203,7 +218,10 @@ void WriteTag(Writer &w, const Tag &t, MaterialRefs &materials) {
     Key(w, "bits");
     w.Int(t.bits);
   }
-  switch (t.type) {
+  if (w.base64Arrays && (t.type == Tpoint || t.type == Tpolygon || t.type == Tuvw)) {
+    Key(w, t.type == Tpoint ? "points" : t.type == Tpolygon ? "polygons" : "uvw");
+    Base64Entries(w, t);
+  } else switch (t.type) {
     case Tpoint:
       Key(w, "points");
       w.StartArray();
@@ -372,11 +390,12 @@ using namespace docwrite;
 
 std::string FormatReal(float v) { return FormatShortest(v); }
 
-bool WriteDocument(const Document &doc, std::FILE *out) {
+bool WriteDocument(const Document &doc, std::FILE *out, bool base64Arrays) {
   char buffer[1 << 16];
   rapidjson::FileWriteStream file(out, buffer, sizeof buffer);
   IndentedStream stream(file);
   Writer w(stream);
+  w.base64Arrays = base64Arrays;
   MaterialRefs materials(doc);
   w.SetIndent(' ', 2);
   w.SetFormatOptions(rapidjson::kFormatSingleLineArray);
@@ -419,8 +438,8 @@ bool WriteDocument(const Document &doc, std::FILE *out) {
   return std::ferror(out) == 0;
 }
 
-bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error) {
-  return WriteOutput(path, [&](std::FILE *out) { return WriteDocument(doc, out); }, error);
+bool WriteDocumentFile(const Document &doc, const std::string &path, std::string *error, bool base64Arrays) {
+  return WriteOutput(path, [&](std::FILE *out) { return WriteDocument(doc, out, base64Arrays); }, error);
 }
 
 }  // namespace tessaro

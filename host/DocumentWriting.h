@@ -65,7 +65,13 @@ class IndentedStream {
 };
 inline void PutN(IndentedStream &s, char c, size_t n) { s.Indent(c, n); }
 
-using Writer = rapidjson::PrettyWriter<IndentedStream>;
+// The JSON writer, and how it writes a tag's points, polygons or UVW.
+struct Writer : rapidjson::PrettyWriter<IndentedStream> {
+  using PrettyWriter::PrettyWriter;
+  // Each such array as one base64 text of its 4-byte values in
+  // little-endian order, for programs that read the entries as bytes.
+  bool base64Arrays = false;
+};
 
 void Double(Writer &w, double v);
 void Key(Writer &w, const char *k);

@@ -94,8 +94,9 @@ void DescribeDocument(const Host &host, const std::string &file, const ImportRes
 
 // The document where --out says: a file, glTF, a summary or nothing. The
 // status as it was, or EXIT_FILE when the output could not be written.
-int WriteResult(const Document &doc, const std::string &out, const std::string &confirmed, const GltfOptions &gltf,
+int WriteResult(const Document &doc, const std::string &out, const std::string &confirmed, const ImportRequest &q,
                 int status) {
+  const GltfOptions &gltf = q.gltf;
   std::string why;
   if (out == "none") {
   } else if (out.empty() || out == "-") {
@@ -118,7 +119,7 @@ int WriteResult(const Document &doc, const std::string &out, const std::string &
       Fail(why);
       status = EXIT_FILE;
     }
-  } else if (!WriteDocumentFile(doc, out, &why)) {
+  } else if (!WriteDocumentFile(doc, out, &why, q.base64Arrays)) {
     Fail(why);
     status = EXIT_FILE;
   }
@@ -190,7 +191,7 @@ int Import(const ImportRequest &q, ReportEntry *entry) {
 
   const Document *doc = host.ActiveDocument();
   if (entry) DescribeDocument(host, file, r, *doc, entry);
-  return Finish(host, WriteResult(*doc, q.out, confirmed, q.gltf, status));
+  return Finish(host, WriteResult(*doc, q.out, confirmed, q, status));
 }
 
 std::vector<std::string> BatchTargets(const std::vector<std::string> &files, const std::string &dir,

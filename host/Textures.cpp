@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "Base64.h"
 #include "Output.h"
 #include "Path.h"
 #include "Text.h"
@@ -18,25 +19,6 @@ namespace tessaro {
 namespace {
 
 std::string Quoted(const std::string &utf8) { return "'" + EscapeControls(utf8) + "'"; }
-
-std::string Base64(const std::string &bytes) {
-  static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  size_t i = 0;
-  for (; i + 3 <= bytes.size(); i += 3) {
-    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 | uint32_t(uint8_t(bytes[i + 1])) << 8 | uint8_t(bytes[i + 2]);
-    for (int k = 18; k >= 0; k -= 6) out += digits[(v >> k) & 63];
-  }
-  if (size_t rest = bytes.size() - i) {
-    uint32_t v = uint32_t(uint8_t(bytes[i])) << 16 | (rest == 2 ? uint32_t(uint8_t(bytes[i + 1])) << 8 : 0);
-    out += digits[(v >> 18) & 63];
-    out += digits[(v >> 12) & 63];
-    out += rest == 2 ? digits[(v >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
 
 }  // namespace
 

@@ -45,7 +45,7 @@ struct ImportArgs {
   int row = -1;
   float scale = 0;
   double unitScale = 0.01;
-  bool cancel = false, quiet = false, verbose = false, embedTextures = false;
+  bool cancel = false, quiet = false, verbose = false, embedTextures = false, base64Arrays = false;
   CLI::Option *outDirOpt = nullptr, *formatOpt = nullptr, *objectOpt = nullptr, *rowOpt = nullptr,
               *scaleOpt = nullptr, *reportOpt = nullptr, *unitScaleOpt = nullptr;
   bool batch = false;
@@ -84,6 +84,8 @@ void DefineImport(CLI::App *imp, ImportArgs *a) {
       ->allow_extra_args(false);
   imp->add_flag("--embed-textures", a->embedTextures, "glTF: a .gltf carries its textures inside, as data URIs");
   a->unitScaleOpt = imp->add_option("--unit-scale", a->unitScale, "glTF: metres per document unit (default 0.01)");
+  imp->add_flag("--base64-arrays", a->base64Arrays,
+                "document: each tag's points, polygons or UVW as base64 of its little-endian values, for programs");
 }
 
 // The options' own checks and how they go together: -1 when the import
@@ -240,6 +242,7 @@ int RunImport(ImportArgs &a, const char *argv0) {
     int status;
     try {
       ImportRequest request{file, answers, a.into, to, a.prefs, a.plugins, GltfFor(a, file), argv0};
+      request.base64Arrays = a.base64Arrays;
       status = Import(request, a.report.empty() ? nullptr : &entry);
     } catch (const std::exception &e) {
       Fail(e.what());

@@ -27,9 +27,9 @@ class HostModelTest : public ::testing::Test {
     doc->AppendObject(*o, parent);
     return o;
   }
-  std::string Write(const tessaro::Document &doc, const std::string &name) {
+  std::string Write(const tessaro::Document &doc, const std::string &name, bool base64Arrays = false) {
     std::string why;
-    EXPECT_TRUE(tessaro::WriteDocumentFile(doc, dir_.File(name), &why)) << why;
+    EXPECT_TRUE(tessaro::WriteDocumentFile(doc, dir_.File(name), &why, base64Arrays)) << why;
     return testsupport::ReadText(dir_.File(name));
   }
   std::string ReadError(const std::string &text) {
@@ -145,6 +145,16 @@ TEST_F(HostModelTest, DocumentsReadBackToTheSameBytes) {
   EXPECT_NE(first.find("\"sceneCamera\": \"Root \\\"quoted\\\"/Child/Camera\""), std::string::npos) << first;
   EXPECT_NE(first.find("\"id\": [903, 1000]"), std::string::npos);
   EXPECT_EQ(back->renderData.count, 2u);
+
+  // Tag arrays as base64 read back to the same document, NaN and all.
+  auto *points = static_cast<tessaro::Tag *>(backChild->tags.first->next->next);
+  points->payload[2] = 0xC0, points->payload[3] = 0x7F;  // the first point's x: NaN
+  std::string plain = Write(*back, "plain.json");
+  std::string packed = Write(*back, "packed.json", true);
+  EXPECT_NE(packed.find("\"polygons\": \"AAAAAAEAAAACAAAAAwAAAAQAAAAFAAAABgAAAAcAAAA=\""), std::string::npos) << packed;
+  tessaro::Document *unpacked = host_->NewDocument("unpacked");
+  ASSERT_TRUE(tessaro::ReadDocumentFile(*host_, dir_.File("packed.json"), unpacked, &why)) << why;
+  EXPECT_EQ(Write(*unpacked, "unpacked.json"), plain);
   EXPECT_EQ(host_->LooseElements(), 0u);
 }
 
@@ -673,6 +683,10 @@ TEST_F(HostModelTest, BadDocumentsNameTheFileAndThePlace) {
   std::string link = ReadError("{\"objects\": [{\"type\": 5100, \"tags\": [{\"type\": 5616, \"material\": \"Blue\"}]}]}");
   EXPECT_NE(link.find("/objects/0/tags/0/material: the document has no material named \"Blue\""), std::string::npos)
       << link;
+  std::string packed = ReadError("{\"objects\": [{\"type\": 5100, \"tags\": [{\"type\": 5600, \"points\": \"AAAA\"}]}]}");
+  EXPECT_NE(packed.find("/objects/0/tags/0/points: base64 of a whole number of entries"), std::string::npos) << packed;
+  std::string notBase64 = ReadError("{\"objects\": [{\"type\": 5100, \"tags\": [{\"type\": 5604, \"polygons\": \"AA=A\"}]}]}");
+  EXPECT_NE(notBase64.find("/objects/0/tags/0/polygons: expected a list, or base64"), std::string::npos) << notBase64;
   std::string corners = ReadError("{\"objects\": [{\"type\": 5100, \"tags\": [{\"type\": 5604, \"polygons\": [[0, 1, 2]]}]}]}");
   EXPECT_NE(corners.find("/objects/0/tags/0/polygons/0: expected four indices"), std::string::npos) << corners;
   EXPECT_EQ(host_->LooseElements(), 0u) << "a half-read document is closed with all it holds";

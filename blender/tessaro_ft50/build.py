@@ -6,6 +6,7 @@ which stay as they are; objects without a mark are the import's and are
 made here; marked objects missing from the result were removed by the
 import (an update's replaced children) and are removed from Blender.
 """
+import base64
 import math
 import os
 
@@ -29,6 +30,16 @@ def _tag(obj, kind):
         if t.get("type") == kind:
             return t
     return None
+
+
+def _array(tag, key, dtype, width):
+    """A tag's entries as rows of width values: from the base64 text of
+    their little-endian values the program writes, or from a list."""
+    value = tag.get(key, [])
+    if isinstance(value, str):
+        data = np.frombuffer(base64.b64decode(value), dtype=np.dtype(dtype).newbyteorder("<"))
+        return data[: len(data) // width * width].reshape(-1, width)
+    return np.asarray(value, dtype=dtype).reshape(-1, width)
 
 
 def _param(element, key, preset):
@@ -229,8 +240,8 @@ class Builder:
         ob.scale = convert.size(scale)
 
     def _mesh(self, o, name):
-        points = np.asarray(_tag(o, POINTS).get("points", []), dtype=np.float64).reshape(-1, 3)
-        polygons = np.asarray(_tag(o, POLYGONS).get("polygons", []), dtype=np.int64).reshape(-1, 4)
+        points = _array(_tag(o, POINTS), "points", np.float32, 3)
+        polygons = _array(_tag(o, POLYGONS), "polygons", np.int32, 4).astype(np.int64)
         me = bpy.data.meshes.new(name)
         if len(points) == 0 or len(polygons) == 0:
             return me
@@ -240,6 +251,7 @@ class Builder:
         co = np.empty((len(points), 3), dtype=np.float32)
         co[:, 0], co[:, 1], co[:, 2] = points[:, 0], points[:, 2], points[:, 1]
         co *= convert.UNIT
+        co[~np.isfinite(co)] = 0
         triangle = polygons[:, 2] == polygons[:, 3]
         # Front faces run the other way round once the frame is mirrored:
         # (a, b, c, d) becomes (a, d, c, b), a triangle (a, b, c) (a, c, b).
@@ -261,8 +273,8 @@ class Builder:
         if bpy.app.version < (4, 0, 0):
             me.polygons.foreach_set("loop_total", counts.astype(np.int32))
         uvw_tag = _tag(o, UVW)
-        if uvw_tag is not None and len(uvw_tag.get("uvw", [])) == len(polygons):
-            uvw = np.asarray(uvw_tag["uvw"], dtype=np.float64).reshape(-1, 4, 3)
+        uvw = _array(uvw_tag, "uvw", np.float32, 12).reshape(-1, 4, 3) if uvw_tag is not None else None
+        if uvw is not None and len(uvw) == len(polygons):
             corner_uv = np.stack([uvw[:, 0], uvw[:, 3], uvw[:, 2], uvw[:, 1]], axis=1)
             corner_uv[triangle, 1] = uvw[triangle, 2]
             corner_uv[triangle, 2] = uvw[triangle, 1]
@@ -299,7 +311,7 @@ class Builder:
         points = _tag(o, POINTS)
         curve = bpy.data.curves.new(name, "CURVE")
         curve.dimensions = "3D"
-        pts = [p for p in (points or {}).get("points", []) if convert.finite(p)]
+        pts = [p for p in _array(points or {}, "points", np.float64, 3).tolist() if convert.finite(p)]
         if len(pts) >= 2:
             spline = curve.splines.new("POLY")
             spline.points.add(len(pts) - 1)

@@ -46,7 +46,7 @@ def run_import(program, filepath, mode, kind, target, scale, user_document=None)
         out = os.path.join(work, "result.json")
         report = os.path.join(work, "report.json")
         args = [program, "import", filepath, "--mode", MODES[mode], "--scale", repr(float(scale)),
-                "--out", out, "--report", report, "--prefs", "none", "--quiet"]
+                "--out", out, "--base64-arrays", "--report", report, "--prefs", "none", "--quiet"]
         if mode == "UPDATE":
             args += ["--kind", KINDS[kind], "--object", target]
         if user_document is not None:

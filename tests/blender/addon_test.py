@@ -77,9 +77,52 @@ def test_new():
     check(scene.camera is not None and scene.camera.name == doc["views"][0]["sceneCamera"], "the scene camera is the document's")
     legs = [ob for ob in scene.objects if ob.name.startswith("Leg ")]
     check(len(legs) == 4 and all(ob.material_slots[0].material.name == "Steel" for ob in legs), "the legs are steel")
+    check_geometry(scene, doc)
     used = {s.material.name for ob in scene.objects for s in ob.material_slots if s.material}
     check(used == {m["name"] for m in doc["materials"]}, "the materials are the document's: %s" % used)
     return scene
+
+
+def check_geometry(scene, doc):
+    """The meshes stand where the host's bounding box says (its y up is
+    Blender's z, in metres), their faces face out, and UVs keep the host's
+    corners with v turned up."""
+    from mathutils import Vector
+
+    bpy.context.view_layer.update()
+    corners = [ob.matrix_world @ v.co for ob in scene.objects if ob.type == "MESH" for v in ob.data.vertices]
+    lo = [min(c[i] for c in corners) for i in range(3)]
+    hi = [max(c[i] for c in corners) for i in range(3)]
+    points = [p for o in tree_objects(doc["objects"]) for t in o.get("tags", []) if t["type"] == 5600
+              for p in t["points"]]
+    check(len(corners) == len(points), "every point is a vertex")
+    report = subprocess.run([TESSARO, "import", SCENE, "--out", "none", "--report", "-", "--prefs", "none", "-q"],
+                            check=True, stdout=subprocess.PIPE).stdout
+    box = json.loads(report)["files"][0]["document"]["boundingBox"]
+    want_lo = [box["min"][0] * 0.01, box["min"][2] * 0.01, box["min"][1] * 0.01]
+    want_hi = [box["max"][0] * 0.01, box["max"][2] * 0.01, box["max"][1] * 0.01]
+    check(all(abs(a - b) < 1e-5 for a, b in zip(lo + hi, want_lo + want_hi)),
+          "the meshes fill the host's bounding box: %s %s against %s %s" % (lo, hi, want_lo, want_hi))
+    leg = scene.objects["Leg 1"]
+    centre = sum((v.co for v in leg.data.vertices), Vector()) / len(leg.data.vertices)
+    check(all(p.normal.dot(p.center - centre) > 0 for p in leg.data.polygons), "a leg's faces face out")
+    host_leg = next(o for o in tree_objects(doc["objects"]) if o["name"] == "Leg 1")
+    uvw = next(t for t in host_leg["tags"] if t["type"] == 5671)["uvw"]
+    uv = leg.data.uv_layers[0].data
+    first = leg.data.polygons[0]
+    got = [tuple(uv[first.loop_start + k].uv) for k in range(first.loop_total)]
+    a, b, c, d = uvw[0]
+    want = [(x[0], 1 - x[1]) for x in (a, d, c, b)]  # the corners run the other way round
+    check(got == want, "a face's UVs are the host's corners, v turned up: %s against %s" % (got, want))
+
+
+def tree_objects(objects):
+    out, stack = [], list(objects)
+    while stack:
+        o = stack.pop()
+        out.append(o)
+        stack.extend(o.get("children", []))
+    return out
 
 
 def test_update(scene):

@@ -284,7 +284,13 @@ class Builder:
             layer = me.uv_layers.new(name="UVMap")
             layer.data.foreach_set("uv", uv.ravel())
         me.update(calc_edges=True)
-        me.validate()
+        # A face that names a point twice needs Blender's repair; the whole
+        # check costs a second on a million faces, so only then.
+        c = order
+        twice = (c[:, 0] == c[:, 1]) | (c[:, 0] == c[:, 2]) | (c[:, 1] == c[:, 2])
+        twice |= ~triangle & ((c[:, 3] == c[:, 0]) | (c[:, 3] == c[:, 1]) | (c[:, 3] == c[:, 2]))
+        if twice.any():
+            me.validate()
         phong = _tag(o, PHONG)
         if phong is not None:
             limited = _param(phong, 1001, 0)

@@ -185,6 +185,26 @@ def test_merge():
     check(added == wanted, "a merge adds the materials the host adds, under its names: %s %s" % (added, wanted))
 
 
+def test_faces_that_repeat_a_point():
+    """A face naming a point twice (which a file may hold) ends as a valid
+    Blender mesh; indices beyond the points leave the mesh empty."""
+    from tessaro_ft50 import build
+
+    def mesh(polygons):
+        doc = {"objects": [{"type": 5100, "name": "Odd", "tags": [
+            {"type": 5600, "points": [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0]]},
+            {"type": 5604, "polygons": polygons}]}]}
+        scene = bpy.data.scenes.new("odd")
+        builder = build.Builder(doc, scene, scene.collection, SCENE, {}, {})
+        builder.build_objects()
+        return builder.made[0].data, builder.warnings
+
+    me, _ = mesh([[0, 1, 1, 2], [0, 1, 2, 3], [0, 2, 3, 3]])
+    check(not me.validate(), "a face that repeats a point is repaired on import")
+    me, warnings = mesh([[0, 1, 2, 9]])
+    check(len(me.polygons) == 0 and warnings, "a face naming a missing point leaves the mesh empty, with a warning")
+
+
 def main():
     try:
         test_install()
@@ -192,6 +212,7 @@ def main():
         before = test_update(scene)
         test_undo(before)
         test_merge()
+        test_faces_that_repeat_a_point()
     except Exception:
         traceback.print_exc()
         failures.append("an exception")

@@ -41,7 +41,8 @@ def _prefs(context):
 
 
 def _top_level(context):
-    return sorted((ob for ob in context.scene.objects if ob.parent is None), key=lambda ob: ob.name)
+    # In the scene's order, which for an imported scene is the document's.
+    return [ob for ob in context.scene.objects if ob.parent is None]
 
 
 class ImportFT50(bpy.types.Operator, ImportHelper):
@@ -53,7 +54,7 @@ class ImportFT50(bpy.types.Operator, ImportHelper):
 
     filename_ext = ".ft50"
     filter_glob: StringProperty(default="*.ft50", options={"HIDDEN"})
-    mode: EnumProperty(name="Import into", items=[
+    mode: EnumProperty(name="Into", items=[
         ("NEW", "New scene", "A new scene of its own"),
         ("MERGE", "Merge", "Add the file's objects and materials to the current scene"),
         ("UPDATE", "Update object", "Replace the children of one kind below one top-level object"),

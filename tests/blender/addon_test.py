@@ -78,6 +78,7 @@ def test_new():
     legs = [ob for ob in scene.objects if ob.name.startswith("Leg ")]
     check(len(legs) == 4 and all(ob.material_slots[0].material.name == "Steel" for ob in legs), "the legs are steel")
     check_geometry(scene, doc)
+    check_camera_and_lights(scene, doc)
     used = {s.material.name for ob in scene.objects for s in ob.material_slots if s.material}
     check(used == {m["name"] for m in doc["materials"]}, "the materials are the document's: %s" % used)
     return scene
@@ -114,6 +115,33 @@ def check_geometry(scene, doc):
     a, b, c, d = uvw[0]
     want = [(x[0], 1 - x[1]) for x in (a, d, c, b)]  # the corners run the other way round
     check(got == want, "a face's UVs are the host's corners, v turned up: %s against %s" % (got, want))
+
+
+def check_camera_and_lights(scene, doc):
+    """The camera keeps the table in its frame through its animation, with
+    a key wherever the document has one; the lights are the document's
+    forms and shine."""
+    from bpy_extras.object_utils import world_to_camera_view
+
+    cam = scene.camera
+    host_cam = next(o for o in tree_objects(doc["objects"]) if o["type"] == 5103)
+    check(abs(cam.data.lens - host_cam["camera"]["focus"]) < 1e-6, "the lens is the camera's focus")
+    times = {k["time"][0] / k["time"][1] for t in host_cam["tracks"] if t["id"][0] in (903, 904)
+             for q in t["sequences"] for k in q["keys"]}
+    frames = {kp.co[0] for fc in cam.animation_data.action.fcurves for kp in fc.keyframe_points}
+    check(frames == {t * doc["fps"] for t in times}, "the camera's keys are the document's: %s %s" % (frames, times))
+    board = scene.objects["Board"]
+    for frame in (scene.frame_start, scene.frame_end):
+        scene.frame_set(frame)
+        x, y, z = world_to_camera_view(scene, cam, board.matrix_world.translation)
+        check(0 < x < 1 and 0 < y < 1 and z > 0, "the camera sees the table at frame %d: %s" % (frame, (x, y, z)))
+    scene.frame_set(scene.frame_start)
+    forms = {0: "POINT", 1: "SPOT", 4: "SUN"}
+    for o in tree_objects(doc["objects"]):
+        if o["type"] == 5102:
+            light = scene.objects[o["name"]].data
+            check(light.type == forms[o["params"].get("90002", 0)] and light.energy > 0,
+                  "the light %s is a %s that shines" % (o["name"], light.type))
 
 
 def tree_objects(objects):

@@ -233,6 +233,30 @@ def test_faces_that_repeat_a_point():
     check(len(me.polygons) == 0 and warnings, "a face naming a missing point leaves the mesh empty, with a warning")
 
 
+def test_scale_is_remembered():
+    """The scale last given is the add-on's preference and the next
+    import's scale, as the host remembers its import scale."""
+    prefs = bpy.context.preferences.addons["tessaro_ft50"].preferences
+
+    def width():
+        before = set(bpy.data.scenes)
+        check(bpy.ops.import_scene.ft50(filepath=SCENE, mode="NEW", **kw) == {"FINISHED"}, "a scaled import finishes")
+        scene = next(s for s in bpy.data.scenes if s not in before)
+        bpy.context.view_layer.update()
+        xs = [(ob.matrix_world @ v.co).x for ob in scene.objects if ob.type == "MESH" for v in ob.data.vertices]
+        return max(xs) - min(xs)
+
+    kw = {"scale": 1.0}
+    one = width()
+    kw = {"scale": 2.0}
+    width()
+    check(prefs.import_scale == 2.0, "the scale given is remembered")
+    kw = {}
+    check(abs(width() - 2 * one) < 1e-5, "an import without a scale takes the remembered one")
+    kw = {"scale": 1.0}
+    width()
+
+
 def main():
     try:
         test_install()
@@ -241,6 +265,7 @@ def main():
         test_undo(before)
         test_merge()
         test_faces_that_repeat_a_point()
+        test_scale_is_remembered()
     except Exception:
         traceback.print_exc()
         failures.append("an exception")

@@ -62,17 +62,27 @@ class Builder:
 
     # ---- materials ---------------------------------------------------------
     def build_materials(self, update_materials=False):
-        for m in self.doc.get("materials", []):
+        """The result's materials: the user's own where marked, new ones
+        otherwise. A materials update overwrites the user's materials by
+        position, names included, so those are filled again too."""
+        renamed = []
+        for position, m in enumerate(self.doc.get("materials", [])):
             mark = _param(m, MARK, None)
             existing = self.marked_materials.get(mark) if mark is not None else None
             if existing is not None and not update_materials:
-                self.materials[m.get("name", "")] = existing
+                self.materials.setdefault(m.get("name", ""), existing)
                 continue
             mat = existing or bpy.data.materials.new(m.get("name", "Material"))
-            if existing is not None and m.get("name"):
-                mat.name = m["name"]
+            if existing is not None and m.get("name") and existing.name != m["name"]:
+                # Out of the way first: a later material may hold the name.
+                existing.name = "tessaro-renaming-%d" % len(renamed)
+                renamed.append((existing, m["name"]))
             self._fill_material(mat, m)
+            # The document's order, which a materials update goes by.
+            mat["tessaro_position"] = position
             self.materials.setdefault(m.get("name", ""), mat)
+        for mat, name in renamed:
+            mat.name = name
 
     def _texture_file(self, name):
         """The texture as the export finds it: the name as a path below the
@@ -128,7 +138,11 @@ class Builder:
 
         mat.use_nodes = True
         nodes = mat.node_tree.nodes
-        bsdf = next((n for n in nodes if n.type == "BSDF_PRINCIPLED"), None) or nodes.new("ShaderNodeBsdfPrincipled")
+        nodes.clear()
+        output = nodes.new("ShaderNodeOutputMaterial")
+        bsdf = nodes.new("ShaderNodeBsdfPrincipled")
+        output.location = (300, 0)
+        mat.node_tree.links.new(bsdf.outputs["BSDF"], output.inputs["Surface"])
         bsdf.inputs["Base Color"].default_value = base
         bsdf.inputs["Alpha"].default_value = base[3]
         bsdf.inputs["Roughness"].default_value = roughness

@@ -50,7 +50,10 @@ def user_document(scene, target=None):
     import bpy
 
     doc = {"objects": [], "materials": []}
-    for mat in bpy.data.materials:
+    # In the order of the document they came from, which a materials
+    # update overwrites them by; the user's own after them.
+    order = sorted(bpy.data.materials, key=lambda m: (m.get("tessaro_position", float("inf")), m.name))
+    for mat in order:
         doc["materials"].append({"name": mat.name, "params": {build.MARK: mat.name}})
     if target is None:
         return doc, []

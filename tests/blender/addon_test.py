@@ -233,6 +233,26 @@ def test_faces_that_repeat_a_point():
     check(len(me.polygons) == 0 and warnings, "a face naming a missing point leaves the mesh empty, with a warning")
 
 
+def test_materials_update():
+    """A materials update fills the scene's materials again from the file,
+    by their order in the document, and keeps them the same materials."""
+    before = set(bpy.data.scenes)
+    bpy.ops.import_scene.ft50(filepath=SCENE, mode="NEW")
+    scene = next(s for s in bpy.data.scenes if s not in before)
+    for m in bpy.data.materials:
+        m["made_by_hand"] = True
+    oak = next(m for m in bpy.data.materials if m.get("tessaro_position") == 0)
+    bsdf = next(n for n in oak.node_tree.nodes if n.type == "BSDF_PRINCIPLED")
+    colour = tuple(bsdf.inputs["Base Color"].default_value)
+    bsdf.inputs["Base Color"].default_value = (0, 0, 1, 1)
+    top = next(ob for ob in scene.objects if ob.parent is None and ob.type == "EMPTY").name
+    r = bpy.ops.import_scene.ft50(filepath=SCENE, mode="UPDATE", kind="MATERIALS", target=top)
+    check(r == {"FINISHED"}, "a materials update finishes")
+    bsdf = next(n for n in oak.node_tree.nodes if n.type == "BSDF_PRINCIPLED")
+    check(tuple(bsdf.inputs["Base Color"].default_value) == colour, "the file's colour is back")
+    check("made_by_hand" in oak, "the material is the same material")
+
+
 def test_scale_is_remembered():
     """The scale last given is the add-on's preference and the next
     import's scale, as the host remembers its import scale."""
@@ -266,6 +286,7 @@ def main():
         test_merge()
         test_faces_that_repeat_a_point()
         test_scale_is_remembered()
+        test_materials_update()
     except Exception:
         traceback.print_exc()
         failures.append("an exception")

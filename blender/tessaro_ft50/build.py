@@ -54,7 +54,8 @@ class Builder:
         self.folder = os.path.dirname(os.path.abspath(filepath))
         self.marked_objects = marked_objects  # mark -> Blender object the user's document held
         self.marked_materials = marked_materials
-        self.materials = {}  # document material name -> Blender material
+        self.materials = {}  # document material name -> Blender material, the first of that name
+        self.by_position = []  # Blender material of each document material
         self.made = []  # Blender objects made here, parents first
         self.kept = set()
         self.by_name = {}  # document object name -> Blender object, the first of that name
@@ -71,6 +72,7 @@ class Builder:
             existing = self.marked_materials.get(mark) if mark is not None else None
             if existing is not None and not update_materials:
                 self.materials.setdefault(m.get("name", ""), existing)
+                self.by_position.append(existing)
                 continue
             mat = existing or bpy.data.materials.new(m.get("name", "Material"))
             if existing is not None and m.get("name") and existing.name != m["name"]:
@@ -81,6 +83,7 @@ class Builder:
             # The document's order, which a materials update goes by.
             mat["tessaro_position"] = position
             self.materials.setdefault(m.get("name", ""), mat)
+            self.by_position.append(mat)
         for mat, name in renamed:
             mat.name = name
 
@@ -321,9 +324,14 @@ class Builder:
     def _assign_materials(self, ob, o):
         # The last texture tag covers the others, as in the host and the
         # export: it is the first slot, the one every face uses.
-        names = [t.get("material") for t in o.get("tags", []) if t.get("type") == TEXTURE and t.get("material")]
-        for name in reversed(names):
-            mat = self.materials.get(name)
+        # A tag names its material, or gives its position when an earlier
+        # material has the same name.
+        links = [t.get("material") for t in o.get("tags", []) if t.get("type") == TEXTURE]
+        for link in reversed(links):
+            if isinstance(link, int) and not isinstance(link, bool):
+                mat = self.by_position[link] if 0 <= link < len(self.by_position) else None
+            else:
+                mat = self.materials.get(link) if isinstance(link, str) else None
             if mat is not None:
                 ob.data.materials.append(mat)
 

@@ -233,6 +233,25 @@ def test_faces_that_repeat_a_point():
     check(len(me.polygons) == 0 and warnings, "a face naming a missing point leaves the mesh empty, with a warning")
 
 
+def test_namesake_materials():
+    """Two materials of one name stay two, and a tag that gives the second
+    by its position gets the second."""
+    from tessaro_ft50 import build
+
+    doc = {"materials": [{"name": "Same", "channels": {"0": {"state": 1, "data": {"1000": [1.0, 0.0, 0.0]}}}},
+                         {"name": "Same", "channels": {"0": {"state": 1, "data": {"1000": [0.0, 1.0, 0.0]}}}}],
+           "objects": [{"type": 5100, "name": "Two", "tags": [
+               {"type": 5600, "points": [[0, 0, 0], [1, 0, 0], [1, 1, 0]]},
+               {"type": 5604, "polygons": [[0, 1, 2, 2]]},
+               {"type": 5616, "material": 1}]}]}
+    scene = bpy.data.scenes.new("namesakes")
+    builder = build.Builder(doc, scene, scene.collection, SCENE, {}, {})
+    builder.build_materials()
+    builder.build_objects()
+    mat = builder.made[0].material_slots[0].material
+    check(tuple(mat.diffuse_color)[:3] == (0.0, 1.0, 0.0), "the tag's material is the second namesake")
+
+
 def test_materials_update():
     """A materials update fills the scene's materials again from the file,
     by their order in the document, and keeps them the same materials."""
@@ -287,6 +306,7 @@ def main():
         test_faces_that_repeat_a_point()
         test_scale_is_remembered()
         test_materials_update()
+        test_namesake_materials()
     except Exception:
         traceback.print_exc()
         failures.append("an exception")

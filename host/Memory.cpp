@@ -70,6 +70,8 @@ void SystemFree(void *p, size_t bytes) {
     munmap(p, bytes);
     return;
   }
+#else
+  (void)bytes;
 #endif
   std::free(p);
 }

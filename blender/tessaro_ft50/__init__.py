@@ -113,32 +113,46 @@ class ImportFT50(bpy.types.Operator, ImportHelper):
 
 def import_file(context, filepath, mode, kind, target, scale, exe):
     """Runs the import and brings its document into Blender; answers the
-    warnings."""
+    warnings. Nothing of the scene is removed until everything new is
+    made, and what was made is taken away again when making fails."""
     scene = context.scene
     marked_objects, marked_materials = {}, {m.name: m for m in bpy.data.materials}
     user = None
     if mode in ("MERGE", "UPDATE"):
         user, sent = userdoc.user_document(scene, target if mode == "UPDATE" else None)
         marked_objects = {ob.name: ob for ob in sent}
-    document, _report = program.run_import(exe, filepath, mode, kind, target, scale, user)
+    document, warnings = program.run_import(exe, filepath, mode, kind, target, scale, user)
+    home = scene.collection
     if mode == "NEW":
         scene = bpy.data.scenes.new(os.path.splitext(os.path.basename(filepath))[0] or "FT50")
-        if context.window is not None:
-            context.window.scene = scene
-    builder = build.Builder(document, scene, scene.collection, filepath, marked_objects, marked_materials)
-    builder.apply_timing()
-    builder.build_materials(update_materials=mode == "UPDATE" and kind == "MATERIALS")
+        home = scene.collection
+    elif context.collection is not None and context.collection in scene.collection.children_recursive:
+        home = context.collection  # where Blender's importers put what they bring
+    builder = build.Builder(document, scene, home, filepath, marked_objects, marked_materials)
+    try:
+        builder.apply_timing(user)
+        builder.build_materials(update_materials=mode == "UPDATE" and kind == "MATERIALS", sent=user)
+        builder.build_objects()
+    except Exception as e:  # a fault of the add-on's own: nothing half-made stays
+        builder.discard()
+        if mode == "NEW":
+            bpy.data.scenes.remove(scene)
+        raise program.ImportFailed("the import could not be built in Blender: %s: %s" % (type(e).__name__, e))
+    if mode == "NEW" and context.window is not None:
+        context.window.scene = scene
     # What the user's document held and the result does not, the import
-    # removed (an update's replaced children): gone before the new objects
-    # come, so that these get their names.
+    # removed (an update's replaced children), with the data only they used.
     seen = builder.marks()
     for mark, ob in marked_objects.items():
         if mark not in seen:
+            data = ob.data
             bpy.data.objects.remove(ob, do_unlink=True)
-    builder.build_objects()
+            if data is not None and data.users == 0:
+                build.remove_data(data)
+    builder.name_objects()
     builder.apply_camera()
     builder.finish_lights()
-    return builder.warnings
+    return warnings + builder.warnings
 
 
 def menu_import(self, context):

@@ -54,6 +54,8 @@ class Builder:
         self.folder = os.path.dirname(os.path.abspath(filepath))
         self.marked_objects = marked_objects  # mark -> Blender object the user's document held
         self.marked_materials = marked_materials
+        self.made_materials = []
+        self.names = []  # (object made, the name the document gives it)
         self.materials = {}  # document material name -> Blender material, the first of that name
         self.by_position = []  # Blender material of each document material
         self.made = []  # Blender objects made here, parents first
@@ -62,22 +64,30 @@ class Builder:
         self.warnings = []
 
     # ---- materials ---------------------------------------------------------
-    def build_materials(self, update_materials=False):
+    def build_materials(self, update_materials=False, sent=None):
         """The result's materials: the user's own where marked, new ones
         otherwise. A materials update overwrites the user's materials by
-        position, names included, so those are filled again too."""
+        position, names included, so those are filled again too; one it
+        left alone comes back as it was sent (sent: the user's document)."""
+        as_sent = {}
+        for m in (sent or {}).get("materials", []):
+            as_sent[m["params"][MARK]] = m
         renamed = []
         for position, m in enumerate(self.doc.get("materials", [])):
             mark = _param(m, MARK, None)
             existing = self.marked_materials.get(mark) if mark is not None else None
-            if existing is not None and not update_materials:
+            untouched = mark in as_sent and m.get("name") == as_sent[mark]["name"] and set(m.get("params", {})) == {MARK}
+            if existing is not None and (not update_materials or untouched):
                 self.materials.setdefault(m.get("name", ""), existing)
                 self.by_position.append(existing)
                 continue
-            mat = existing or bpy.data.materials.new(m.get("name", "Material"))
+            mat = existing
+            if mat is None:
+                mat = bpy.data.materials.new(m.get("name", "Material"))
+                self.made_materials.append(mat)
             if existing is not None and m.get("name") and existing.name != m["name"]:
                 # Out of the way first: a later material may hold the name.
-                existing.name = "tessaro-renaming-%d" % len(renamed)
+                existing.name = free_name(bpy.data.materials, "tessaro-renaming-%d" % len(renamed))
                 renamed.append((existing, m["name"]))
             self._fill_material(mat, m)
             # The document's order, which a materials update goes by.
@@ -85,26 +95,36 @@ class Builder:
             self.materials.setdefault(m.get("name", ""), mat)
             self.by_position.append(mat)
         for mat, name in renamed:
-            mat.name = name
+            mat.name = free_name(bpy.data.materials, name)
 
     def _texture_file(self, name):
         """The texture as the export finds it: the name as a path below the
         file's folder and its tex folder, then its base name there, in any
         case."""
-        if not name or ":" in name or name.startswith(("/", "\\")):
+        if not name:
             return None
         parts = name.replace("\\", "/").split("/")
-        if ".." in parts:
+        # A name with a drive, a root or ".." is looked for by its base
+        # name only: never outside the file's folders.
+        whole = [] if ":" in name or name.startswith(("/", "\\")) or ".." in parts else ["/".join(parts)]
+        if not parts[-1] or parts[-1] == "..":
             return None
+        root = os.path.realpath(self.folder)
+
+        def inside(path):
+            # A link that came with the file does not lead out of its folder.
+            real = os.path.realpath(path)
+            return os.path.isfile(real) and os.path.commonpath([root, real]) == root
+
         for folder in (self.folder, os.path.join(self.folder, "tex")):
-            for candidate in ("/".join(parts), parts[-1]):
+            for candidate in whole + [parts[-1]]:
                 path = os.path.join(folder, candidate)
-                if os.path.isfile(path):
+                if inside(path):
                     return path
                 if os.path.isdir(os.path.dirname(path)):
                     low = os.path.basename(path).lower()
-                    for entry in os.listdir(os.path.dirname(path)):
-                        if entry.lower() == low and os.path.isfile(os.path.join(os.path.dirname(path), entry)):
+                    for entry in sorted(os.listdir(os.path.dirname(path))):
+                        if entry.lower() == low and inside(os.path.join(os.path.dirname(path), entry)):
                             return os.path.join(os.path.dirname(path), entry)
         return None
 
@@ -218,8 +238,15 @@ class Builder:
         elif _tag(o, POINTS) is not None and _tag(o, POLYGONS) is not None:
             data = self._mesh(o, name)
         ob = bpy.data.objects.new(name, data)
+        self.names.append((ob, name))
+        self.made.append(ob)
         ob["tessaro_type"] = kind if isinstance(kind, int) else 0
-        self.collection.objects.link(ob)
+        # Beside its parent, in the parent's collection; at the top, where
+        # the import goes.
+        home = self.collection
+        if parent is not None:
+            home = next((c for c in parent.users_collection if c in self._scene_collections()), home)
+        home.objects.link(ob)
         if parent is not None:
             ob.parent = parent
             if parent.get("tessaro_look_fix"):
@@ -231,8 +258,36 @@ class Builder:
         hidden = o.get("editorMode") == 1
         ob.hide_viewport = hidden
         ob.hide_render = o.get("renderMode") == 1
-        self.made.append(ob)
         return ob
+
+    def _scene_collections(self):
+        if not hasattr(self, "_collections"):
+            found, stack = set(), [self.scene.collection]
+            while stack:
+                c = stack.pop()
+                found.add(c)
+                stack.extend(c.children)
+            self._collections = found
+        return self._collections
+
+    def name_objects(self):
+        """The document's names, once the objects the import replaced are
+        gone and their names free."""
+        for ob, name in self.names:
+            if ob.name != name and name not in bpy.data.objects:
+                ob.name = name
+
+    def discard(self):
+        """Everything made so far, when the import cannot be completed."""
+        for ob in reversed(self.made):
+            data = ob.data
+            bpy.data.objects.remove(ob, do_unlink=True)
+            if data is not None and data.users == 0:
+                remove_data(data)
+        for mat in self.made_materials:
+            if mat.users == 0:
+                bpy.data.materials.remove(mat)
+        self.made, self.made_materials, self.names = [], [], []
 
     def _place(self, ob, o, fix):
         pos, rot, scale = o.get("pos", [0, 0, 0]), o.get("rot", [0, 0, 0]), o.get("scale", [1, 1, 1])
@@ -339,7 +394,7 @@ class Builder:
         points = _tag(o, POINTS)
         curve = bpy.data.curves.new(name, "CURVE")
         curve.dimensions = "3D"
-        pts = [p for p in _array(points or {}, "points", np.float64, 3).tolist() if convert.finite(p)]
+        pts = [p for p in _array(points or {}, "points", np.float32, 3).tolist() if convert.finite(p)]
         if len(pts) >= 2:
             spline = curve.splines.new("POLY")
             spline.points.add(len(pts) - 1)
@@ -377,7 +432,8 @@ class Builder:
         if kind == "SPOT":
             cone = _param(o, 90011, math.pi / 2)
             light.spot_size = cone if convert.finite([cone]) and 0 < cone <= math.pi else math.pi / 2
-            light.spot_blend = 0.0
+            # Soft from the centre out, as the export's inner cone of 0.
+            light.spot_blend = 1.0
         return light
 
     def finish_lights(self):
@@ -482,8 +538,12 @@ class Builder:
             ob.rotation_quaternion = (convert.euler(rot).to_matrix().to_4x4() @ convert.LOOK_FIX).to_quaternion()
 
     # ---- the scene ---------------------------------------------------------
-    def apply_timing(self):
-        """The frame rate and end time, before any key is placed in frames."""
+    def apply_timing(self, sent=None):
+        """The frame rate and end time, before any key is placed in frames;
+        for a merge or an update only where the import changed what the
+        user's document said (sent)."""
+        if sent is not None and all(self.doc.get(k) == sent.get(k) for k in ("fps", "maxTime")):
+            return
         fps = self.doc.get("fps")
         if isinstance(fps, int) and 0 < fps <= 1000:
             self.scene.render.fps = fps
@@ -500,3 +560,24 @@ class Builder:
         if ob is not None and ob.type == "CAMERA":
             self.scene.camera = ob
 
+
+def free_name(blocks, name):
+    """name, or the first of name.001, name.002, … that nothing holds:
+    Blender gives a name that is taken to the block renamed and renames
+    the one that held it."""
+    if name not in blocks:
+        return name
+    n = 1
+    while "%s.%03d" % (name, n) in blocks:
+        n += 1
+    return "%s.%03d" % (name, n)
+
+
+def remove_data(data):
+    """An object's data block, once nothing uses it."""
+    kinds = ((bpy.types.Mesh, bpy.data.meshes), (bpy.types.Curve, bpy.data.curves),
+             (bpy.types.Camera, bpy.data.cameras), (bpy.types.Light, bpy.data.lights))
+    for kind, blocks in kinds:
+        if isinstance(data, kind):
+            blocks.remove(data)
+            return

@@ -47,33 +47,41 @@ def user_document(scene, target=None):
     """The user's document: every material, and the tree of the top-level
     object named target (with the other top-level objects as names only,
     so that the plug-in finds the first of that name as it would)."""
-    import bpy
-
-    doc = {"objects": [], "materials": []}
-    # In the order of the document they came from, which a materials
-    # update overwrites them by; the user's own after them.
-    order = sorted(bpy.data.materials, key=lambda m: (m.get("tessaro_position", float("inf")), m.name))
+    # The scene's frame rate and end as the document's, so that the import
+    # keeps them unless the file changes them.
+    fps = max(1, round(scene.render.fps / scene.render.fps_base))
+    doc = {"objects": [], "materials": [], "fps": fps, "maxTime": [float(scene.frame_end), float(fps)]}
+    # The scene's materials (those its objects use: other scenes' and
+    # unused ones are not this document's), in the order of the document
+    # they came from, which a materials update overwrites them by; the
+    # user's own after them.
+    used = {slot.material for ob in scene.objects for slot in ob.material_slots if slot.material is not None}
+    order = sorted(used, key=lambda m: (m.get("tessaro_position", float("inf")), m.name))
     for mat in order:
         doc["materials"].append({"name": mat.name, "params": {build.MARK: mat.name}})
     if target is None:
         return doc, []
-    tops = sorted((ob for ob in scene.objects if ob.parent is None), key=lambda ob: ob.name)
+    tops = [ob for ob in scene.objects if ob.parent is None]
     sent = []
-    for top in tops:
+    positions = {}  # object sent -> its positions from the top level down
+    for i, top in enumerate(tops):
         entry = _object(top)
         doc["objects"].append(entry)
         sent.append(top)
+        positions[top] = [i]
         if top.name != target:
             continue
         stack = [(top, entry)]
         while stack:
             ob, e = stack.pop()
             e["children"] = []
-            for child in sorted(ob.children, key=lambda c: c.name):
-                if child.name not in scene.objects:
-                    continue
+            for child in sorted((c for c in ob.children if c.name in scene.objects), key=lambda c: c.name):
                 ce = _object(child)
+                positions[child] = positions[ob] + [len(e["children"])]
                 e["children"].append(ce)
                 sent.append(child)
                 stack.append((child, ce))
+    # The scene camera, when it is among the objects sent.
+    if scene.camera in positions:
+        doc["views"] = [{"sceneCamera": positions[scene.camera]}]
     return doc, sent

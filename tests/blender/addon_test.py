@@ -163,6 +163,16 @@ def test_update(scene):
     keep = bpy.data.objects.new("Floor", None)
     scene.collection.objects.link(keep)
     leg["made_by_hand"] = True
+    # The user keeps the table in a collection of its own and has changed
+    # the frame rate and range.
+    furniture = bpy.data.collections.new("Furniture")
+    scene.collection.children.link(furniture)
+    for ob in [table] + list(table.children_recursive):
+        for c in ob.users_collection:
+            c.objects.unlink(ob)
+        furniture.objects.link(ob)
+    scene.render.fps, scene.frame_start, scene.frame_end = 60, 1, 123
+    old_mesh = bpy.data.objects["Leg 2"].data.name
     before = sorted(ob.name for ob in scene.objects)
     # The material assignment is a step of its own, as in the interface;
     # the import, run as the interface runs it, pushes one more.
@@ -178,6 +188,11 @@ def test_update(scene):
     check(bpy.data.objects["Leg 2"].material_slots[0].material.name == "Steel", "the other legs stay steel")
     check(sorted(ob.name for ob in scene.objects) == before, "the same names after the update: %s" %
           sorted(ob.name for ob in scene.objects))
+    check((scene.render.fps, scene.frame_start, scene.frame_end) == (60, 1, 123),
+          "the scene's frame rate and range stay: %s" % ((scene.render.fps, scene.frame_start, scene.frame_end),))
+    check(all(furniture in ob.users_collection for ob in bpy.data.objects["Legs"].children),
+          "the new legs are in their parent's collection")
+    check(old_mesh not in bpy.data.meshes, "a replaced object's mesh goes with it")
     return before
 
 
@@ -189,6 +204,66 @@ def test_undo(before):
           "one undo step brings back the leg the user had")
     check(sorted(ob.name for ob in scene.objects) == before, "one undo step brings back the scene")
     check(bpy.data.objects["Leg 2"].material_slots[0].material.name == "Steel", "the other legs are as they were")
+
+
+def test_splines_and_failures():
+    """A spline keeps its points; a file that cannot be read and a build
+    that fails leave nothing behind and say why; a truncated file brings
+    what was read, with a warning."""
+    from tessaro_ft50 import build
+
+    scenes = set(bpy.data.scenes)
+    aim = os.path.join(EXAMPLES, "aim.ft50")
+    check(bpy.ops.import_scene.ft50(filepath=aim, mode="NEW") == {"FINISHED"}, "a file with a spline imports")
+    scene = next(s for s in bpy.data.scenes if s not in scenes)
+    doc = host_document_of(aim)
+    host = next(o for o in tree_objects(doc["objects"]) if o["type"] == 5101)
+    spline = next(ob for ob in scene.objects if ob.type == "CURVE")
+    got = [tuple(round(c, 5) for c in p.co[:3]) for p in spline.data.splines[0].points]
+    want = [(round(p[0] * 0.01, 5), round(p[2] * 0.01, 5), round(p[1] * 0.01, 5))
+            for t in host["tags"] if t["type"] == 5600 for p in t["points"]]
+    check(got == want, "the spline's points are the document's: %s against %s" % (got, want))
+
+    objects, scenes = set(bpy.data.objects), set(bpy.data.scenes)
+    try:
+        bpy.ops.import_scene.ft50(filepath=os.path.join(WORK, "missing.ft50"), mode="NEW")
+        check(False, "a missing file fails")
+    except RuntimeError as e:
+        check("cannot open" in str(e), "a missing file fails with the reason: %s" % e)
+    original = build.Builder._mesh
+    build.Builder._mesh = lambda *a: 1 / 0
+    try:
+        bpy.ops.import_scene.ft50(filepath=SCENE, mode="NEW")
+        check(False, "a failing build fails")
+    except RuntimeError as e:
+        check("ZeroDivisionError" in str(e), "a failing build says so: %s" % e)
+    finally:
+        build.Builder._mesh = original
+    check(set(bpy.data.objects) == objects and set(bpy.data.scenes) == scenes, "a failed import leaves nothing")
+
+    truncated = os.path.join(WORK, "truncated.ft50")
+    with open(SCENE, "rb") as f, open(truncated, "wb") as out:
+        out.write(f.read()[:3000])
+    check(bpy.ops.import_scene.ft50(filepath=truncated, mode="NEW") == {"FINISHED"}, "a truncated file imports")
+
+
+def host_document_of(path):
+    out = os.path.join(WORK, "of.json")
+    subprocess.run([TESSARO, "import", path, "--out", out, "--prefs", "none", "-q"], check=True)
+    with open(out, encoding="utf-8") as f:
+        return json.load(f)
+
+
+def test_texture_names():
+    """A texture named by a path of another machine is found by its base
+    name beside the file or in its tex folder, as the export finds it."""
+    from tessaro_ft50 import build
+
+    builder = build.Builder({}, bpy.context.scene, bpy.context.scene.collection, SCENE, {}, {})
+    want = os.path.join(EXAMPLES, "tex", "oak.png")
+    for name in ("oak.png", "OAK.PNG", "tex/oak.png", "C:\\textures\\oak.png", "/elsewhere/oak.png", "../oak.png"):
+        check(builder._texture_file(name) == want, "the texture %s is found" % name)
+    check(builder._texture_file("scene.ft50/..") is None, "a name that is no file is not found")
 
 
 def test_merge():
@@ -260,7 +335,10 @@ def test_materials_update():
     scene = next(s for s in bpy.data.scenes if s not in before)
     for m in bpy.data.materials:
         m["made_by_hand"] = True
-    oak = next(m for m in bpy.data.materials if m.get("tessaro_position") == 0)
+    oak = next(slot.material for ob in scene.objects for slot in ob.material_slots
+               if slot.material is not None and slot.material.get("tessaro_position") == 0)
+    others = {m: m.name for m in bpy.data.materials if m not in {s.material for ob in scene.objects
+                                                               for s in ob.material_slots}}
     bsdf = next(n for n in oak.node_tree.nodes if n.type == "BSDF_PRINCIPLED")
     colour = tuple(bsdf.inputs["Base Color"].default_value)
     bsdf.inputs["Base Color"].default_value = (0, 0, 1, 1)
@@ -270,6 +348,8 @@ def test_materials_update():
     bsdf = next(n for n in oak.node_tree.nodes if n.type == "BSDF_PRINCIPLED")
     check(tuple(bsdf.inputs["Base Color"].default_value) == colour, "the file's colour is back")
     check("made_by_hand" in oak, "the material is the same material")
+    changed = [(name, m.name) for m, name in others.items() if m.name != name]
+    check(not changed, "materials of no object in the scene stay as they were: %s" % changed)
 
 
 def test_scale_is_remembered():
@@ -306,6 +386,8 @@ def main():
         test_faces_that_repeat_a_point()
         test_scale_is_remembered()
         test_materials_update()
+        test_splines_and_failures()
+        test_texture_names()
         test_namesake_materials()
     except Exception:
         traceback.print_exc()

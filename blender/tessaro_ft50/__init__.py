@@ -115,6 +115,7 @@ def import_file(context, filepath, mode, kind, target, scale, exe):
     """Runs the import and brings its document into Blender; answers the
     warnings. Nothing of the scene is removed until everything new is
     made, and what was made is taken away again when making fails."""
+    filepath = os.path.abspath(program.bpy_path(filepath))
     scene = context.scene
     marked_objects, marked_materials = {}, {m.name: m for m in bpy.data.materials}
     user = None

@@ -12,6 +12,7 @@ import os
 
 import bpy
 import numpy as np
+
 from . import convert
 
 # A parameter of objects and materials that the host carries through an
@@ -59,7 +60,6 @@ class Builder:
         self.materials = {}  # document material name -> Blender material, the first of that name
         self.by_position = []  # Blender material of each document material
         self.made = []  # Blender objects made here, parents first
-        self.kept = set()
         self.by_name = {}  # document object name -> Blender object, the first of that name
         self.warnings = []
 
@@ -214,7 +214,6 @@ class Builder:
             existing = self.marked_objects.get(mark) if mark is not None else None
             if existing is not None:
                 seen.add(mark)
-                self.kept.add(existing)
                 ob = existing
             else:
                 ob = self._make_object(o, parent)

@@ -120,8 +120,9 @@ def import_file(context, filepath, mode, kind, target, scale, exe):
     marked_objects, marked_materials = {}, {m.name: m for m in bpy.data.materials}
     user = None
     if mode in ("MERGE", "UPDATE"):
-        user, sent = userdoc.user_document(scene, target if mode == "UPDATE" else None)
+        user, sent, named = userdoc.user_document(scene, target if mode == "UPDATE" else None)
         marked_objects = {ob.name: ob for ob in sent}
+        target = named or target
     document, warnings = program.run_import(exe, filepath, mode, kind, target, scale, user)
     home = scene.collection
     if mode == "NEW":
@@ -130,6 +131,7 @@ def import_file(context, filepath, mode, kind, target, scale, exe):
     elif context.collection is not None and context.collection in scene.collection.children_recursive:
         home = context.collection  # where Blender's importers put what they bring
     builder = build.Builder(document, scene, home, filepath, marked_objects, marked_materials)
+    timing = (scene.render.fps, scene.render.fps_base, scene.frame_start, scene.frame_end)
     try:
         builder.apply_timing(user)
         builder.build_materials(update_materials=mode == "UPDATE" and kind == "MATERIALS", sent=user)
@@ -138,7 +140,10 @@ def import_file(context, filepath, mode, kind, target, scale, exe):
         builder.discard()
         if mode == "NEW":
             bpy.data.scenes.remove(scene)
+        else:
+            scene.render.fps, scene.render.fps_base, scene.frame_start, scene.frame_end = timing
         raise program.ImportFailed("the import could not be built in Blender: %s: %s" % (type(e).__name__, e))
+    builder.record_materials()
     if mode == "NEW" and context.window is not None:
         context.window.scene = scene
     # What the user's document held and the result does not, the import

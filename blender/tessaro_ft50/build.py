@@ -60,7 +60,8 @@ class Builder:
         self.materials = {}  # document material name -> Blender material, the first of that name
         self.by_position = []  # Blender material of each document material
         self.made = []  # Blender objects made here, parents first
-        self.by_name = {}  # document object name -> Blender object, the first of that name
+        self.by_path = {}  # document path of names -> Blender object, the first of that path
+        self.by_positions = {}  # positions from the top level down -> Blender object
         self.warnings = []
 
     # ---- materials ---------------------------------------------------------
@@ -78,6 +79,7 @@ class Builder:
             existing = self.marked_materials.get(mark) if mark is not None else None
             untouched = mark in as_sent and m.get("name") == as_sent[mark]["name"] and set(m.get("params", {})) == {MARK}
             if existing is not None and (not update_materials or untouched):
+                existing["tessaro_name"] = m.get("name", "")
                 self.materials.setdefault(m.get("name", ""), existing)
                 self.by_position.append(existing)
                 continue
@@ -90,13 +92,16 @@ class Builder:
                 existing.name = free_name(bpy.data.materials, "tessaro-renaming-%d" % len(renamed))
                 renamed.append((existing, m["name"]))
             self._fill_material(mat, m)
-            # The document's order, which a materials update goes by.
-            mat["tessaro_position"] = position
             self.materials.setdefault(m.get("name", ""), mat)
             self.by_position.append(mat)
         for mat, name in renamed:
             mat.name = free_name(bpy.data.materials, name)
 
+    def record_materials(self):
+        """The document's materials in its order, kept with the scene: the
+        order a materials update overwrites them by, and the names the
+        plug-in knows them by."""
+        self.scene["tessaro_materials"] = [mat.name for mat in self.by_position]
     def _texture_file(self, name):
         """The texture as the export finds it: the name as a path below the
         file's folder and its tex folder, then its base name there, in any
@@ -104,6 +109,7 @@ class Builder:
         if not name:
             return None
         parts = name.replace("\\", "/").split("/")
+        parts[-1] = parts[-1].rsplit(":", 1)[-1]  # "C:wood.png": the name after the drive
         # A name with a drive, a root or ".." is looked for by its base
         # name only: never outside the file's folders.
         whole = [] if ":" in name or name.startswith(("/", "\\")) or ".." in parts else ["/".join(parts)]
@@ -187,7 +193,7 @@ class Builder:
             links = mat.node_tree.links
             links.new(node.outputs["Color"], mix.inputs["Color1"])
             links.new(mix.outputs["Color"], bsdf.inputs["Base Color"])
-        mat["tessaro_material"] = m.get("name", "")
+        mat["tessaro_name"] = m.get("name", "")
 
     # ---- objects -----------------------------------------------------------
     def marks(self):
@@ -207,9 +213,9 @@ class Builder:
         """Walks the document's tree with a stack of its own (its depth is
         the file's to choose); answers the marks seen."""
         seen = set()
-        stack = [(o, None) for o in reversed(self.doc.get("objects", []))]
+        stack = [(o, None, (i,), o.get("name", "")) for i, o in reversed(list(enumerate(self.doc.get("objects", []))))]
         while stack:
-            o, parent = stack.pop()
+            o, parent, at, path = stack.pop()
             mark = _param(o, MARK, None)
             existing = self.marked_objects.get(mark) if mark is not None else None
             if existing is not None:
@@ -217,8 +223,10 @@ class Builder:
                 ob = existing
             else:
                 ob = self._make_object(o, parent)
-            self.by_name.setdefault(o.get("name", ""), ob)
-            stack.extend((c, ob) for c in reversed(o.get("children", [])))
+            self.by_path.setdefault(path, ob)
+            self.by_positions[at] = ob
+            children = list(enumerate(o.get("children", [])))
+            stack.extend((c, ob, at + (k,), path + "/" + c.get("name", "")) for k, c in reversed(children))
         return seen
 
     def _make_object(self, o, parent):
@@ -237,6 +245,9 @@ class Builder:
         elif _tag(o, POINTS) is not None and _tag(o, POLYGONS) is not None:
             data = self._mesh(o, name)
         ob = bpy.data.objects.new(name, data)
+        # The document's name, which the next update's rules go by when
+        # Blender had to give the object another (names are per file there).
+        ob["tessaro_name"] = name
         self.names.append((ob, name))
         self.made.append(ob)
         ob["tessaro_type"] = kind if isinstance(kind, int) else 0
@@ -275,6 +286,11 @@ class Builder:
         for ob, name in self.names:
             if ob.name != name and name not in bpy.data.objects:
                 ob.name = name
+            data = ob.data
+            if data is not None and data.name != name:
+                blocks = data_blocks(data)
+                if blocks is not None and name not in blocks:
+                    data.name = name
 
     def discard(self):
         """Everything made so far, when the import cannot be completed."""
@@ -440,7 +456,8 @@ class Builder:
         spot lights fall off with its square. As in the export, a light of
         brightness b lights the centre of the scene's meshes as b full
         lights would; a sun lights everything so."""
-        bpy.context.view_layer.update()
+        for layer in self.scene.view_layers:
+            layer.update()  # world placements, in the scene built (which may not be the active one)
         lo, hi = None, None
         for ob in self.made:
             if ob.type != "MESH" or not len(ob.data.vertices):
@@ -477,6 +494,8 @@ class Builder:
                     if t is not None and convert.finite([value]):
                         keys.append((t, value))
             keys.sort(key=lambda k: k[0])
+            if any(not convert.frame_ok(t * self.scene.render.fps / self.scene.render.fps_base) for t, _ in keys):
+                self.warnings.append("keys of %s lie beyond Blender's last frame: they are left out" % ob.name)
             if keys:
                 curves[(ident[0], ident[1])] = keys
         if not curves:
@@ -490,6 +509,8 @@ class Builder:
                 if index is None:
                     continue
                 for t, value in keys:
+                    if not convert.frame_ok(t * fps):
+                        continue
                     v = value * convert.UNIT if position else value
                     getattr(ob, path)[index] = v
                     ob.keyframe_insert(path, index=index, frame=t * fps)
@@ -522,6 +543,8 @@ class Builder:
             if not convert.finite(still):
                 still = [0, 0, 0]
             for t in times:
+                if not convert.frame_ok(t * fps):
+                    continue
                 v = [at(parts[i], t, still[i]) for i in range(3)]
                 if track == convert.POSITION_TRACK:
                     ob.location = convert.position(v)
@@ -549,13 +572,17 @@ class Builder:
             self.scene.render.fps_base = 1.0
         end = convert.seconds(self.doc.get("maxTime"))
         if end is not None and end >= 0:
-            self.scene.frame_start = 0
-            self.scene.frame_end = max(0, int(round(end * self.scene.render.fps / self.scene.render.fps_base)))
+            if sent is None:
+                self.scene.frame_start = 0  # the host's time starts at 0
+            frame = end * self.scene.render.fps / self.scene.render.fps_base
+            self.scene.frame_end = int(round(min(max(frame, self.scene.frame_start), convert.LAST_FRAME)))
 
     def apply_camera(self):
+        """The document's scene camera: a path of names, or positions where
+        names would not tell it apart."""
         views = self.doc.get("views") or []
-        name = views[0].get("sceneCamera") if views and isinstance(views[0], dict) else None
-        ob = self.by_name.get(name) if name else None
+        ref = views[0].get("sceneCamera") if views and isinstance(views[0], dict) else None
+        ob = self.by_path.get(ref) if isinstance(ref, str) else self.by_positions.get(tuple(ref or ()))
         if ob is not None and ob.type == "CAMERA":
             self.scene.camera = ob
 
@@ -572,11 +599,14 @@ def free_name(blocks, name):
     return "%s.%03d" % (name, n)
 
 
-def remove_data(data):
-    """An object's data block, once nothing uses it."""
+def data_blocks(data):
     kinds = ((bpy.types.Mesh, bpy.data.meshes), (bpy.types.Curve, bpy.data.curves),
              (bpy.types.Camera, bpy.data.cameras), (bpy.types.Light, bpy.data.lights))
-    for kind, blocks in kinds:
-        if isinstance(data, kind):
-            blocks.remove(data)
-            return
+    return next((blocks for kind, blocks in kinds if isinstance(data, kind)), None)
+
+
+def remove_data(data):
+    """An object's data block, once nothing uses it."""
+    blocks = data_blocks(data)
+    if blocks is not None:
+        blocks.remove(data)

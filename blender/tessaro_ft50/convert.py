@@ -26,6 +26,13 @@ ROTATION_MODE = "YXZ"
 LOOK_FIX = Matrix.Rotation(math.pi / 2, 4, "X")
 
 
+LAST_FRAME = 1048574  # Blender's frames run from -1048574 to this
+
+
+def frame_ok(frame):
+    return math.isfinite(frame) and -LAST_FRAME <= frame <= LAST_FRAME
+
+
 def finite(values):
     return all(isinstance(v, (int, float)) and math.isfinite(v) for v in values)
 

@@ -105,6 +105,8 @@ def run_import(program, filepath, mode, kind, target, scale, user_document=None)
         # host does; the user is told.
         if run.returncode not in (0, TRUNCATED) or not os.path.isfile(out):
             why = "; ".join(lines) or "tessaro import failed (status %d)" % run.returncode
+            if run.returncode in (0, TRUNCATED):
+                why = "the tessaro program (%s) ended without writing the document" % program
             raise ImportFailed(why)
         document = _load_json(out, "document")
         warnings = _report_warnings(said) or [line for line in lines if "warning" in line]

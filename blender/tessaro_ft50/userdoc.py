@@ -1,15 +1,30 @@
 """The Blender scene as the user's document, for a merge or an update.
 
-What the plug-in's rules look at goes to the host: the materials by name
-(a merge keeps names unique, an update links to namesakes) and, for an
-update, the target's tree: names, hierarchy, types, placement, whether a
-mesh has points, and its material slots as texture tags. Each object and
-material carries its Blender name as a mark, so that what comes back is
-known for what it was.
+What the plug-in's rules look at goes to the host: the scene's materials
+(a merge keeps names unique, an update links to namesakes, a materials
+update overwrites them by position), its frame rate, end and camera, and,
+for an update, the target's tree: names, hierarchy, types, placement,
+whether a mesh has points, and its material slots as texture tags. Each
+object and material carries its Blender name as a mark, so that what comes
+back is known for what it was. Names are the document's: Blender's names
+are unique in a whole file, so a second imported scene's "Leg 1" is
+"Leg 1.001" there, but still "Leg 1" to the plug-in's update.
 """
+import re
+
 from . import build, convert
 
 TYPES = {"MESH": build.POLYGON, "CURVE": build.SPLINE, "CAMERA": build.CAMERA, "LIGHT": build.LIGHT}
+
+
+def document_name(block):
+    """The name an import gave the object or material, while its Blender
+    name is that name or that name with the suffix Blender added; else
+    (renamed by the user, or made by the user) its Blender name."""
+    name = block.get("tessaro_name")
+    if isinstance(name, str) and (block.name == name or re.fullmatch(re.escape(name) + r"\.\d{3,}", block.name)):
+        return name
+    return block.name
 
 
 def _placement(ob):
@@ -23,65 +38,75 @@ def _placement(ob):
     }
 
 
-def _object(ob):
+def _object(ob, material_positions):
     # An empty the import made is the host's group (a polygon object
     # without points), which an update may replace; one the user made is
     # a null, which no update removes.
     kind = TYPES.get(ob.type) or (ob.get("tessaro_type") if ob.type == "EMPTY" else None) or build.NULL
-    entry = {"type": kind, "name": ob.name, "params": {build.MARK: ob.name}}
+    entry = {"type": kind, "name": document_name(ob), "params": {build.MARK: ob.name}}
     entry.update(_placement(ob))
     tags = []
     if ob.type == "MESH" and len(ob.data.vertices):
         # Only whether the mesh has points matters to the update's rules;
         # the geometry itself stays in Blender.
         tags.append({"type": build.POINTS, "points": [[0.0, 0.0, 0.0]]})
-    # The first slot covers the others: it is the last texture tag.
+    # The first slot covers the others: it is the last texture tag. A tag
+    # gives its material by position, which no namesake can confuse.
     for slot in reversed(ob.material_slots):
-        if slot.material is not None:
-            tags.append({"type": build.TEXTURE, "material": slot.material.name, "params": {"1004": 2}})
+        if slot.material is not None and slot.material in material_positions:
+            tags.append({"type": build.TEXTURE, "material": material_positions[slot.material], "params": {"1004": 2}})
     entry["tags"] = tags
     return entry
 
 
+def _materials(scene):
+    """The scene's materials: those of the document its last import left,
+    in that document's order, then the others its objects use."""
+    import bpy
+
+    order = []
+    for name in scene.get("tessaro_materials", []):
+        mat = bpy.data.materials.get(name)
+        if mat is not None and mat not in order:
+            order.append(mat)
+    used = {slot.material for ob in scene.objects for slot in ob.material_slots if slot.material is not None}
+    order += sorted((m for m in used if m not in order), key=lambda m: m.name)
+    return order
+
+
 def user_document(scene, target=None):
-    """The user's document: every material, and the tree of the top-level
-    object named target (with the other top-level objects as names only,
-    so that the plug-in finds the first of that name as it would)."""
-    # The scene's frame rate and end as the document's, so that the import
-    # keeps them unless the file changes them.
+    """The user's document, the objects sent, and the target's name in it:
+    the scene's materials and settings, and for an update the top-level
+    objects, with the whole tree of the first named target."""
     fps = max(1, round(scene.render.fps / scene.render.fps_base))
     doc = {"objects": [], "materials": [], "fps": fps, "maxTime": [float(scene.frame_end), float(fps)]}
-    # The scene's materials (those its objects use: other scenes' and
-    # unused ones are not this document's), in the order of the document
-    # they came from, which a materials update overwrites them by; the
-    # user's own after them.
-    used = {slot.material for ob in scene.objects for slot in ob.material_slots if slot.material is not None}
-    order = sorted(used, key=lambda m: (m.get("tessaro_position", float("inf")), m.name))
-    for mat in order:
-        doc["materials"].append({"name": mat.name, "params": {build.MARK: mat.name}})
+    materials = _materials(scene)
+    positions = {mat: i for i, mat in enumerate(materials)}
+    for mat in materials:
+        doc["materials"].append({"name": document_name(mat), "params": {build.MARK: mat.name}})
     if target is None:
-        return doc, []
+        return doc, [], None
     tops = [ob for ob in scene.objects if ob.parent is None]
-    sent = []
-    positions = {}  # object sent -> its positions from the top level down
+    sent, at = [], {}  # objects sent; their positions from the top level down
+    target_name = target
     for i, top in enumerate(tops):
-        entry = _object(top)
+        entry = _object(top, positions)
         doc["objects"].append(entry)
         sent.append(top)
-        positions[top] = [i]
+        at[top] = [i]
         if top.name != target:
             continue
+        target_name = entry["name"]
         stack = [(top, entry)]
         while stack:
             ob, e = stack.pop()
             e["children"] = []
             for child in sorted((c for c in ob.children if c.name in scene.objects), key=lambda c: c.name):
-                ce = _object(child)
-                positions[child] = positions[ob] + [len(e["children"])]
+                ce = _object(child, positions)
+                at[child] = at[ob] + [len(e["children"])]
                 e["children"].append(ce)
                 sent.append(child)
                 stack.append((child, ce))
-    # The scene camera, when it is among the objects sent.
-    if scene.camera in positions:
-        doc["views"] = [{"sceneCamera": positions[scene.camera]}]
-    return doc, sent
+    if scene.camera in at:
+        doc["views"] = [{"sceneCamera": at[scene.camera]}]
+    return doc, sent, target_name

@@ -172,7 +172,7 @@ def test_update(scene):
             c.objects.unlink(ob)
         furniture.objects.link(ob)
     scene.render.fps, scene.frame_start, scene.frame_end = 60, 1, 123
-    old_mesh = bpy.data.objects["Leg 2"].data.name
+    meshes = len(bpy.data.meshes)
     before = sorted(ob.name for ob in scene.objects)
     # The material assignment is a step of its own, as in the interface;
     # the import, run as the interface runs it, pushes one more.
@@ -192,7 +192,8 @@ def test_update(scene):
           "the scene's frame rate and range stay: %s" % ((scene.render.fps, scene.frame_start, scene.frame_end),))
     check(all(furniture in ob.users_collection for ob in bpy.data.objects["Legs"].children),
           "the new legs are in their parent's collection")
-    check(old_mesh not in bpy.data.meshes, "a replaced object's mesh goes with it")
+    check(len(bpy.data.meshes) == meshes, "a replaced object's mesh goes with it")
+    check(bpy.data.objects["Leg 2"].data.name == "Leg 2", "a new mesh has its object's name")
     return before
 
 
@@ -272,7 +273,7 @@ def test_merge():
     scene = bpy.context.scene
     before = {ob.name: ob.get("tessaro_type") for ob in scene.objects}
     materials = {m.name for m in bpy.data.materials}
-    user, _ = userdoc.user_document(scene)
+    user, _, _ = userdoc.user_document(scene)
     into = os.path.join(WORK, "user.json")
     with open(into, "w", encoding="utf-8") as f:
         json.dump(user, f)
@@ -327,6 +328,31 @@ def test_namesake_materials():
     check(tuple(mat.diffuse_color)[:3] == (0.0, 1.0, 0.0), "the tag's material is the second namesake")
 
 
+def test_light_below_a_parent():
+    """A light's energy comes from where it and the meshes stand in the
+    world, also below a parent and in a scene that is not the active one;
+    keys beyond Blender's last frame are left out, with a warning."""
+    from tessaro_ft50 import build
+
+    box = {"type": 5100, "name": "Far", "pos": [1000.0, 0.0, 0.0], "tags": [
+        {"type": 5600, "points": [[-1, -1, -1], [1, -1, -1], [1, 1, -1]]},
+        {"type": 5604, "polygons": [[0, 1, 2, 2]]}]}
+    lamp = {"type": 5102, "name": "Lamp", "pos": [0.0, 300.0, 0.0], "params": {"90002": 0},
+            "tracks": [{"id": [903, 1000], "sequences": [{"keys": [{"time": [1e30, 1.0], "data": [5.0]}]}]}]}
+    doc = {"objects": [{"type": 5100, "name": "Rig", "pos": [0.0, 0.0, 0.0], "children": [box, lamp]}]}
+    energies = []
+    for name in ("first", "second"):
+        scene = bpy.data.scenes.new(name)
+        builder = build.Builder(doc, scene, scene.collection, SCENE, {}, {})
+        builder.build_objects()
+        builder.finish_lights()
+        energies.append(next(ob for ob in builder.made if ob.type == "LIGHT").data.energy)
+    d = (1000 ** 2 + 300 ** 2) ** 0.5 * 0.01
+    want = build.FULL_LIGHT_LUX * d * d * build.WATTS_PER_CANDELA
+    check(all(abs(e - want) < 1e-3 * want for e in energies), "the light's energy: %s against %s" % (energies, want))
+    check(any("beyond Blender's last frame" in w for w in builder.warnings), "far keys are left out with a warning")
+
+
 def test_materials_update():
     """A materials update fills the scene's materials again from the file,
     by their order in the document, and keeps them the same materials."""
@@ -335,8 +361,7 @@ def test_materials_update():
     scene = next(s for s in bpy.data.scenes if s not in before)
     for m in bpy.data.materials:
         m["made_by_hand"] = True
-    oak = next(slot.material for ob in scene.objects for slot in ob.material_slots
-               if slot.material is not None and slot.material.get("tessaro_position") == 0)
+    oak = bpy.data.materials[scene["tessaro_materials"][0]]
     others = {m: m.name for m in bpy.data.materials if m not in {s.material for ob in scene.objects
                                                                for s in ob.material_slots}}
     bsdf = next(n for n in oak.node_tree.nodes if n.type == "BSDF_PRINCIPLED")
@@ -350,6 +375,54 @@ def test_materials_update():
     check("made_by_hand" in oak, "the material is the same material")
     changed = [(name, m.name) for m, name in others.items() if m.name != name]
     check(not changed, "materials of no object in the scene stay as they were: %s" % changed)
+    count = len(bpy.data.materials)
+    bpy.ops.import_scene.ft50(filepath=SCENE, mode="UPDATE", kind="MATERIALS", target=top)
+    check(len(bpy.data.materials) == count, "a second materials update adds no material")
+
+    # After a merge the scene's document has two sets; the update goes by
+    # the host's order for the same user's document.
+    from tessaro_ft50 import userdoc
+
+    bpy.ops.import_scene.ft50(filepath=SCENE, mode="MERGE")
+    user, _, named = userdoc.user_document(scene, top)
+    into = os.path.join(WORK, "user-materials.json")
+    with open(into, "w", encoding="utf-8") as f:
+        json.dump(user, f)
+    doc = host_document("--mode", "update", "--kind", "materials", "--object", named, "--into", into)
+    check(bpy.ops.import_scene.ft50(filepath=SCENE, mode="UPDATE", kind="MATERIALS", target=top) == {"FINISHED"},
+          "a materials update after a merge finishes")
+    got = [(bpy.data.materials[n].get("tessaro_name"), tuple(round(c, 4) for c in bpy.data.materials[n].diffuse_color[:3]))
+           for n in scene["tessaro_materials"]]
+    # Names in the host's order; colours where the file overwrote the
+    # material (the others keep theirs in Blender) and no texture covers it.
+    want = [(m["name"], None) for m in doc["materials"]]
+    for k, m in enumerate(doc["materials"]):
+        data = m["channels"]["0"]["data"]
+        if "1016" in m.get("params", {}) and not data.get("1002"):
+            want[k] = (m["name"], tuple(round(min(max(c, 0.0), 1.0), 4) for c in data["1000"]))
+    got = [(name, colour if w[1] is not None else None) for (name, colour), w in zip(got, want)]
+    check(got == want, "the scene's materials are the host's, in its order:\n%s\n%s" % (got, want))
+
+
+def test_second_scene_update():
+    """In a second imported scene, where Blender had to rename everything,
+    an update still carries a material assigned by hand and reuses the
+    scene's materials."""
+    before = set(bpy.data.scenes)
+    bpy.ops.import_scene.ft50(filepath=SCENE, mode="NEW")
+    scene = next(s for s in bpy.data.scenes if s not in before)
+    leg = next(ob for ob in scene.objects if ob.get("tessaro_name") == "Leg 1")
+    table = next(ob for ob in scene.objects if ob.get("tessaro_name") == "Table")
+    check(leg.name != "Leg 1", "the second scene's leg has another Blender name")
+    mine = bpy.data.materials.new("Mine")
+    leg.material_slots[0].material = mine
+    count = len(bpy.data.materials)
+    for _ in range(2):
+        r = bpy.ops.import_scene.ft50(filepath=SCENE, mode="UPDATE", kind="GEOMETRY", target=table.name)
+        check(r == {"FINISHED"}, "an update of the second scene finishes")
+    new_leg = next(ob for ob in scene.objects if ob.get("tessaro_name") == "Leg 1")
+    check(new_leg.material_slots[0].material == mine, "the second scene's new leg keeps the material")
+    check(len(bpy.data.materials) == count, "updates reuse the scene's materials")
 
 
 def test_scale_is_remembered():
@@ -386,6 +459,8 @@ def main():
         test_faces_that_repeat_a_point()
         test_scale_is_remembered()
         test_materials_update()
+        test_second_scene_update()
+        test_light_below_a_parent()
         test_splines_and_failures()
         test_texture_names()
         test_namesake_materials()

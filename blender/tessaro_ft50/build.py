@@ -74,7 +74,7 @@ class Builder:
         for m in (sent or {}).get("materials", []):
             as_sent[m["params"][MARK]] = m
         renamed = []
-        for position, m in enumerate(self.doc.get("materials", [])):
+        for m in self.doc.get("materials", []):
             mark = _param(m, MARK, None)
             existing = self.marked_materials.get(mark) if mark is not None else None
             untouched = mark in as_sent and m.get("name") == as_sent[mark]["name"] and set(m.get("params", {})) == {MARK}
@@ -102,6 +102,7 @@ class Builder:
         order a materials update overwrites them by, and the names the
         plug-in knows them by."""
         self.scene["tessaro_materials"] = [mat.name for mat in self.by_position]
+
     def _texture_file(self, name):
         """The texture as the export finds it: the name as a path below the
         file's folder and its tex folder, then its base name there, in any

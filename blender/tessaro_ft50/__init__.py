@@ -149,13 +149,15 @@ def import_file(context, filepath, mode, kind, target, scale, exe):
     # What the user's document held and the result does not, the import
     # removed (an update's replaced children), with the data only they used.
     seen = builder.marks()
+    freed = {}  # document name -> Blender names of the objects removed
     for mark, ob in marked_objects.items():
         if mark not in seen:
+            freed.setdefault(userdoc.document_name(ob), []).append(ob.name)
             data = ob.data
             bpy.data.objects.remove(ob, do_unlink=True)
             if data is not None and data.users == 0:
                 build.remove_data(data)
-    builder.name_objects()
+    builder.name_objects(freed)
     builder.apply_camera()
     builder.finish_lights()
     return warnings + builder.warnings

@@ -281,12 +281,21 @@ class Builder:
             self._collections = found
         return self._collections
 
-    def name_objects(self):
+    def name_objects(self, freed=None):
         """The document's names, once the objects the import replaced are
-        gone and their names free."""
+        gone and their names free; where another object holds the name,
+        the Blender name of the replaced namesake (freed: document name ->
+        Blender names freed)."""
+        freed = {k: list(v) for k, v in (freed or {}).items()}
         for ob, name in self.names:
             if ob.name != name and name not in bpy.data.objects:
                 ob.name = name
+            elif ob.name != name:
+                spare = [n for n in freed.get(name, []) if n not in bpy.data.objects]
+                if spare:
+                    ob.name = spare[0]
+                    freed[name].remove(spare[0])
+            name = ob.name
             data = ob.data
             if data is not None and data.name != name:
                 blocks = data_blocks(data)
@@ -456,15 +465,19 @@ class Builder:
         """The host's lights do not fade with distance; Blender's point and
         spot lights fall off with its square. As in the export, a light of
         brightness b lights the centre of the scene's meshes as b full
-        lights would; a sun lights everything so."""
-        for layer in self.scene.view_layers:
-            layer.update()  # world placements, in the scene built (which may not be the active one)
+        lights would; a sun lights everything so. Placements are worked
+        out here: a scene just made has no evaluated ones yet."""
         lo, hi = None, None
-        for ob in self.made:
+        for ob in self.scene.objects:
             if ob.type != "MESH" or not len(ob.data.vertices):
                 continue
-            for corner in ob.bound_box:
-                w = ob.matrix_world @ convert.Vector(corner)
+            co = np.empty(len(ob.data.vertices) * 3, dtype=np.float32)
+            ob.data.vertices.foreach_get("co", co)
+            co = co.reshape(-1, 3)
+            a, b = co.min(axis=0), co.max(axis=0)
+            world = world_matrix(ob)
+            for corner in ((x, y, z) for x in (a[0], b[0]) for y in (a[1], b[1]) for z in (a[2], b[2])):
+                w = world @ convert.Vector(corner)
                 lo = w.copy() if lo is None else convert.Vector(map(min, lo, w))
                 hi = w.copy() if hi is None else convert.Vector(map(max, hi, w))
         centre = (lo + hi) / 2 if lo is not None else convert.Vector()
@@ -475,7 +488,7 @@ class Builder:
             if ob.data.type == "SUN":
                 ob.data.energy = lux / 683
                 continue
-            d = (ob.matrix_world.translation - centre).length
+            d = (world_matrix(ob).translation - centre).length
             if not (d > 0 and math.isfinite(d)):
                 d = 1.0
             ob.data.energy = lux * d * d * WATTS_PER_CANDELA
@@ -495,8 +508,10 @@ class Builder:
                     if t is not None and convert.finite([value]):
                         keys.append((t, value))
             keys.sort(key=lambda k: k[0])
-            if any(not convert.frame_ok(t * self.scene.render.fps / self.scene.render.fps_base) for t, _ in keys):
-                self.warnings.append("keys of %s lie beyond Blender's last frame: they are left out" % ob.name)
+            far = "keys of %s lie beyond Blender's last frame: they are left out" % ob.name
+            if far not in self.warnings and any(
+                    not convert.frame_ok(t * self.scene.render.fps / self.scene.render.fps_base) for t, _ in keys):
+                self.warnings.append(far)
             if keys:
                 curves[(ident[0], ident[1])] = keys
         if not curves:
@@ -586,6 +601,16 @@ class Builder:
         ob = self.by_path.get(ref) if isinstance(ref, str) else self.by_positions.get(tuple(ref or ()))
         if ob is not None and ob.type == "CAMERA":
             self.scene.camera = ob
+
+
+def world_matrix(ob):
+    """The object's placement in the world from its own and its parents'
+    (what Blender's evaluation would give, before any has run)."""
+    m = ob.matrix_basis.copy()
+    while ob.parent is not None:
+        m = ob.parent.matrix_basis @ ob.matrix_parent_inverse @ m
+        ob = ob.parent
+    return m
 
 
 def free_name(blocks, name):

@@ -339,7 +339,7 @@ def test_light_below_a_parent():
         {"type": 5604, "polygons": [[0, 1, 2, 2]]}]}
     lamp = {"type": 5102, "name": "Lamp", "pos": [0.0, 300.0, 0.0], "params": {"90002": 0},
             "tracks": [{"id": [903, 1000], "sequences": [{"keys": [{"time": [1e30, 1.0], "data": [5.0]}]}]}]}
-    doc = {"objects": [{"type": 5100, "name": "Rig", "pos": [0.0, 0.0, 0.0], "children": [box, lamp]}]}
+    doc = {"objects": [{"type": 5100, "name": "Rig", "pos": [300.0, 0.0, 0.0], "children": [box, lamp]}]}
     energies = []
     for name in ("first", "second"):
         scene = bpy.data.scenes.new(name)
@@ -347,6 +347,14 @@ def test_light_below_a_parent():
         builder.build_objects()
         builder.finish_lights()
         energies.append(next(ob for ob in builder.made if ob.type == "LIGHT").data.energy)
+    # A light made alone (a lights update) goes by the meshes already there.
+    scene = bpy.data.scenes.new("lights alone")
+    for part in (box, lamp):
+        alone = build.Builder({"objects": [{"type": 5100, "name": "Rig", "pos": [300.0, 0.0, 0.0], "children": [part]}]},
+                              scene, scene.collection, SCENE, {}, {})
+        alone.build_objects()
+        alone.finish_lights()
+    energies.append(next(ob for ob in alone.made if ob.type == "LIGHT").data.energy)
     d = (1000 ** 2 + 300 ** 2) ** 0.5 * 0.01
     want = build.FULL_LIGHT_LUX * d * d * build.WATTS_PER_CANDELA
     check(all(abs(e - want) < 1e-3 * want for e in energies), "the light's energy: %s against %s" % (energies, want))
@@ -414,6 +422,7 @@ def test_second_scene_update():
     leg = next(ob for ob in scene.objects if ob.get("tessaro_name") == "Leg 1")
     table = next(ob for ob in scene.objects if ob.get("tessaro_name") == "Table")
     check(leg.name != "Leg 1", "the second scene's leg has another Blender name")
+    leg_name = leg.name
     mine = bpy.data.materials.new("Mine")
     leg.material_slots[0].material = mine
     count = len(bpy.data.materials)
@@ -422,6 +431,7 @@ def test_second_scene_update():
         check(r == {"FINISHED"}, "an update of the second scene finishes")
     new_leg = next(ob for ob in scene.objects if ob.get("tessaro_name") == "Leg 1")
     check(new_leg.material_slots[0].material == mine, "the second scene's new leg keeps the material")
+    check(new_leg.name == leg_name, "the new leg takes the Blender name of the one it replaced: %s" % new_leg.name)
     check(len(bpy.data.materials) == count, "updates reuse the scene's materials")
 
 

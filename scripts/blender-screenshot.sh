@@ -4,12 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/need-blender.sh
-if ! command -v xvfb-run >/dev/null; then
-  SUDO=""
-  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends xvfb xauth libgl1-mesa-dri >/dev/null
-fi
+bash scripts/install.sh --no-recommends xvfb xauth libgl1-mesa-dri
 zip=$PWD/$(bash scripts/blender-addon.sh)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -63,6 +63,7 @@ class Builder:
         self.by_path = {}  # document path of names -> Blender object, the first of that path
         self.by_positions = {}  # positions from the top level down -> Blender object
         self.warnings = []
+        self._homes = {}  # object -> the collection its children go into
 
     # ---- materials ---------------------------------------------------------
     def build_materials(self, update_materials=False, sent=None):
@@ -253,11 +254,16 @@ class Builder:
         self.made.append(ob)
         ob["tessaro_type"] = kind if isinstance(kind, int) else 0
         # Beside its parent, in the parent's collection; at the top, where
-        # the import goes.
+        # the import goes. (Blender finds an object's collections by
+        # walking them all: once per parent, not once per child.)
         home = self.collection
         if parent is not None:
-            home = next((c for c in parent.users_collection if c in self._scene_collections()), home)
+            if parent not in self._homes:
+                found = (c for c in parent.users_collection if c in self._scene_collections())
+                self._homes[parent] = next(found, self.collection)
+            home = self._homes[parent]
         home.objects.link(ob)
+        self._homes[ob] = home
         if parent is not None:
             ob.parent = parent
             if parent.get("tessaro_look_fix"):

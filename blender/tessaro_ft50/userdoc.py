@@ -10,8 +10,6 @@ back is known for what it was. Names are the document's: Blender's names
 are unique in a whole file, so a second imported scene's "Leg 1" is
 "Leg 1.001" there, but still "Leg 1" to the plug-in's update.
 """
-import re
-
 from . import build, convert
 
 TYPES = {"MESH": build.POLYGON, "CURVE": build.SPLINE, "CAMERA": build.CAMERA, "LIGHT": build.LIGHT}
@@ -22,7 +20,10 @@ def document_name(block):
     name is that name or that name with the suffix Blender added; else
     (renamed by the user, or made by the user) its Blender name."""
     name = block.get("tessaro_name")
-    if isinstance(name, str) and (block.name == name or re.fullmatch(re.escape(name) + r"\.\d{3,}", block.name)):
+    if not isinstance(name, str):
+        return block.name
+    suffix = block.name[len(name) + 1:] if block.name.startswith(name + ".") else None
+    if block.name == name or (suffix is not None and len(suffix) >= 3 and suffix.isdigit()):
         return name
     return block.name
 
@@ -86,7 +87,14 @@ def user_document(scene, target=None):
         doc["materials"].append({"name": document_name(mat), "params": {build.MARK: mat.name}})
     if target is None:
         return doc, [], None
-    tops = [ob for ob in scene.objects if ob.parent is None]
+    # Children from one walk of the scene: Blender's own list of an
+    # object's children walks every object in the file.
+    tops, children = [], {}
+    for ob in scene.objects:
+        if ob.parent is None:
+            tops.append(ob)
+        else:
+            children.setdefault(ob.parent, []).append(ob)
     sent, at = [], {}  # objects sent; their positions from the top level down
     target_name = target
     for i, top in enumerate(tops):
@@ -101,7 +109,7 @@ def user_document(scene, target=None):
         while stack:
             ob, e = stack.pop()
             e["children"] = []
-            for child in sorted((c for c in ob.children if c.name in scene.objects), key=lambda c: c.name):
+            for child in sorted(children.get(ob, []), key=lambda c: c.name):
                 ce = _object(child, positions)
                 at[child] = at[ob] + [len(e["children"])]
                 e["children"].append(ce)
